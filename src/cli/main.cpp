@@ -1,0 +1,76 @@
+// tarvo-cli: every job of the program without a window.
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "cli_command.h"
+
+namespace {
+
+std::vector<const CliCommand*>& Registry() {
+  static std::vector<const CliCommand*> commands;
+  return commands;
+}
+
+void PrintUsage() {
+  std::printf(
+      "Usage: tarvo-cli COMMAND [ARGS...]\n"
+      "Tarvo, a Chinese chess (xiangqi) program: the engine and its jobs on the command line.\n"
+      "\n"
+      "Commands:\n");
+  for (const CliCommand* command : Registry())
+    std::printf("  %-10s %s\n", command->Name, command->Summary);
+  std::printf(
+      "\n"
+      "'tarvo-cli COMMAND --help' describes one command.\n"
+      "Data files (keys, book, networks) live beside the executable, or in the folder\n"
+      "named by the environment variable TARVO_HOME.\n");
+}
+
+}  // namespace
+
+CliCommand::CliCommand(const char* name, const char* usage, const char* summary, CliHandler handler)
+    : Name(name), Usage(usage), Summary(summary), Handler(handler) {
+  auto& commands = Registry();
+  auto at = commands.begin();
+  while (at != commands.end() && std::strcmp((*at)->Name, name) < 0) ++at;
+  commands.insert(at, this);
+}
+
+const std::vector<const CliCommand*>& AllCliCommands() { return Registry(); }
+
+void PrintCommandHelp(const CliCommand& command) {
+  std::printf("Usage: tarvo-cli %s %s\n%s\n", command.Name, command.Usage, command.Summary);
+}
+
+int CliError(const std::string& message) {
+  std::fprintf(stderr, "tarvo-cli: %s\n", message.c_str());
+  return 1;
+}
+
+bool WantsHelp(const std::vector<std::string>& args) {
+  for (const auto& arg : args)
+    if (arg == "--help" || arg == "-h") return true;
+  return false;
+}
+
+int main(int argc, char** argv) {
+  if (argc < 2 || std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0 ||
+      std::strcmp(argv[1], "help") == 0) {
+    PrintUsage();
+    return argc < 2 ? 1 : 0;
+  }
+  for (const CliCommand* command : Registry()) {
+    if (std::strcmp(command->Name, argv[1]) != 0) continue;
+    std::vector<std::string> args(argv + 2, argv + argc);
+    if (WantsHelp(args)) {
+      PrintCommandHelp(*command);
+      return 0;
+    }
+    return command->Handler(args);
+  }
+  std::fprintf(stderr, "tarvo-cli: unknown command '%s'\n", argv[1]);
+  PrintUsage();
+  return 1;
+}

@@ -1,0 +1,72 @@
+#pragma once
+// A small feed-forward network without biases: Count0 inputs, two logistic
+// hidden layers (Count11, Count12 units) and one logistic output, read as
+// the expected result from red's side. It also carries its own training
+// parameters, which its file stores with it.
+#include <atomic>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+class CTdbpAnn {
+ public:
+  // Parameter block, in file order.
+  int32_t Count0 = 0;
+  int32_t Count11 = 0;
+  int32_t Count12 = 0;
+  float Lower = 0;
+  float Upper = 0;
+  int32_t MaxLearnCount = 0;
+  int32_t AutoSaveCount = 0;
+  int32_t ThreadCount = 0;
+  float Alpha = 0;
+  float Lambda = 0;
+
+  std::vector<std::vector<float>> Weight11s;  // [Count11][Count0]
+  std::vector<std::vector<float>> Weight12s;  // [Count12][Count11]
+  std::vector<float> Weight2s;                // [Count12]
+
+  // Scratch of Evaluate.
+  std::vector<float> Sum11, Out11, Sum12, Out12;
+  float SumOut = 0;
+  float Out = 0;
+
+  int32_t CurrLearnCount = 0;
+  std::atomic<int> Running {0};  // 1 while a training run may go on; 0 asks it to stop
+
+  CTdbpAnn() = default;
+  CTdbpAnn(int count0, int count11, int count12, float lower, float upper, int maxLearnCount,
+           int autoSaveCount, int threadCount, float alpha, float lambda);
+  CTdbpAnn(const CTdbpAnn& other) { CopyFrom(other); }
+  CTdbpAnn& operator=(const CTdbpAnn& other) {
+    if (this != &other) CopyFrom(other);
+    return *this;
+  }
+  virtual ~CTdbpAnn() = default;
+
+  int Create(int count0, int count11, int count12, float lower, float upper, int maxLearnCount,
+             int autoSaveCount, int threadCount, float alpha, float lambda);
+  void Destroy();
+  bool IsEmpty() const { return Count0 <= 0 || Count11 <= 0 || Count12 <= 0; }
+  int Randomize(float lower, float upper);
+  // Forward pass into caller-supplied buffers (training keeps one set per position).
+  int Forward(const float* input, float* sum11, float* sum12, float* out11, float* out12,
+              float& sumOut, float& out) const;
+  // Forward pass into the network's own scratch; the result is left in Out.
+  int Evaluate(const float* input);
+  int CopyFrom(const CTdbpAnn& other);
+
+  // Text (binary = 0) or binary network files. Load fails (0) on a file that
+  // cannot be opened or is damaged (a missing value, truncated weights).
+  int Load(const std::string& path, int binary = 0);
+  int Save(const std::string& path, int binary = 0) const;
+};
+
+// The default parameter set of a network made without a file.
+constexpr float ANN_DEFAULT_LOWER = -0.1f;
+constexpr float ANN_DEFAULT_UPPER = 0.1f;
+constexpr int ANN_DEFAULT_MAX_LEARN_COUNT = 10000000;
+constexpr int ANN_DEFAULT_AUTO_SAVE_COUNT = 1;
+constexpr int ANN_DEFAULT_THREAD_COUNT = 1;
+constexpr float ANN_DEFAULT_ALPHA = 0.01f;
+constexpr float ANN_DEFAULT_LAMBDA = 0.9f;

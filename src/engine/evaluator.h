@@ -1,0 +1,59 @@
+#pragma once
+// Scores a position for the search, from the side to move's point of view,
+// with the piece-value model or the network model. Both resolve king
+// captures and checks first: a side in check at a leaf has its evasions
+// searched a few plies deep (ply indexes 124..127).
+#include <cstdint>
+
+#include "ann/tdbp_ann_list.h"
+#include "rules/move_generator.h"
+#include "rules/position.h"
+
+constexpr int EVAL_MODEL_DEFAULT = 0;
+constexpr int EVAL_MODEL_ANN = 1;
+
+// Attack record of one piece, rebuilt at every piece-value evaluation.
+struct CAttackRecord {
+  int32_t Mobility = 0;
+  int32_t AttackerCount = 0;
+  int32_t DefenderCount = 0;
+  int32_t Attackers[16] {};
+  int32_t Defenders[16] {};
+};
+
+class CEvaluator {
+ public:
+  CEvaluator();  // EvalModel 1; builds the derived tables once per process
+  CEvaluator(const CEvaluator&) = delete;
+  CEvaluator& operator=(const CEvaluator&) = delete;
+
+  int EvalModel = EVAL_MODEL_ANN;  // 1 network, anything else piece values
+
+  // Dispatches on EvalModel. ply is the move-list slot (the search passes 127).
+  int EvaluatePosition(CPosition& position, int redToMove, int ply);
+  int EvaluateDefault(CPosition& position, int redToMove, int ply);
+  int EvaluateAnn(CPosition& position, int redToMove, int ply);
+
+  int EncodeInputs(const CPosition& position, int redToMove, float* inputs) const;
+  int GetCategory(const CPosition&) const { return 0; }
+  // Loads the networks from directory/name%03d extension, or creates and
+  // saves fresh ones (a damaged file is kept aside first).
+  int InitAnnList(int count, int count0, int count11, int count12, const char* name,
+                  const char* extension, const char* directory);
+  // The start-up call: one 91-31-11 network, ann/eval000.ann.
+  int InitDefaultAnnList();
+
+  CTdbpAnnList AnnList;
+  CAttackRecord Attacks[48];
+  int32_t Control[2] {};
+
+  // Exchange estimate of a target kind under attack (kinds sorted inside).
+  static int ExchangeEstimate(int targetKind, const int* attackers, int attackerCount,
+                              const int* defenders, int defenderCount, int shiftK, int shiftJ);
+
+ private:
+  void BuildAttackRecords(const CPosition& position);
+
+  CMoveGenerator Generator;
+  float Inputs[91] {};
+};

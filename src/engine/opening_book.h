@@ -1,0 +1,46 @@
+#pragma once
+// The weighted opening book: (position lock, move) pairs with weights, kept
+// sorted by lock (LockHi descending as signed, then LockLo descending as
+// unsigned) in memory and in the file book/book.tab.
+#include <atomic>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct BookNode {
+  uint32_t LockLo = 0;
+  int32_t LockHi = 0;
+  int32_t Weight = 0;
+  int32_t Piece = 0;
+  int32_t ToRow = 0;
+  int32_t ToCol = 0;
+};
+
+class COpeningBook {
+ public:
+  COpeningBook();  // Reset, then Load from the default path
+
+  std::atomic<int> Stop {1};  // 1 idle; a build clears it; setting it to 1 stops the build
+  int32_t MinWeight = 4;
+  int32_t WonWeight = 3;
+  int32_t DrawWeight = 1;
+  int32_t LossWeight = -1;
+  std::vector<BookNode> Nodes;
+
+  void Reset();
+  // 1 when the file opened (weights and nodes replaced), 0 otherwise (book
+  // unchanged). Damaged records are dropped and reported in LoadWarning.
+  int Load(const std::string& path = DefaultPath());
+  // 1 when written (through a temporary file and a rename), 0 otherwise.
+  int Save(const std::string& path = DefaultPath());
+  int AddNode(const BookNode& node);
+  // 1 with the move of a candidate of the side to move, or 0.
+  int Lookup(uint32_t lockLo, int32_t lockHi, int redToMove, int random, int& piece, int& toRow,
+             int& toCol);
+
+  // What the last Load dropped from a damaged file; empty when it was sound.
+  std::string LoadWarning;
+
+  // "<exe dir>book/book.tab"
+  static std::string DefaultPath();
+};

@@ -1,0 +1,67 @@
+#pragma once
+// The one game object: the game's tags and options, the engine that holds
+// the position and the move record, the board painter and the voice. Every
+// front end plays through it.
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "app/board_painter.h"
+#include "engine/search_engine.h"
+#include "game/voice.h"
+
+class CGame {
+ public:
+  // voiceFactory makes the voice (nullptr: the platform's default voice).
+  explicit CGame(CVoiceFactory voiceFactory = nullptr);
+  ~CGame();
+  CGame(const CGame&) = delete;
+  CGame& operator=(const CGame&) = delete;
+
+  // Tags, GB2312 byte strings.
+  std::string Game, Event, Round, Date, Site, RedTeam, Red, BlackTeam, Black, Result, ECCO,
+      Opening, Variation, FEN;
+
+  int32_t NaturalLimitPlies = 80;
+  int32_t NullMoveMinPieces = 6;
+  int32_t HumanVsHuman = 0;
+  int32_t HumanPlaysRed = 1;
+  int32_t SpeakMoves = 1;
+  int32_t EditMode = 0;
+  std::atomic<int> TrainingIdle {1};
+  std::atomic<int> CheckingIdle {1};
+  int32_t RedToMove = 1;
+  uint32_t LastMoveTick = 0;
+
+  CSearchEngine Engine;
+  CBoardPainter Painter;
+  std::unique_ptr<CVoice> Voice;
+
+  int NewGame(const int32_t* board, int redToMove);
+  int LoadPgn(const std::string& path);
+  int SavePgn(const std::string& path);
+  int PlayMove(const CMove& move, int announce);
+  int PlayPieceTo(int piece, int row, int col, int announce);
+  int ComputerMove();
+  int Undo();
+  int Redo();
+  int ClearBoard();
+  int Resign();
+  bool IsRedWin() const { return Result == "1-0"; }
+  bool IsDraw() const { return Result == "1/2-1/2"; }
+  bool IsBlackWin() const { return Result == "0-1"; }
+  // Speaks GB2312 text asynchronously; 0 when there is no voice.
+  int SpeakText(const std::string& text);
+
+  // Shortcuts to what the engine holds.
+  CPosition& Position() { return Engine.Position; }
+  CGameRecord& Record() { return Engine.Record; }
+
+ private:
+  void SetDefaults();
+  CVoiceFactory VoiceFactory;
+};
+
+// The process-wide game object.
+extern CGame* g_Game;

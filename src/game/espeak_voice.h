@@ -1,0 +1,19 @@
+#pragma once
+// The voice that speaks through espeak-ng with its Mandarin voice "cmn".
+// espeak-ng is one engine per process, so at most one such voice lives at a
+// time and every call into the library is serialised.
+#include <memory>
+#include <string>
+
+#include "game/voice.h"
+
+// Makes the espeak-ng voice with volume VOICE_VOLUME and rate VOICE_RATE, or
+// nullptr when it cannot speak here: no audio output, no Mandarin voice data,
+// the library fails to start, or another espeak-ng voice is still alive.
+// Never blocks for long and prints nothing. This is the game's default
+// voice factory.
+std::unique_ptr<CVoice> CreateEspeakVoice();
+
+// Blocks until everything queued on the live espeak-ng voice has been spoken
+// (returns at once when there is none).
+void WaitForEspeakSpeech();

@@ -38,6 +38,10 @@ class COpeningBook {
   int Lookup(uint32_t lockLo, int32_t lockHi, int redToMove, int random, int& piece, int& toRow,
              int& toCol);
 
+  // The candidate a random draw picks: floor(draw * count / 2^31), clamped
+  // to 0..count-1 (a negative draw picks the first).
+  static int RandomIndex(int32_t draw, int count);
+
   // What the last Load dropped from a damaged file; empty when it was sound.
   std::string LoadWarning;
 

@@ -1,0 +1,194 @@
+#include "game/game.h"
+
+#include <cstring>
+
+#include "common/tick.h"
+#include "rules/move_rules.h"
+#include "rules/notation.h"
+
+CGame* g_Game = nullptr;
+
+CGame::CGame(CVoiceFactory voiceFactory) : VoiceFactory(voiceFactory) {
+  SetDefaults();
+  LastMoveTick = GetTick();
+  Voice = VoiceFactory ? VoiceFactory() : nullptr;
+}
+
+CGame::~CGame() {
+  SetDefaults();
+  Voice.reset();
+}
+
+void CGame::SetDefaults() {
+  Game.clear();
+  Event.clear();
+  Round.clear();
+  Date.clear();
+  Site.clear();
+  RedTeam.clear();
+  Red = "Player";
+  BlackTeam.clear();
+  Black = "Computer";
+  Result = "*";
+  ECCO.clear();
+  Opening.clear();
+  Variation.clear();
+  FEN.clear();
+  NaturalLimitPlies = 80;
+  NullMoveMinPieces = 6;
+  HumanVsHuman = 0;
+  HumanPlaysRed = 1;
+  SpeakMoves = 1;
+  EditMode = 0;
+  TrainingIdle = 1;
+  CheckingIdle = 1;
+  RedToMove = 1;
+}
+
+int CGame::NewGame(const int32_t* board, int redToMove) {
+  Result = "*";
+  RedToMove = redToMove ? 1 : 0;
+  char fen[FEN_BUFFER_SIZE] = {};
+  if (!Position().SetFromBoard(board, RedToMove, fen)) return 0;
+  FEN = fen;
+  Record().Reset();
+  Painter.ResetPainter();
+  if (HumanVsHuman == 0 && HumanPlaysRed != RedToMove) {
+    if (!ComputerMove()) return 0;
+  }
+  LastMoveTick = GetTick();
+  return 1;
+}
+
+// 1 when the board after the move has already stood three times since the
+// last capture (or the start of the record). Works on the board contents only
+// and leaves them as they were.
+static int RepeatsThirdTime(CPosition& position, const CGameRecord& record, const CMove& move) {
+  int32_t target[256];
+  position.MakeMoveBoardOnly(move);
+  std::memcpy(target, position.Board, sizeof target);
+  position.UnmakeMoveBoardOnly(move);
+
+  int i = record.Current;
+  int hits = 0;
+  while (i >= 0 && record[i].Move.Captured == 0) {
+    position.UnmakeMoveBoardOnly(record[i].Move);
+    --i;
+    if (std::memcmp(position.Board, target, sizeof target) == 0 && ++hits == 3) break;
+  }
+  for (int j = i + 1; j <= record.Current; ++j) position.MakeMoveBoardOnly(record[j].Move);
+  return hits == 3 ? 1 : 0;
+}
+
+int CGame::PlayMove(const CMove& move, int announce) {
+  CGameRecord& record = Record();
+  if (record.Length >= MAX_RECORD_ENTRIES) return 0;
+
+  char notation[NOTATION_BUFFER_SIZE] = {};
+  if (!FormatMove(Position(), move, notation)) return 0;
+
+  if (SpeakMoves == 1 && announce == 1) {
+    std::string spoken;
+    if (!ToSpokenText(notation, spoken)) return 0;
+    SpeakText(spoken);
+  }
+
+  if (RepeatsThirdTime(Position(), record, move)) {
+    // The mover would create the same position a fourth time and loses.
+    Result = RedToMove == 1 ? "0-1" : "1-0";
+    return 0;
+  }
+
+  const uint32_t now = GetTick();
+  Position().MakeMove(move);
+  CRecordEntry& entry = record[record.Current + 1];
+  entry.Move = move;
+  std::memcpy(entry.Notation, notation, sizeof notation);
+  entry.Comment[0] = '\0';
+  entry.Depth = -1;
+  entry.TimeMs = static_cast<int32_t>(now - LastMoveTick);
+  record.Length = record.Current + 2;
+  record.Current = record.Current + 1;
+
+  RedToMove = 1 - RedToMove;
+  LastMoveTick = now;
+  return 1;
+}
+
+int CGame::PlayPieceTo(int piece, int row, int col, int announce) {
+  if (piece < 1 || piece > 32 || row < 0 || row > 15 || col < 0 || col > 15) return 0;
+  CMove move;
+  move.Piece = piece;
+  move.Captured = Position().Board[row * 16 + col];
+  move.From = Position().PieceSquare[piece];
+  move.To = CSquare {row, col};
+  return PlayMove(move, announce);
+}
+
+int CGame::ComputerMove() {
+  const CGameRecord& record = Record();
+  int quietPlies = 0;
+  for (int i = record.Current; i >= 0 && record[i].Move.Captured == 0; --i) ++quietPlies;
+  if (quietPlies >= NaturalLimitPlies) {
+    Result = "1/2-1/2";
+    return 0;
+  }
+
+  const int nullAllowed =
+      (Engine.UseNullMove && Position().CountPieces() >= NullMoveMinPieces) ? 1 : 0;
+  const int found = Engine.FindBestMove(RedToMove, nullAllowed);
+  const char* sideWins = RedToMove == 1 ? "1-0" : "0-1";
+  const char* sideLoses = RedToMove == 1 ? "0-1" : "1-0";
+  if (!found) {
+    if (Engine.BestScore == MATE_SCORE)
+      Result = sideWins;
+    else if (Engine.BestScore == -MATE_SCORE)
+      Result = sideLoses;
+    else
+      Result = "*";
+    return 0;
+  }
+  if (Engine.BestScore == MATE_SCORE) {
+    // The side to move captures the king next: the game ends without the move.
+    Result = sideWins;
+    return 0;
+  }
+  if (!PlayMove(Engine.BestMove, 1)) return 0;
+  CRecordEntry& entry = Record()[Record().Current];
+  entry.Depth = Engine.IterDepth;
+  entry.TimeMs = static_cast<int32_t>(Engine.Elapsed);
+  return 1;
+}
+
+int CGame::Undo() {
+  CGameRecord& record = Record();
+  if (record.Current < 0) return 0;
+  Position().UnmakeMove(record[record.Current].Move);
+  record.Current = record.Current - 1;
+  RedToMove = 1 - RedToMove;
+  return 1;
+}
+
+int CGame::Redo() {
+  CGameRecord& record = Record();
+  if (record.Current >= record.Length - 1) return 0;
+  Position().MakeMove(record[record.Current + 1].Move);
+  record.Current = record.Current + 1;
+  RedToMove = 1 - RedToMove;
+  return 1;
+}
+
+int CGame::ClearBoard() {
+  Result = "*";
+  Position().Clear();
+  Record().Reset();
+  Painter.ResetPainter();
+  LastMoveTick = GetTick();
+  EditMode = 1;
+  return 1;
+}
+
+int CGame::Resign() {
+  Result = RedToMove == 1 ? "0-1" : "1-0";
+  return 1;
+}

@@ -6,9 +6,14 @@
 #include <cstdint>
 #include <string>
 
+#include "app/canvas.h"
+
+class CGame;
+
 struct CPoint {
   int32_t X = 0;
   int32_t Y = 0;
+  friend bool operator==(const CPoint&, const CPoint&) = default;
 };
 
 class CBoardPainter {
@@ -24,6 +29,8 @@ class CBoardPainter {
   std::string Texture;   // relative to the executable's directory
 
   static constexpr const char* DEFAULT_TEXTURE = "image/oak_bed2_2.bmp";
+  static constexpr const char* PIECE_FONT = "隶书";
+  static constexpr const char* LABEL_FONT = "仿宋_GB2312";
 
   void ResetPainter() {
     Mode = Cell = Left = Top = Right = Bottom = 0;
@@ -32,4 +39,35 @@ class CBoardPainter {
     DragPoint = CPoint {};
     Texture = DEFAULT_TEXTURE;
   }
+
+  // Mode and geometry for the game and the client rectangle.
+  void Layout(const CGame& game, const CRect& client);
+  // Layout, then the whole picture.
+  void Paint(CCanvas& canvas, const CGame& game, const CRect& client);
+
+  // A left click: selects, moves or edits. 1 when the view should redraw and
+  // consider a computer reply, 0 otherwise.
+  int OnClick(CGame& game, CPoint point);
+  // 1 (redraw) when a selected piece follows the mouse.
+  int OnMouseMove(CPoint point);
+  // 1 (redraw) when a selection was dropped.
+  int OnRightClick();
+
+  // Grid columns of the current mode (16, or 26 with two boards).
+  int GridColumns() const { return Mode == 2 ? 26 : 16; }
+  // The mailbox square of grid point (column, row), 0 when it has none.
+  int GridSquare(int column, int row) const;
+  // The grid point of an identity's captured-piece slot.
+  CPoint SlotOf(int piece) const;
+  // The identity whose slot is at the grid point, 0 when none.
+  int SlotPiece(int column, int row) const;
+  // Pixel position of a grid point.
+  CPoint GridPixel(int column, int row) const { return {Left + column * Cell, Top + row * Cell}; }
+
+  // Chinese name of a piece (UTF-8).
+  static const char* PieceName(int piece);
+
+ private:
+  void DrawBoardLines(CCanvas& canvas, int firstColumn, int pen) const;
+  void DrawPiece(CCanvas& canvas, int piece, CPoint at, int pen) const;
 };

@@ -42,6 +42,12 @@ class CTdbpAnn {
     if (this != &other) CopyFrom(other);
     return *this;
   }
+  // Moving hands the weights over without drawing new random ones.
+  CTdbpAnn(CTdbpAnn&& other) noexcept { MoveFrom(other); }
+  CTdbpAnn& operator=(CTdbpAnn&& other) noexcept {
+    if (this != &other) MoveFrom(other);
+    return *this;
+  }
   virtual ~CTdbpAnn() = default;
 
   int Create(int count0, int count11, int count12, float lower, float upper, int maxLearnCount,
@@ -52,15 +58,35 @@ class CTdbpAnn {
   // Forward pass into caller-supplied buffers (training keeps one set per position).
   int Forward(const float* input, float* sum11, float* sum12, float* out11, float* out12,
               float& sumOut, float& out) const;
+  // The same pass given only the non-zero inputs: count (index, value) pairs
+  // with ascending indexes below Count0. A zero input adds nothing to any
+  // sum, so the results equal Forward's bit for bit.
+  int ForwardSparse(const int32_t* index, const float* value, int count, float* sum11,
+                    float* sum12, float* out11, float* out12, float& sumOut, float& out) const;
   // Forward pass into the network's own scratch; the result is left in Out.
   int Evaluate(const float* input);
+  int EvaluateSparse(const int32_t* index, const float* value, int count) {
+    return ForwardSparse(index, value, count, Sum11.data(), Sum12.data(), Out11.data(),
+                         Out12.data(), SumOut, Out);
+  }
   int CopyFrom(const CTdbpAnn& other);
+  // Takes the other's contents; the other is left empty.
+  void MoveFrom(CTdbpAnn& other) noexcept;
 
   // Text (binary = 0) or binary network files. Load fails (0) on a file that
   // cannot be opened or is damaged (a missing value, truncated weights).
   int Load(const std::string& path, int binary = 0);
   int Save(const std::string& path, int binary = 0) const;
 };
+
+// The logistic function 1 / (1 + e^-x), computed in extended precision and
+// rounded to float.
+float Logistic(float x);
+
+// Largest unit count and weight count a network file may declare; anything
+// bigger is a damaged file, not a request for gigabytes.
+constexpr int ANN_MAX_UNITS = 65536;
+constexpr long long ANN_MAX_WEIGHTS = 1LL << 24;
 
 // The default parameter set of a network made without a file.
 constexpr float ANN_DEFAULT_LOWER = -0.1f;

@@ -1,0 +1,253 @@
+// Network files: the text form in use everywhere and an equivalent binary form
+// (little-endian, no header). Both readers refuse a damaged file: a missing or
+// unreadable value, truncated weights, a non-finite number, sizes beyond any
+// sensible network, or anything but blanks after the last weight.
+#include <bit>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+
+#include "ann/tdbp_ann.h"
+#include "common/file_util.h"
+
+namespace {
+
+struct CFileCloser {
+  void operator()(FILE* file) const { std::fclose(file); }
+};
+using CFilePtr = std::unique_ptr<FILE, CFileCloser>;
+
+// The parameter block as read, before the network is created from it.
+struct CParameters {
+  int32_t Count0 = 0, Count11 = 0, Count12 = 0;
+  float Lower = 0, Upper = 0;
+  int32_t MaxLearnCount = 0, AutoSaveCount = 0, ThreadCount = 0;
+  float Alpha = 0, Lambda = 0;
+};
+
+bool CountsFit(const CParameters& p) {
+  if (p.Count0 <= 0 || p.Count11 <= 0 || p.Count12 <= 0) return true;  // an empty network
+  return p.Count0 <= ANN_MAX_UNITS && p.Count11 <= ANN_MAX_UNITS && p.Count12 <= ANN_MAX_UNITS &&
+         static_cast<long long>(p.Count0) * p.Count11 +
+                 static_cast<long long>(p.Count11) * p.Count12 <=
+             ANN_MAX_WEIGHTS;
+}
+
+int CreateFrom(CTdbpAnn& ann, const CParameters& p) {
+  return ann.Create(p.Count0, p.Count11, p.Count12, p.Lower, p.Upper, p.MaxLearnCount,
+                    p.AutoSaveCount, p.ThreadCount, p.Alpha, p.Lambda);
+}
+
+// ---- text ----
+
+// fscanf with one %d or %e conversion; a format whose literal text does not
+// match, or a value that is missing, fails.
+bool ScanInt(FILE* file, const char* format, int32_t& value) {
+  int read = 0;
+  if (std::fscanf(file, format, &read) != 1) return false;
+  value = read;
+  return true;
+}
+
+bool ScanFloat(FILE* file, const char* format, float& value) {
+  float read = 0;
+  if (std::fscanf(file, format, &read) != 1 || !std::isfinite(read)) return false;
+  value = read;
+  return true;
+}
+
+// Skips blanks and line ends, then matches the literal text exactly.
+bool ScanLiteral(FILE* file, const char* literal) {
+  char format[64];
+  std::snprintf(format, sizeof format, " %s%%n", literal);
+  int matched = -1;
+  std::fscanf(file, format, &matched);
+  return matched >= 0;
+}
+
+// Each weight is "%e;"; the ";" must be there too, so a value cut short at
+// the end of a truncated file is not taken for a whole one.
+bool ScanWeights(FILE* file, float* weights, size_t count) {
+  for (size_t i = 0; i < count; ++i) {
+    int end = -1;
+    if (std::fscanf(file, "%e;%n", &weights[i], &end) != 1 || end < 0 ||
+        !std::isfinite(weights[i]))
+      return false;
+  }
+  return true;
+}
+
+bool OnlyBlanksLeft(FILE* file) {
+  int c;
+  while ((c = std::fgetc(file)) != EOF)
+    if (c != ' ' && c != '\t' && c != '\n' && c != '\r') return false;
+  return true;
+}
+
+int LoadText(CTdbpAnn& ann, const std::string& path) {
+  CFilePtr file(std::fopen(path.c_str(), "r"));
+  if (!file) return 0;
+  FILE* f = file.get();
+  CParameters p;
+  // A blank in a scanf format matches any run of blanks, so "Count0 =%d" also
+  // takes the line written without the blank; the leading "\n" skips line ends.
+  const bool parameters =
+      ScanInt(f, "\nCount0 =%d", p.Count0) && ScanInt(f, "\nCount11=%d", p.Count11) &&
+      ScanInt(f, "\nCount12=%d", p.Count12) && ScanFloat(f, "\nLower=%e", p.Lower) &&
+      ScanFloat(f, "\nUpper=%e", p.Upper) && ScanInt(f, "\nMaxLearnCount=%d", p.MaxLearnCount) &&
+      ScanInt(f, "\nAutoSaveCount=%d", p.AutoSaveCount) &&
+      ScanInt(f, "\nThreadCount=%d", p.ThreadCount) && ScanFloat(f, "\nAlpha =%e", p.Alpha) &&
+      ScanFloat(f, "\nLambda=%e", p.Lambda);
+  if (!parameters || !CountsFit(p) || !CreateFrom(ann, p)) {
+    ann.Destroy();
+    return 0;
+  }
+  if (ann.IsEmpty()) return 1;  // a count of 0: an empty network, no weights to read
+
+  bool ok = ScanLiteral(f, "Weight11s=");
+  for (auto& row : ann.Weight11s) ok = ok && ScanWeights(f, row.data(), row.size());
+  ok = ok && ScanLiteral(f, "Weight12s=");
+  for (auto& row : ann.Weight12s) ok = ok && ScanWeights(f, row.data(), row.size());
+  ok = ok && ScanLiteral(f, "Weight2s=") &&
+       ScanWeights(f, ann.Weight2s.data(), ann.Weight2s.size()) && OnlyBlanksLeft(f);
+  if (!ok) {
+    ann.Destroy();
+    return 0;
+  }
+  return 1;
+}
+
+bool PrintWeights(FILE* f, const float* weights, size_t count) {
+  for (size_t i = 0; i < count; ++i)
+    if (std::fprintf(f, "%e;", static_cast<double>(weights[i])) < 0) return false;
+  return true;
+}
+
+int SaveText(const CTdbpAnn& ann, const std::string& path) {
+  CAtomicFile file;
+  FILE* f = file.Open(path, "w");
+  if (!f) return 0;
+  std::fprintf(f, "\n");
+  std::fprintf(f, "Count0 =%d\n", ann.Count0);
+  std::fprintf(f, "Count11=%d\n", ann.Count11);
+  std::fprintf(f, "Count12=%d\n", ann.Count12);
+  std::fprintf(f, "\n");
+  std::fprintf(f, "Lower=%e\n", static_cast<double>(ann.Lower));
+  std::fprintf(f, "Upper=%e\n", static_cast<double>(ann.Upper));
+  std::fprintf(f, "\n");
+  std::fprintf(f, "MaxLearnCount=%d\n", ann.MaxLearnCount);
+  std::fprintf(f, "AutoSaveCount=%d\n", ann.AutoSaveCount);
+  std::fprintf(f, "\n");
+  std::fprintf(f, "ThreadCount=%d\n", ann.ThreadCount);
+  std::fprintf(f, "\n");
+  std::fprintf(f, "Alpha =%e\n", static_cast<double>(ann.Alpha));
+  std::fprintf(f, "Lambda=%e\n", static_cast<double>(ann.Lambda));
+  std::fprintf(f, "\n");
+  std::fprintf(f, "Weight11s=\n");
+  std::fprintf(f, "\n");
+  bool ok = true;
+  for (const auto& row : ann.Weight11s) ok = ok && PrintWeights(f, row.data(), row.size());
+  std::fprintf(f, "\n\n");
+  std::fprintf(f, "Weight12s=\n");
+  std::fprintf(f, "\n");
+  for (const auto& row : ann.Weight12s) ok = ok && PrintWeights(f, row.data(), row.size());
+  std::fprintf(f, "\n\n");
+  std::fprintf(f, "Weight2s=\n");
+  std::fprintf(f, "\n");
+  ok = ok && PrintWeights(f, ann.Weight2s.data(), ann.Weight2s.size());
+  std::fprintf(f, "\n");
+  if (!ok) return 0;  // the temporary file is removed, the target untouched
+  return file.Commit();
+}
+
+// ---- binary ----
+
+bool ReadWord(FILE* f, uint32_t& word) {
+  unsigned char bytes[4];
+  if (std::fread(bytes, 1, 4, f) != 4) return false;
+  word = static_cast<uint32_t>(bytes[0]) | static_cast<uint32_t>(bytes[1]) << 8 |
+         static_cast<uint32_t>(bytes[2]) << 16 | static_cast<uint32_t>(bytes[3]) << 24;
+  return true;
+}
+
+bool ReadInt(FILE* f, int32_t& value) {
+  uint32_t word;
+  if (!ReadWord(f, word)) return false;
+  value = std::bit_cast<int32_t>(word);
+  return true;
+}
+
+bool ReadFloat(FILE* f, float& value) {
+  uint32_t word;
+  if (!ReadWord(f, word)) return false;
+  value = std::bit_cast<float>(word);
+  return std::isfinite(value);
+}
+
+bool ReadFloats(FILE* f, float* values, size_t count) {
+  for (size_t i = 0; i < count; ++i)
+    if (!ReadFloat(f, values[i])) return false;
+  return true;
+}
+
+int LoadBinary(CTdbpAnn& ann, const std::string& path) {
+  CFilePtr file(std::fopen(path.c_str(), "rb"));
+  if (!file) return 0;
+  FILE* f = file.get();
+  CParameters p;
+  const bool parameters = ReadInt(f, p.Count0) && ReadInt(f, p.Count11) && ReadInt(f, p.Count12) &&
+                          ReadFloat(f, p.Lower) && ReadFloat(f, p.Upper) &&
+                          ReadInt(f, p.MaxLearnCount) && ReadInt(f, p.AutoSaveCount) &&
+                          ReadInt(f, p.ThreadCount) && ReadFloat(f, p.Alpha) &&
+                          ReadFloat(f, p.Lambda);
+  if (!parameters || !CountsFit(p) || !CreateFrom(ann, p)) {
+    ann.Destroy();
+    return 0;
+  }
+  if (ann.IsEmpty()) return 1;
+  bool ok = true;
+  for (auto& row : ann.Weight11s) ok = ok && ReadFloats(f, row.data(), row.size());
+  for (auto& row : ann.Weight12s) ok = ok && ReadFloats(f, row.data(), row.size());
+  ok = ok && ReadFloats(f, ann.Weight2s.data(), ann.Weight2s.size()) && std::fgetc(f) == EOF;
+  if (!ok) {
+    ann.Destroy();
+    return 0;
+  }
+  return 1;
+}
+
+void AppendWord(std::string& out, uint32_t word) {
+  for (int shift = 0; shift < 32; shift += 8) out.push_back(static_cast<char>(word >> shift));
+}
+
+int SaveBinary(const CTdbpAnn& ann, const std::string& path) {
+  std::string out;
+  auto put = [&](auto value) { AppendWord(out, std::bit_cast<uint32_t>(value)); };
+  put(ann.Count0);
+  put(ann.Count11);
+  put(ann.Count12);
+  put(ann.Lower);
+  put(ann.Upper);
+  put(ann.MaxLearnCount);
+  put(ann.AutoSaveCount);
+  put(ann.ThreadCount);
+  put(ann.Alpha);
+  put(ann.Lambda);
+  for (const auto& row : ann.Weight11s)
+    for (float w : row) put(w);
+  for (const auto& row : ann.Weight12s)
+    for (float w : row) put(w);
+  for (float w : ann.Weight2s) put(w);
+  return WriteFileAtomically(path, out);
+}
+
+}  // namespace
+
+int CTdbpAnn::Load(const std::string& path, int binary) {
+  return binary ? LoadBinary(*this, path) : LoadText(*this, path);
+}
+
+int CTdbpAnn::Save(const std::string& path, int binary) const {
+  return binary ? SaveBinary(*this, path) : SaveText(*this, path);
+}

@@ -3,7 +3,8 @@
 // deepening with NegaScout (principal variation search) or MTD(f) over a
 // fail-soft alpha-beta with a transposition table, verified null move, hash
 // move, killers, history and repetition detection. One large aggregate owned
-// by the game object; nothing is allocated during a search.
+// by the game object (construct it on the heap); nothing is allocated during
+// a search.
 #include <atomic>
 #include <cstdint>
 #include <functional>
@@ -20,10 +21,13 @@ constexpr int MATE_SCORE = 536870912;  // the side to move wins; no distance-to-
 constexpr int NO_SCORE = 987654321;    // aborted search / no score
 constexpr int DEFAULT_HASH_ENTRIES = 1048576;
 
+constexpr int SEARCH_NEGASCOUT = 0;
+constexpr int SEARCH_MTDF = 1;
+
 // What one finished iteration reports (command line, UCCI).
 struct CIterationInfo {
   int Depth = 0;  // IterDepth + 1
-  int Score = 0;
+  int Score = 0;  // the iteration's root score
   uint32_t ElapsedMs = 0;
   uint64_t Nodes = 0;
   CMove BestMove;
@@ -37,8 +41,8 @@ class CSearchEngine {
   CSearchEngine& operator=(const CSearchEngine&) = delete;
 
   // Settings.
-  int32_t SearchMode = 0;  // 0 NegaScout, 1 MTD(f)
-  int32_t MaxDepth = 124;
+  int32_t SearchMode = SEARCH_NEGASCOUT;
+  int32_t MaxDepth = 124;  // iterations for depths 0 .. MaxDepth - 1 (at most 128)
   int32_t MaxIterTime = 3000;
   int32_t MaxSearchTime = 4000;
   int32_t UseBook = 1;
@@ -55,7 +59,7 @@ class CSearchEngine {
   CMove BestMove;
   int32_t PrevScore = NO_SCORE;
   CMove PrevMove;
-  uint64_t NodeCount = 0;  // nodes searched by the last FindBestMove
+  uint64_t NodeCount = 0;  // AlphaBeta calls of the last FindBestMove
 
   // The objects the search works on; the game plays moves on Position and Record.
   CTransTable TransTable;
@@ -73,18 +77,49 @@ class CSearchEngine {
   void Reset();
   // 1 when BestMove holds a complete move. Sets BestScore, IterDepth, Elapsed.
   int FindBestMove(int redToMove, int nullAllowed);
+  // Score for the side to move, or NO_SCORE on abort. Expects the keys of
+  // Position in TransTable, EngineIdle 0 and StartTick set (FindBestMove does that).
   int AlphaBeta(int redToMove, int nullAllowed, int depth, int alpha, int beta);
   int MtdfDriver(int redToMove, int nullAllowed, int depth, int firstGuess);
   bool IsWin() const { return BestScore == MATE_SCORE; }
   bool IsLoss() const { return BestScore == -MATE_SCORE; }
 
+  // Plies the null move skips besides its own: 1, or 2 above depth 6.
+  static int NullMoveReduction(int depth) { return 1 + (depth > 6 ? 1 : 0); }
+  // How often the board after the move already stood in the game record since
+  // its last capture (counting stops at 3).
+  int HistoryRepetitionCount(const CMove& move);
+  // BestMove followed by the hash moves of the tables; up to maxCount moves.
+  int PrincipalVariation(int redToMove, CMove* moves, int maxCount);
+
   // Called after every finished iteration (on the searching thread).
   std::function<void(const CIterationInfo&)> OnIteration;
 
  private:
-  CMove PathMoves[128];
-  int32_t PathSeen[65536];
-  CMove KillerStore[256];
-  CMove* Killers[128][2];
-  int32_t History[2][256][256];
+  struct CNodeWindow {
+    int Alpha;
+    int Beta;
+    int Best;
+    CMove BestMove;
+    bool Raised;  // some move raised alpha
+  };
+  enum class CStep { Continue, CutOff, Abort };
+
+  int TryBookMove(int redToMove);
+  CStep SearchMove(int redToMove, int nullAllowed, int depth, const CMove& move, CNodeWindow& node);
+  bool IsPathRepetition(int depth);
+  bool RefusedAtRoot(int depth, const CMove& move);
+  void OrderByHistory(CMove** moves, int count, int at) const;
+  void RewardMove(int depth, const CMove& move);
+  void ClearPath();
+  int HistoryOf(const CMove& move) const {
+    return History[PieceSide[move.Piece] & 1][move.From.Index()][move.To.Index()];
+  }
+
+  CMove PathMoves[128] {};
+  int32_t PathSeen[65536] {};
+  CMove KillerStore[256] {};
+  CMove* Killers[128][2] {};
+  int32_t History[2][256][256] {};
+  int32_t ScratchBoard[256] {};
 };

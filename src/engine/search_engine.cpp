@@ -1,0 +1,431 @@
+#include "engine/search_engine.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "common/tick.h"
+#include "rules/move_rules.h"
+
+namespace {
+
+constexpr int kRootWindow = MATE_SCORE;
+
+bool SameBoard(const int32_t* a, const int32_t* b) { return std::memcmp(a, b, 256 * sizeof(int32_t)) == 0; }
+
+}  // namespace
+
+CSearchEngine::CSearchEngine() {
+  for (int d = 0; d < 128; ++d) {
+    Killers[d][0] = &KillerStore[2 * d];
+    Killers[d][1] = &KillerStore[2 * d + 1];
+  }
+  TransTable.Setup(DEFAULT_HASH_ENTRIES);
+  Evaluator.InitDefaultAnnList();
+  Reset();
+}
+
+CSearchEngine::~CSearchEngine() { Reset(); }
+
+void CSearchEngine::Reset() {
+  SearchMode = SEARCH_NEGASCOUT;
+  RandomBook = 0;
+  RootInCheck = 0;
+  IterDepth = 0;
+  StartTick = 0;
+  Elapsed = 0;
+  MaxDepth = 124;
+  MaxIterTime = 3000;
+  MaxSearchTime = 4000;
+  UseBook = 1;
+  UseNullMove = 1;
+  EngineIdle.store(1);
+  BestScore = NO_SCORE;
+  PrevScore = NO_SCORE;
+}
+
+std::string CSearchEngine::NotReadyReason() const {
+  if (IsReady()) return {};
+  return "the transposition table is not set up: the key file " + CTransTable::KeyFilePath() +
+         " could not be read or written";
+}
+
+void CSearchEngine::ClearPath() {
+  for (auto& move : PathMoves) move = CMove {};
+  std::memset(PathSeen, 0, sizeof PathSeen);
+}
+
+int CSearchEngine::FindBestMove(int redToMove, int nullAllowed) {
+  const int s = redToMove ? 1 : 0;
+  const int n = nullAllowed ? 1 : 0;
+  NodeCount = 0;
+  BestMove = CMove {};
+  if (!IsReady()) {  // no tables: never search
+    BestScore = NO_SCORE;
+    Elapsed = 0;
+    return 0;
+  }
+
+  StartTick = GetTick();
+  EngineIdle.store(0);
+  RootInCheck = IsInCheck(Position, s);
+  TransTable.ClearAll();
+  TransTable.ResetKeys(Position);
+
+  if ((UseBook || Record.Current < 0) && TryBookMove(s)) {
+    IterDepth = -1;
+    BestScore = NO_SCORE;
+    EngineIdle.store(1);
+    Elapsed = GetTick() - StartTick;
+    return 1;
+  }
+
+  BestScore = PrevScore = -MATE_SCORE;
+  BestMove = PrevMove = CMove {};
+  for (auto& killer : KillerStore) killer = CMove {};
+  std::memset(History, 0, sizeof History);
+
+  // Depth indexes 128-entry arrays; at least one iteration always runs.
+  const int maxDepth = std::clamp(MaxDepth, 1, MAX_PLY);
+  int guess = 0;
+  for (IterDepth = 0; IterDepth < maxDepth; ++IterDepth) {
+    PrevScore = BestScore;
+    PrevMove = BestMove;
+    BestScore = -MATE_SCORE;
+    BestMove = CMove {};
+    int r;
+    if (SearchMode == SEARCH_MTDF) {
+      r = MtdfDriver(s, n, IterDepth, guess);
+      guess = r;
+    } else {
+      ClearPath();
+      r = AlphaBeta(s, n, IterDepth, -kRootWindow, kRootWindow);
+    }
+    // An aborted iteration ends the search: a later one would abort at once
+    // and lose the root move found so far.
+    if (r == NO_SCORE) break;
+    Elapsed = GetTick() - StartTick;
+    if (OnIteration) {
+      CIterationInfo info;
+      info.Depth = IterDepth + 1;
+      info.Score = r;
+      info.ElapsedMs = Elapsed;
+      info.Nodes = NodeCount;
+      info.BestMove = BestMove;
+      OnIteration(info);
+    }
+    if (r == MATE_SCORE) {
+      BestScore = MATE_SCORE;
+      break;
+    }
+    if (static_cast<int64_t>(Elapsed) >= MaxIterTime) break;
+  }
+  if (IterDepth >= maxDepth) IterDepth = maxDepth - 1;
+  if (!BestMove.IsComplete() && PrevMove.IsComplete()) {
+    BestScore = PrevScore;
+    BestMove = PrevMove;
+  }
+  EngineIdle.store(1);
+  Elapsed = GetTick() - StartTick;
+  return BestMove.IsComplete() ? 1 : 0;
+}
+
+int CSearchEngine::TryBookMove(int s) {
+  const CPosition start;
+  const int random = (RandomBook || TransTable.Lock64 == TransTable.LockOf(start)) ? 1 : 0;
+  int piece = 0, toRow = 0, toCol = 0;
+  if (!Book.Lookup(static_cast<uint32_t>(TransTable.Lock64), static_cast<int32_t>(TransTable.Lock64 >> 32), s,
+                   random, piece, toRow, toCol))
+    return 0;
+  // The book file is outside data: keep every index in range before use.
+  if (piece < 1 || piece > 32 || !IsPlayable(toRow, toCol)) return 0;
+  CMove move;
+  move.Piece = piece;
+  move.From = Position.PieceSquare[piece];
+  move.To = CSquare {toRow, toCol};
+  move.Captured = Position.Board[move.To.Index()];
+  if (!IsPseudoLegal(Position, s, move)) return 0;
+  if (!RootInCheck && HistoryRepetitionCount(move) >= 3) return 0;
+  BestMove = move;
+  return 1;
+}
+
+int CSearchEngine::HistoryRepetitionCount(const CMove& move) {
+  Position.MakeMoveBoardOnly(move);
+  std::memcpy(ScratchBoard, Position.Board, sizeof ScratchBoard);
+  Position.UnmakeMoveBoardOnly(move);
+
+  int count = 0;
+  int i = std::min(Record.Current, MAX_RECORD_ENTRIES - 1);
+  const int last = i;
+  for (; i >= 0; --i) {
+    const CMove& played = Record[i].Move;
+    if (played.Piece == 0 || played.Captured != 0) break;
+    Position.UnmakeMoveBoardOnly(played);
+    if (SameBoard(Position.Board, ScratchBoard) && ++count > 2) {
+      --i;
+      break;
+    }
+  }
+  for (int j = i + 1; j <= last; ++j) Position.MakeMoveBoardOnly(Record[j].Move);
+  return count;
+}
+
+int CSearchEngine::MtdfDriver(int s, int n, int depth, int g) {
+  int lower = -MATE_SCORE, upper = MATE_SCORE;
+  // The root move of the last pass that failed high is the one its bound
+  // proves; a pass that fails low only leaves upper bounds behind.
+  CMove proven;
+  int provenScore = -MATE_SCORE;
+  while (lower < upper) {
+    const int beta = g == lower ? g + 1 : g;
+    ClearPath();
+    BestScore = -MATE_SCORE;
+    BestMove = CMove {};
+    g = AlphaBeta(s, n, depth, beta - 1, beta);
+    if (g == MATE_SCORE) return g;
+    if (g == NO_SCORE) {
+      if (proven.IsComplete()) {
+        BestScore = provenScore;
+        BestMove = proven;
+      } else if (PrevMove.IsComplete()) {
+        BestMove = CMove {};  // fall back to the previous iteration
+      }
+      return g;
+    }
+    if (g < beta) {
+      upper = g;
+    } else {
+      lower = g;
+      if (BestMove.IsComplete()) {
+        proven = BestMove;
+        provenScore = g;
+      }
+    }
+  }
+  if (proven.IsComplete()) {
+    BestMove = proven;
+    BestScore = g;
+  }
+  return g;
+}
+
+void CSearchEngine::OrderByHistory(CMove** moves, int count, int at) const {
+  for (int j = count - 1; j > at; --j)
+    if (HistoryOf(*moves[j]) > HistoryOf(*moves[j - 1])) std::swap(moves[j], moves[j - 1]);
+}
+
+void CSearchEngine::RewardMove(int depth, const CMove& move) {
+  std::swap(Killers[depth][0], Killers[depth][1]);
+  *Killers[depth][0] = move;
+  int32_t& counter = History[PieceSide[move.Piece] & 1][move.From.Index()][move.To.Index()];
+  // 32-bit counter; wrapping is part of its arithmetic.
+  counter = static_cast<int32_t>(static_cast<uint32_t>(counter) + (2u << (depth % 32)));
+}
+
+bool CSearchEngine::RefusedAtRoot(int depth, const CMove& move) {
+  return depth == IterDepth && !RootInCheck && HistoryRepetitionCount(move) >= 3;
+}
+
+bool CSearchEngine::IsPathRepetition(int depth) {
+  std::memcpy(ScratchBoard, Position.Board, sizeof ScratchBoard);
+  bool repeated = false;
+  int i = depth;
+  for (; i < 128; ++i) {
+    const CMove& m = PathMoves[i];
+    if (m.Piece == 0 || m.Captured != 0) break;
+    Position.UnmakeMoveBoardOnly(m);
+    if (SameBoard(Position.Board, ScratchBoard)) {
+      repeated = true;
+      ++i;
+      break;
+    }
+  }
+  for (int j = i - 1; j >= depth; --j) Position.MakeMoveBoardOnly(PathMoves[j]);
+  return repeated;
+}
+
+CSearchEngine::CStep CSearchEngine::SearchMove(int s, int n, int depth, const CMove& m, CNodeWindow& node) {
+  Position.MakeMove(m);
+  TransTable.MakeMoveKeys(m);
+  PathMoves[depth] = m;
+  const uint32_t k = static_cast<uint32_t>(TransTable.Lock64) & 0xFFFFu;
+  const bool repeated = PathSeen[k] != 0 && IsPathRepetition(depth);
+  PathSeen[k] = 1;
+
+  int v;
+  if (repeated) {
+    v = 0;
+  } else if (!node.Raised) {
+    v = -AlphaBeta(!s, n, depth - 1, -node.Beta, -node.Alpha);
+  } else {
+    v = -AlphaBeta(!s, n, depth - 1, -node.Alpha - 1, -node.Alpha);
+    if (v != -NO_SCORE && v > node.Alpha && v < node.Beta)
+      v = -AlphaBeta(!s, n, depth - 1, -node.Beta, -node.Alpha);
+  }
+
+  Position.UnmakeMove(m);
+  PathMoves[depth] = CMove {};
+  PathSeen[k] = 0;
+  TransTable.UnmakeMoveKeys(m);
+  if (v == -NO_SCORE) return CStep::Abort;
+
+  if (depth == IterDepth && v > BestScore) {
+    BestScore = v;
+    BestMove = m;
+  }
+  if (v > node.Best) {
+    node.Best = v;
+    if (v > node.Alpha) {
+      node.Alpha = v;
+      node.BestMove = m;
+      node.Raised = true;
+      if (node.Alpha >= node.Beta) return CStep::CutOff;
+    }
+  }
+  return CStep::Continue;
+}
+
+int CSearchEngine::AlphaBeta(int s, int n, int depth, int alpha, int beta) {
+  ++NodeCount;
+  if (EngineIdle.load(std::memory_order_relaxed) != 0) return NO_SCORE;
+  Elapsed = GetTick() - StartTick;
+  if (static_cast<int64_t>(Elapsed) >= MaxSearchTime) return NO_SCORE;
+
+  const int status = KingStatus(Position, s);
+  if (status > 0) return MATE_SCORE;
+  if (status < 0) return -MATE_SCORE;
+
+  int hashPiece = 0;
+  CSquare hashTo;
+  {
+    const HashEntry& entry = TransTable.Probe(s);
+    if (TransTable.Matches(entry)) {
+      hashPiece = entry.MovePiece;
+      hashTo = CSquare {entry.MoveToRow, entry.MoveToCol};
+      if (entry.Depth >= depth && entry.Value != NO_SCORE) {
+        if (entry.Flag == HASH_EXACT) return entry.Value;
+        if (entry.Flag == HASH_LOWER && entry.Value >= beta) return entry.Value;
+        if (entry.Flag == HASH_UPPER && entry.Value <= alpha) return entry.Value;
+      }
+    }
+  }
+
+  if (depth < 0) {
+    const int v = Evaluator.EvaluatePosition(Position, s, 127);
+    if (v != NO_SCORE) TransTable.Store(s, HASH_EXACT, v, depth, 0, CSquare {});
+    return v;
+  }
+
+  if (n) {
+    // The side to move passes; each side has its own table, so the keys stay.
+    const int j = depth - NullMoveReduction(depth);
+    const int v = -AlphaBeta(!s, 0, j - 1, -beta, -alpha);
+    if (v == -NO_SCORE) return NO_SCORE;
+    if (v >= beta) {
+      const int w = AlphaBeta(s, 0, j, alpha, beta);
+      if (w == NO_SCORE) return NO_SCORE;
+      if (w >= beta) return v;
+    }
+  }
+
+  CNodeWindow node {alpha, beta, -MATE_SCORE, CMove {}, false};
+  CStep step = CStep::Continue;
+  auto finishCutOff = [&]() {
+    TransTable.Store(s, HASH_LOWER, node.Best, depth, node.BestMove.Piece, node.BestMove.To);
+    RewardMove(depth, node.BestMove);
+    return node.Best;
+  };
+
+  // 1. Hash move.
+  CMove hashMove;
+  if (hashPiece > 0 && hashPiece <= 32 && CanMoveTo(Position, s, hashPiece, hashTo)) {
+    hashMove.Piece = hashPiece;
+    hashMove.From = Position.PieceSquare[hashPiece];
+    hashMove.To = hashTo;
+    hashMove.Captured = Position.Board[hashTo.Index()];
+    if (!RefusedAtRoot(depth, hashMove)) {
+      step = SearchMove(s, n, depth, hashMove, node);
+      if (step == CStep::Abort) return NO_SCORE;
+      if (step == CStep::CutOff) return finishCutOff();
+    }
+  }
+
+  // 2. Captures, best history first.
+  {
+    CMoveList& list = Generator.Captures[depth];
+    GenerateCaptures(Position, s, list);
+    Generator.ListCaptures(depth);
+    CMove** order = Generator.CapturePointers[depth];
+    const int count = list.Count;
+    for (int i = 0; i < count; ++i) {
+      OrderByHistory(order, count, i);
+      const CMove m = *order[i];
+      if (m == hashMove || RefusedAtRoot(depth, m)) continue;
+      step = SearchMove(s, n, depth, m, node);
+      if (step == CStep::Abort) return NO_SCORE;
+      if (step == CStep::CutOff) return finishCutOff();
+    }
+  }
+
+  // 3. Killers (not compared with earlier moves: one may be searched twice).
+  const CMove killer1 = *Killers[depth][0];
+  const CMove killer2 = *Killers[depth][1];
+  for (const CMove& killer : {killer1, killer2}) {
+    if (killer.Piece == 0 || !IsPseudoLegal(Position, s, killer) || RefusedAtRoot(depth, killer)) continue;
+    step = SearchMove(s, n, depth, killer, node);
+    if (step == CStep::Abort) return NO_SCORE;
+    if (step == CStep::CutOff) return finishCutOff();
+  }
+
+  // 4. Quiet moves, best history first.
+  {
+    CMoveList& list = Generator.Quiets[depth];
+    GenerateQuietMoves(Position, s, list);
+    Generator.ListQuietMoves(depth);
+    CMove** order = Generator.QuietPointers[depth];
+    const int count = list.Count;
+    for (int i = 0; i < count; ++i) {
+      OrderByHistory(order, count, i);
+      const CMove m = *order[i];
+      if (m == hashMove || m == killer1 || m == killer2 || RefusedAtRoot(depth, m)) continue;
+      step = SearchMove(s, n, depth, m, node);
+      if (step == CStep::Abort) return NO_SCORE;
+      if (step == CStep::CutOff) return finishCutOff();
+    }
+  }
+
+  if (node.Raised) {
+    TransTable.Store(s, HASH_EXACT, node.Best, depth, node.BestMove.Piece, node.BestMove.To);
+    RewardMove(depth, node.BestMove);
+  } else {
+    TransTable.Store(s, HASH_UPPER, node.Best, depth, 0, CSquare {});
+  }
+  return node.Best;
+}
+
+int CSearchEngine::PrincipalVariation(int redToMove, CMove* moves, int maxCount) {
+  if (!IsReady() || maxCount <= 0 || !BestMove.IsComplete()) return 0;
+  int count = 0;
+  int s = redToMove ? 1 : 0;
+  CMove m = BestMove;
+  for (;;) {
+    moves[count++] = m;
+    Position.MakeMove(m);
+    TransTable.MakeMoveKeys(m);
+    s = !s;
+    if (count >= maxCount || m.Captured == RED_KING || m.Captured == BLACK_KING) break;
+    const HashEntry& entry = TransTable.Probe(s);
+    if (!TransTable.Matches(entry) || entry.MovePiece <= 0 || entry.MovePiece > 32) break;
+    const CSquare to {entry.MoveToRow, entry.MoveToCol};
+    if (!CanMoveTo(Position, s, entry.MovePiece, to)) break;
+    m.Piece = entry.MovePiece;
+    m.From = Position.PieceSquare[m.Piece];
+    m.To = to;
+    m.Captured = Position.Board[to.Index()];
+  }
+  for (int i = count - 1; i >= 0; --i) {
+    Position.UnmakeMove(moves[i]);
+    TransTable.UnmakeMoveKeys(moves[i]);
+  }
+  return count;
+}

@@ -293,26 +293,35 @@ int COpeningBook::Lookup(uint32_t lockLo, int32_t lockHi, int redToMove, int ran
   const size_t at = FindLock(Nodes, lockLo, lockHi, found);
   if (!found) return 0;
 
-  // Candidates in order: the node found, then backwards, then forwards.
+  // Candidates in order: the node found, then backwards, then forwards; only
+  // moves of the side to move. Visited twice rather than collected, so a
+  // lookup allocates nothing.
   const int side = redToMove ? RED : BLACK;
-  std::vector<size_t> candidates;
-  auto consider = [&](size_t i) {
-    const int id = Nodes[i].Piece;
-    if (id >= 1 && id <= 32 && PieceSide[id] == side) candidates.push_back(i);
+  auto forEachCandidate = [&](auto&& visit) {
+    auto consider = [&](size_t i) {
+      const int id = Nodes[i].Piece;
+      if (id >= 1 && id <= 32 && PieceSide[id] == side) visit(i);
+    };
+    consider(at);
+    for (size_t i = at; i-- > 0 && SameLock(Nodes[i], Nodes[at]);) consider(i);
+    for (size_t i = at + 1; i < Nodes.size() && SameLock(Nodes[i], Nodes[at]); ++i) consider(i);
   };
-  consider(at);
-  for (size_t i = at; i-- > 0 && SameLock(Nodes[i], Nodes[at]);) consider(i);
-  for (size_t i = at + 1; i < Nodes.size() && SameLock(Nodes[i], Nodes[at]); ++i) consider(i);
-  if (candidates.empty()) return 0;
+  int count = 0;
+  size_t chosen = 0;
+  forEachCandidate([&](size_t i) {
+    // Without the random flag: the largest weight, the earliest among equals.
+    if (count == 0 || Nodes[i].Weight > Nodes[chosen].Weight) chosen = i;
+    ++count;
+  });
+  if (count == 0) return 0;
 
-  size_t chosen = candidates[0];
   if (random) {
     SeedRandom();
-    const int32_t draw = static_cast<int32_t>(Random32());
-    chosen = candidates[static_cast<size_t>(RandomIndex(draw, static_cast<int>(candidates.size())))];
-  } else {
-    for (size_t i : candidates)
-      if (Nodes[i].Weight > Nodes[chosen].Weight) chosen = i;
+    const int target = RandomIndex(static_cast<int32_t>(Random32()), count);
+    int seen = 0;
+    forEachCandidate([&](size_t i) {
+      if (seen++ == target) chosen = i;
+    });
   }
   piece = Nodes[chosen].Piece;
   toRow = Nodes[chosen].ToRow;

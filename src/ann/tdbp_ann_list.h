@@ -1,6 +1,7 @@
 #pragma once
 // The networks in use, indexed by position category.
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "ann/tdbp_ann.h"
@@ -13,6 +14,7 @@ class CTdbpAnnList {
   bool IsEmpty() const { return Networks.empty(); }
   void Clear() { Networks.clear(); }
   void Add(const CTdbpAnn& network) { Networks.push_back(network); }
+  void Add(CTdbpAnn&& network) { Networks.push_back(std::move(network)); }
 
   int RandomizeAll(float lower, float upper);
   int SetRunning(int value);

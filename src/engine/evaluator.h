@@ -12,6 +12,13 @@
 constexpr int EVAL_MODEL_DEFAULT = 0;
 constexpr int EVAL_MODEL_ANN = 1;
 
+// The network's inputs: the 90 playing squares row by row, then the side to move.
+constexpr int ANN_INPUT_COUNT = 91;
+// Network output o in 0..1 becomes (2o - 1) x ANN_SCORE_SCALE, from red's side.
+constexpr int ANN_SCORE_SCALE = 134217728;
+// Ply indexes above this one run the evasion search for a side in check.
+constexpr int EVASION_PLY_LIMIT = 123;
+
 // Attack record of one piece, rebuilt at every piece-value evaluation.
 struct CAttackRecord {
   int32_t Mobility = 0;
@@ -51,9 +58,23 @@ class CEvaluator {
   static int ExchangeEstimate(int targetKind, const int* attackers, int attackerCount,
                               const int* defenders, int defenderCount, int shiftK, int shiftJ);
 
- private:
+  // The derived tables, seen from red's side (black entries negative).
+  static int PieceSquareValue(int id, int square);
+  static int MobilityBonus(int id, int mobility);
+  static int ExchangeValue(int kind);
+
   void BuildAttackRecords(const CPosition& position);
 
+ private:
+  // King captures and checks, shared by both models; the static score of the
+  // chosen model is taken only when neither settles the position.
+  template <int Model>
+  int ScoreWithChecks(CPosition& position, int redToMove, int ply);
+  int StaticDefault(const CPosition& position, int redToMove, int inCheck);
+  int StaticAnn(const CPosition& position, int redToMove);
+
   CMoveGenerator Generator;
-  float Inputs[91] {};
+  // The non-zero inputs of the position being scored, in input order.
+  int32_t ActiveIndex[ANN_INPUT_COUNT] {};
+  float ActiveValue[ANN_INPUT_COUNT] {};
 };

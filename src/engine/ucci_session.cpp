@@ -1,0 +1,383 @@
+#include "engine/ucci_session.h"
+
+#include <algorithm>
+#include <cctype>
+#include <chrono>
+#include <climits>
+#include <istream>
+#include <ostream>
+#include <sstream>
+
+#include "engine/engine_position.h"
+#include "rules/iccs.h"
+
+namespace {
+
+constexpr int kDefaultHashMb = 64;
+constexpr int kMaxHashMb = 1024;
+constexpr int kNoLimit = INT32_MAX;
+
+std::vector<std::string> SplitWords(const std::string& line) {
+  std::vector<std::string> words;
+  std::istringstream in(line);
+  std::string word;
+  while (in >> word) words.push_back(word);
+  return words;
+}
+
+std::string Lower(std::string text) {
+  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return text;
+}
+
+// A non-negative number, or -1.
+long long ParseCount(const std::string& text) {
+  if (text.empty() || text.size() > 12) return -1;
+  long long value = 0;
+  for (char c : text) {
+    if (c < '0' || c > '9') return -1;
+    value = value * 10 + (c - '0');
+  }
+  return value;
+}
+
+int ParseSwitch(const std::string& text) {
+  const std::string value = Lower(text);
+  if (value == "true" || value == "on" || value == "1" || value == "yes") return 1;
+  if (value == "false" || value == "off" || value == "0" || value == "no") return 0;
+  return -1;
+}
+
+int ClampToInt(long long value) { return static_cast<int>(std::min<long long>(value, kNoLimit)); }
+
+// Moves in either form; files a..i, then the rank digits.
+bool SplitCoordinates(const std::string& text, char files[2], int ranks[2]) {
+  size_t at = 0;
+  for (int k = 0; k < 2; ++k) {
+    if (at >= text.size() || text[at] < 'a' || text[at] > 'i') return false;
+    files[k] = text[at++];
+    const size_t start = at;
+    int rank = 0;
+    while (at < text.size() && at - start < 2 && std::isdigit(static_cast<unsigned char>(text[at])))
+      rank = rank * 10 + (text[at++] - '0');
+    if (at == start) return false;
+    ranks[k] = rank;
+  }
+  return at == text.size();
+}
+
+}  // namespace
+
+CUcciSession::CUcciSession(std::ostream& out, CProtocol protocol)
+    : Out(out), Protocol(protocol), EnginePtr(std::make_unique<CSearchEngine>()) {
+  std::string error;
+  LoadEnginePosition(*EnginePtr, "", SideToMove, error);
+}
+
+CUcciSession::~CUcciSession() { StopSearch(); }
+
+std::string CUcciSession::IccsToUci(const std::string& iccs) {
+  char files[2];
+  int ranks[2];
+  if (!SplitCoordinates(iccs, files, ranks) || ranks[0] > 9 || ranks[1] > 9) return {};
+  return std::string(1, files[0]) + std::to_string(ranks[0] + 1) + files[1] + std::to_string(ranks[1] + 1);
+}
+
+std::string CUcciSession::UciToIccs(const std::string& uci) {
+  char files[2];
+  int ranks[2];
+  if (!SplitCoordinates(uci, files, ranks)) return {};
+  for (int rank : ranks)
+    if (rank < 1 || rank > 10) return {};
+  return std::string(1, files[0]) + std::to_string(ranks[0] - 1) + files[1] + std::to_string(ranks[1] - 1);
+}
+
+void CUcciSession::Send(const std::string& line) {
+  std::lock_guard<std::mutex> lock(OutMutex);
+  Out << line << '\n';
+  Out.flush();
+}
+
+std::string CUcciSession::MoveText(const CMove& move) const {
+  const std::string iccs = MoveToIccs(move);
+  return Protocol == CProtocol::Uci ? IccsToUci(iccs) : iccs;
+}
+
+void CUcciSession::Run(std::istream& in) {
+  std::string line;
+  while (std::getline(in, line)) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (!HandleLine(line)) return;
+  }
+  WaitForSearch();
+}
+
+bool CUcciSession::HandleLine(const std::string& line) {
+  const std::vector<std::string> words = SplitWords(line);
+  if (words.empty()) return true;
+  const std::string& command = words[0];
+  if (command == "ucci" || command == "uci") {
+    SendIdentity();
+  } else if (command == "isready") {
+    Send("readyok");
+  } else if (command == "setoption") {
+    StopSearch();
+    SetOption(words);
+  } else if (command == "position") {
+    StopSearch();
+    SetPosition(words);
+  } else if (command == "ucinewgame") {
+    StopSearch();
+    std::string error;
+    LoadEnginePosition(*EnginePtr, "", SideToMove, error);
+  } else if (command == "go") {
+    StopSearch();
+    Go(words);
+  } else if (command == "stop") {
+    StopSearch();
+  } else if (command == "quit") {
+    StopSearch();
+    if (Protocol == CProtocol::Ucci) Send("bye");
+    return false;
+  } else if (command != "ponderhit") {
+    Send("info string unknown command: " + command);
+  }
+  return true;
+}
+
+void CUcciSession::SendIdentity() {
+  const bool ucci = Protocol == CProtocol::Ucci;
+  Send("id name Tarvo");
+  Send("id author the Tarvo developers");
+  const std::string hash = std::to_string(kDefaultHashMb), maxHash = std::to_string(kMaxHashMb);
+  if (ucci) {
+    Send("option usemillisec type check default true");
+    Send("option hashsize type spin min 1 max " + maxHash + " default " + hash);
+    Send("option searchmode type combo var negascout var mtdf default negascout");
+    Send("option evalmodel type combo var default var ann default ann");
+    Send("option usebook type check default true");
+    Send("option randombook type check default false");
+    Send("option nullmove type check default true");
+    Send("option nullminpieces type spin min 0 max 16 default 6");
+    Send("ucciok");
+  } else {
+    Send("option name Hash type spin default " + hash + " min 1 max " + maxHash);
+    Send("option name SearchMode type combo default negascout var negascout var mtdf");
+    Send("option name EvalModel type combo default ann var default var ann");
+    Send("option name UseBook type check default true");
+    Send("option name RandomBook type check default false");
+    Send("option name NullMove type check default true");
+    Send("option name NullMinPieces type spin default 6 min 0 max 16");
+    Send("uciok");
+  }
+}
+
+void CUcciSession::SetOption(const std::vector<std::string>& words) {
+  // UCCI: "setoption NAME VALUE"; UCI: "setoption name NAME [value VALUE]".
+  std::string name, value;
+  if (words.size() >= 2 && words[1] == "name") {
+    size_t i = 2;
+    for (; i < words.size() && words[i] != "value"; ++i) name += words[i];
+    for (++i; i < words.size(); ++i) value += (value.empty() ? "" : " ") + words[i];
+  } else if (words.size() >= 2) {
+    name = words[1];
+    for (size_t i = 2; i < words.size(); ++i) value += (value.empty() ? "" : " ") + words[i];
+  }
+  name = Lower(name);
+  const std::string lowerValue = Lower(value);
+  CSearchEngine& engine = *EnginePtr;
+  auto bad = [&]() { Send("info string bad value for " + name + ": " + value); };
+
+  if (name == "hashsize" || name == "hash") {
+    const long long mb = ParseCount(value);
+    if (mb < 1 || mb > kMaxHashMb) return bad();
+    const long long entries = mb * 1024 * 1024 / (2 * static_cast<long long>(sizeof(HashEntry)));
+    try {
+      if (!engine.TransTable.Setup(entries)) Send("info string " + engine.NotReadyReason());
+    } catch (const std::bad_alloc&) {
+      Send("info string not enough memory for " + value + " MB of tables");
+    }
+  } else if (name == "searchmode") {
+    if (lowerValue == "negascout" || lowerValue == "0") engine.SearchMode = SEARCH_NEGASCOUT;
+    else if (lowerValue == "mtdf" || lowerValue == "mtd(f)" || lowerValue == "1") engine.SearchMode = SEARCH_MTDF;
+    else bad();
+  } else if (name == "evalmodel") {
+    if (lowerValue == "default" || lowerValue == "0") engine.Evaluator.EvalModel = EVAL_MODEL_DEFAULT;
+    else if (lowerValue == "ann" || lowerValue == "1") engine.Evaluator.EvalModel = EVAL_MODEL_ANN;
+    else bad();
+  } else if (name == "usebook") {
+    const int on = ParseSwitch(value);
+    if (on < 0) return bad();
+    engine.UseBook = on;
+    // Off means no book at all: the engine would still ask it for a game's first move.
+    if (on) engine.Book.Load();
+    else engine.Book.Reset();
+  } else if (name == "randombook") {
+    const int on = ParseSwitch(value);
+    if (on < 0) return bad();
+    engine.RandomBook = on;
+  } else if (name == "nullmove") {
+    const int on = ParseSwitch(value);
+    if (on < 0) return bad();
+    engine.UseNullMove = on;
+  } else if (name == "nullminpieces") {
+    const long long pieces = ParseCount(value);
+    if (pieces < 0 || pieces > 16) return bad();
+    NullMinPieces = static_cast<int>(pieces);
+  } else if (name == "usemillisec") {
+    const int on = ParseSwitch(value);
+    if (on < 0) return bad();
+    UseMillisec = on != 0;
+  } else if (name != "uci_variant" && name != "ponder" && name != "newgame") {
+    Send("info string unknown option: " + name);
+  }
+}
+
+void CUcciSession::SetPosition(const std::vector<std::string>& words) {
+  size_t i = 1;
+  std::string fen;
+  if (i < words.size() && words[i] == "startpos") {
+    ++i;
+  } else if (i < words.size() && words[i] == "fen") {
+    for (++i; i < words.size() && words[i] != "moves"; ++i) fen += (fen.empty() ? "" : " ") + words[i];
+  } else {
+    Send("info string position needs startpos or fen");
+    return;
+  }
+  std::string error;
+  if (!LoadEnginePosition(*EnginePtr, fen, SideToMove, error)) {
+    Send("info string " + error);
+    return;
+  }
+  if (i < words.size() && words[i] == "moves") {
+    for (++i; i < words.size(); ++i) {
+      const std::string iccs = Protocol == CProtocol::Uci ? UciToIccs(words[i]) : words[i];
+      if (!PlayEngineMove(*EnginePtr, SideToMove, iccs, error)) {
+        Send("info string " + error + " (" + words[i] + "); later moves ignored");
+        return;
+      }
+    }
+  }
+}
+
+void CUcciSession::Go(const std::vector<std::string>& words) {
+  CSearchEngine& engine = *EnginePtr;
+  if (!engine.IsReady()) {
+    Send("info string " + engine.NotReadyReason());
+    Send(Protocol == CProtocol::Uci ? "bestmove (none)" : "nobestmove");
+    return;
+  }
+  long long depth = -1, moveTime = -1, clock = -1, increment = 0, movesToGo = 0;
+  bool infinite = false;
+  const bool red = SideToMove != 0;
+  for (size_t i = 1; i < words.size(); ++i) {
+    const std::string& word = words[i];
+    const long long next = i + 1 < words.size() ? ParseCount(words[i + 1]) : -1;
+    if (word == "infinite") infinite = true;
+    else if (word == "depth") depth = next;
+    else if (word == "movetime") moveTime = next;
+    else if (word == "time") clock = next;
+    else if (word == "increment") increment = std::max(0LL, next);
+    else if (word == "movestogo") movesToGo = std::max(0LL, next);
+    else if (word == (red ? "wtime" : "btime")) clock = next;
+    else if (word == (red ? "winc" : "binc")) increment = std::max(0LL, next);
+  }
+  if (Protocol == CProtocol::Ucci && !UseMillisec) {
+    for (long long* value : {&moveTime, &clock, &increment})
+      if (*value > 0) *value *= 1000;
+  }
+
+  engine.MaxDepth = 124;
+  engine.MaxIterTime = kNoLimit;
+  engine.MaxSearchTime = kNoLimit;
+  if (depth > 0) {
+    engine.MaxDepth = static_cast<int>(std::min(depth, 128LL));
+  } else if (moveTime >= 0) {
+    engine.MaxSearchTime = ClampToInt(moveTime);
+    engine.MaxIterTime = ClampToInt(moveTime * 3 / 4);
+  } else if (clock >= 0) {
+    // Spread the clock over the game; never plan more than three quarters of it.
+    long long budget = (movesToGo > 0 ? clock / movesToGo : clock / 25) + increment * 3 / 4;
+    budget = std::max(1LL, std::min(budget, clock * 3 / 4));
+    engine.MaxSearchTime = ClampToInt(budget);
+    engine.MaxIterTime = ClampToInt(std::max(1LL, budget / 2));
+  } else {
+    infinite = true;  // a bare "go" thinks until "stop"
+  }
+  if (infinite) engine.MaxDepth = 128;
+
+  {
+    std::lock_guard<std::mutex> lock(StopMutex);
+    StopRequested = false;
+  }
+  Infinite = infinite;
+  WorkerDone.store(false);
+  Worker = std::thread([this, infinite] { SearchAndAnswer(infinite); });
+}
+
+std::string CUcciSession::ScoreText(int score, int depth) const {
+  const bool mate = score >= MATE_SCORE || score <= -MATE_SCORE;
+  if (Protocol == CProtocol::Uci) {
+    if (mate) {
+      const int moves = std::max(1, (depth + 1) / 2);
+      return "score mate " + std::to_string(score > 0 ? moves : -moves);
+    }
+  } else if (mate) {
+    return std::string("score ") + (score > 0 ? "30000" : "-30000");
+  }
+  // Piece-value scores are 32 per unit (a pawn is 60); network scores span +-2^27.
+  const long long value = EnginePtr->Evaluator.EvalModel == EVAL_MODEL_ANN
+                              ? static_cast<long long>(score) * 1000 / 134217728
+                              : score / 32;
+  return std::string(Protocol == CProtocol::Uci ? "score cp " : "score ") + std::to_string(value);
+}
+
+void CUcciSession::SendIteration(const CIterationInfo& info) {
+  std::string line = "info depth " + std::to_string(info.Depth) + " " + ScoreText(info.Score, info.Depth) +
+                     " time " + std::to_string(info.ElapsedMs) + " nodes " + std::to_string(info.Nodes);
+  CMove pv[32];
+  const int count = EnginePtr->PrincipalVariation(SideToMove, pv, 32);
+  if (count > 0) {
+    line += " pv";
+    for (int i = 0; i < count; ++i) line += " " + MoveText(pv[i]);
+  }
+  Send(line);
+}
+
+void CUcciSession::SearchAndAnswer(bool infinite) {
+  CSearchEngine& engine = *EnginePtr;
+  engine.OnIteration = [this](const CIterationInfo& info) { SendIteration(info); };
+  const int found = engine.FindBestMove(SideToMove, NullMoveAllowed(engine, NullMinPieces));
+  engine.OnIteration = nullptr;
+  CMove move = engine.BestMove;
+  // The answer is always a move while one exists, even a won or lost one.
+  const bool haveMove = found || FirstLegalMove(engine, SideToMove, move);
+  if (infinite) {
+    std::unique_lock<std::mutex> lock(StopMutex);
+    StopSignal.wait(lock, [this] { return StopRequested; });
+  }
+  if (haveMove) Send("bestmove " + MoveText(move));
+  else Send(Protocol == CProtocol::Uci ? "bestmove (none)" : "nobestmove");
+  WorkerDone.store(true);
+}
+
+void CUcciSession::StopSearch() {
+  if (!Worker.joinable()) return;
+  {
+    std::lock_guard<std::mutex> lock(StopMutex);
+    StopRequested = true;
+  }
+  StopSignal.notify_all();
+  // The worker clears EngineIdle when its search starts: keep asking until it answered.
+  while (!WorkerDone.load()) {
+    EnginePtr->EngineIdle.store(1);
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  Worker.join();
+}
+
+void CUcciSession::WaitForSearch() {
+  if (!Worker.joinable()) return;
+  if (Infinite) StopSearch();
+  else Worker.join();
+}

@@ -41,8 +41,9 @@ class CTransTable {
 
   // Loads the keys from the key file, or generates and writes them when it is
   // missing (a damaged file is kept aside first); allocates both tables with
-  // 2^FloorLog2(n) entries. 1, or 0 when the key file had to be written and
-  // could not be (then no tables are allocated).
+  // 2^FloorLog2(n) entries (at most 2^30). 1, or 0 when the key file had to
+  // be written and could not be, or the tables found no memory (then no tables
+  // are allocated).
   int Setup(int64_t requestedEntries);
   bool HasTables() const { return Tables[0] != nullptr; }
 

@@ -1,6 +1,7 @@
 #include "cli_game.h"
 
 #include "common/text_encoding.h"
+#include "game/espeak_voice.h"
 #include "rules/move_tables.h"
 #include "rules/notation_maps.h"
 
@@ -13,7 +14,7 @@ std::unique_ptr<CVoice> NoVoice() { return nullptr; }
 std::unique_ptr<CGame> MakeCliGame(bool withVoice) {
   BuildMoveTables();
   BuildNotationMaps();
-  return withVoice ? std::make_unique<CGame>() : std::make_unique<CGame>(&NoVoice);
+  return std::make_unique<CGame>(withVoice ? &CreateEspeakVoice : &NoVoice);
 }
 
 std::string ShowText(const std::string& gb2312) { return Gb2312ToUtf8(gb2312); }

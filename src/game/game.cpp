@@ -29,7 +29,7 @@ void CGame::SetDefaults() {
   Red = "Player";
   BlackTeam.clear();
   Black = "Computer";
-  Result = "*";
+  Result.assign(1, '*');  // assign(): GCC 12 warns falsely on "*"
   ECCO.clear();
   Opening.clear();
   Variation.clear();
@@ -46,7 +46,7 @@ void CGame::SetDefaults() {
 }
 
 int CGame::NewGame(const int32_t* board, int redToMove) {
-  Result = "*";
+  Result.assign(1, '*');
   RedToMove = redToMove ? 1 : 0;
   char fen[FEN_BUFFER_SIZE] = {};
   if (!Position().SetFromBoard(board, RedToMove, fen)) return 0;
@@ -145,7 +145,7 @@ int CGame::ComputerMove() {
     else if (Engine.BestScore == -MATE_SCORE)
       Result = sideLoses;
     else
-      Result = "*";
+      Result.assign(1, '*');
     return 0;
   }
   if (Engine.BestScore == MATE_SCORE) {
@@ -179,7 +179,7 @@ int CGame::Redo() {
 }
 
 int CGame::ClearBoard() {
-  Result = "*";
+  Result.assign(1, '*');
   Position().Clear();
   Record().Reset();
   Painter.ResetPainter();

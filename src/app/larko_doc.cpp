@@ -1,0 +1,106 @@
+#include "app/larko_doc.h"
+
+#include <QFileDialog>
+#include <QFileInfo>
+
+#include "app/message_box.h"
+#include "app/recent_files.h"
+#include "game/game.h"
+#include "rules/pieces.h"
+
+namespace {
+const char* kFilter = "中国象棋可移植棋谱 (*.pgn)";
+
+std::string LocalPath(const QString& path) { return QFile::encodeName(path).toStdString(); }
+}  // namespace
+
+void CLarkoDoc::SetTitle(const QString& title) {
+  Title_ = title;
+  emit TitleChanged();
+}
+
+void CLarkoDoc::SetPathName(const QString& path) {
+  PathName_ = QFileInfo(path).absoluteFilePath();
+  SetTitle(QFileInfo(path).fileName());
+  AddToRecentFiles(PathName_);
+}
+
+bool CLarkoDoc::OnNewDocument() {
+  PathName_.clear();
+  Modified = false;
+  SetTitle(QStringLiteral("Unknown"));
+  if (!g_Game->NewGame(InitialBoard.data(), 1)) {
+    ShowMessage(Window, QStringLiteral("新建游戏失败."));
+    return false;
+  }
+  return true;
+}
+
+bool CLarkoDoc::OnOpenDocument(const QString& path) {
+  if (!g_Game->LoadPgn(LocalPath(path))) {
+    ShowMessage(Window, QStringLiteral("加载棋谱失败."));
+    return false;
+  }
+  Modified = false;
+  SetPathName(path);
+  return true;
+}
+
+bool CLarkoDoc::OnSaveDocument(const QString& path) {
+  // The game writes the file itself, through a temporary file and a rename.
+  if (!g_Game->SavePgn(LocalPath(path))) {
+    ShowMessage(Window, QStringLiteral("保存棋谱失败."));
+    return false;
+  }
+  Modified = false;
+  SetPathName(path);
+  return true;
+}
+
+bool CLarkoDoc::SaveModified() {
+  if (!Modified) return true;
+  const QString name = PathName_.isEmpty() ? Title_ : PathName_;
+  switch (AskYesNoCancel(Window, QStringLiteral("是否将更改保存到 %1?").arg(name))) {
+    case CAnswer::Yes:
+      return FileSave();
+    case CAnswer::No:
+      return true;
+    default:
+      return false;
+  }
+}
+
+void CLarkoDoc::FileNew() {
+  if (!SaveModified()) return;
+  OnNewDocument();
+}
+
+void CLarkoDoc::FileOpen() {
+  const QString path = QFileDialog::getOpenFileName(Window, QStringLiteral("打开"), QString(),
+                                                    QString::fromUtf8(kFilter));
+  if (path.isEmpty()) return;
+  OpenDocumentFile(path);
+}
+
+bool CLarkoDoc::OpenDocumentFile(const QString& path) {
+  if (!SaveModified()) return false;
+  if (OnOpenDocument(path)) return true;
+  // The failed load has already replaced part of the game: start afresh
+  // rather than leave a half-read game under the old title.
+  OnNewDocument();
+  return false;
+}
+
+bool CLarkoDoc::FileSave() {
+  if (PathName_.isEmpty()) return FileSaveAs();
+  return OnSaveDocument(PathName_);
+}
+
+bool CLarkoDoc::FileSaveAs() {
+  QString suggestion = PathName_.isEmpty() ? Title_ + QStringLiteral(".pgn") : PathName_;
+  QString path = QFileDialog::getSaveFileName(Window, QStringLiteral("另存为"), suggestion,
+                                              QString::fromUtf8(kFilter));
+  if (path.isEmpty()) return false;
+  if (QFileInfo(path).suffix().isEmpty()) path += QStringLiteral(".pgn");
+  return OnSaveDocument(path);
+}

@@ -1,0 +1,52 @@
+#pragma once
+// The document: stands for the current game file. It holds no game data; new,
+// open and save go through the one game object. Keeps the file's path, the
+// title and the modified flag, and asks to save before the game is replaced.
+#include <QObject>
+#include <QString>
+
+class QWidget;
+
+class CLarkoDoc : public QObject {
+  Q_OBJECT
+
+ public:
+  explicit CLarkoDoc(QObject* parent = nullptr) : QObject(parent) {}
+
+  // A new game in the start position, red to move; titled "Unknown".
+  bool OnNewDocument();
+  // Loads the game file; after a failed load the game starts afresh.
+  bool OnOpenDocument(const QString& path);
+  bool OnSaveDocument(const QString& path);
+
+  // The file commands. Each first asks to save a modified game where needed.
+  void FileNew();
+  void FileOpen();
+  bool FileSave();
+  bool FileSaveAs();
+  // Opens a named file as the open command does, after the save question.
+  bool OpenDocumentFile(const QString& path);
+
+  // Asks "save changes?" when modified: false when the user cancels (or the save failed).
+  bool SaveModified();
+
+  bool IsModified() const { return Modified; }
+  void SetModifiedFlag(bool modified = true) { Modified = modified; }
+  const QString& Title() const { return Title_; }
+  const QString& PathName() const { return PathName_; }
+
+  // Owner window of the dialogs and message boxes.
+  void SetWindow(QWidget* window) { Window = window; }
+
+ signals:
+  void TitleChanged();
+
+ private:
+  void SetPathName(const QString& path);
+  void SetTitle(const QString& title);
+
+  QWidget* Window = nullptr;
+  QString PathName_;
+  QString Title_;
+  bool Modified = false;
+};

@@ -1,0 +1,306 @@
+#include "app/larko_view.h"
+
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileInfo>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QUrl>
+#include <chrono>
+
+#include "app/command_ids.h"
+#include "app/larko_doc.h"
+#include "app/message_box.h"
+#include "app/options_dialog.h"
+#include "game/game.h"
+
+CLarkoView::CLarkoView(CLarkoDoc* doc, QWidget* parent) : QWidget(parent), Doc(doc) {
+  setMouseTracking(true);
+  setAttribute(Qt::WA_OpaquePaintEvent);
+  setMinimumSize(1, 1);
+}
+
+CLarkoView::~CLarkoView() { StopWorkers(); }
+
+bool CLarkoView::IsWorkerRunning() const { return EngineWorker.Running() || ReplyWorker.Running(); }
+
+bool CLarkoView::IsIdle() const {
+  return !IsWorkerRunning() && g_Game->Engine.EngineIdle.load() == 1 &&
+         g_Game->TrainingIdle.load() == 1 && g_Game->CheckingIdle.load() == 1;
+}
+
+bool CLarkoView::IsCommandEnabled(int id) const {
+  switch (id) {
+    case Cmd::UserManual:
+    case Cmd::HomePage:
+    case Cmd::About:
+    case Cmd::AppExit:
+    case Cmd::ViewToolBar:
+    case Cmd::ViewStatusBar:
+      return true;
+    case Cmd::TextureGrayMarble:
+    case Cmd::TexturePaleMarble:
+    case Cmd::TextureTealMarble:
+    case Cmd::TextureOak:
+    case Cmd::TextureStone:
+      // A worker paints with the texture path; it is changed only between jobs.
+      return !IsWorkerRunning();
+    case Cmd::MoveList:
+    case Cmd::OpeningBook:
+    case Cmd::BatchTraining:
+    case Cmd::GameTraining:
+    case Cmd::RecordCheck:
+      return false;
+    default:
+      break;
+  }
+  // Idle first: nothing of the game is read while a job uses it.
+  if (!IsIdle()) return false;
+  switch (id) {
+    case Cmd::EditMode:
+      return true;
+    case Cmd::Undo:
+      return g_Game->EditMode == 0 && g_Game->Engine.Record.Current >= 0;
+    case Cmd::Redo:
+      return g_Game->EditMode == 0 &&
+             g_Game->Engine.Record.Current < g_Game->Engine.Record.Length - 1;
+    case Cmd::Options:
+    case Cmd::EngineMove:
+    case Cmd::ClearBoard:
+    case Cmd::Resign:
+    case Cmd::MirrorHorizontal:
+    case Cmd::MirrorVertical:
+    case Cmd::FileNew:
+    case Cmd::FileOpen:
+    case Cmd::FileSave:
+    case Cmd::FileSaveAs:
+      return g_Game->EditMode == 0;
+    default:
+      return false;
+  }
+}
+
+bool CLarkoView::IsCommandChecked(int id) const {
+  if (id == Cmd::EditMode) return IsIdle() && g_Game->EditMode == 1;
+  for (const auto& texture : kTextureCommands) {
+    if (texture.Id == id) return g_Game->Painter.Texture == texture.Path;
+  }
+  return false;
+}
+
+void CLarkoView::OnCommand(int id) {
+  if (!IsCommandEnabled(id)) return;
+  switch (id) {
+    case Cmd::Options: OnOptions(); break;
+    case Cmd::EditMode: OnEditMode(); break;
+    case Cmd::Undo: OnUndo(); break;
+    case Cmd::Redo: OnRedo(); break;
+    case Cmd::EngineMove: OnEngineMove(); break;
+    case Cmd::ClearBoard: OnClearBoard(); break;
+    case Cmd::Resign: OnResign(); break;
+    case Cmd::MirrorHorizontal:
+    case Cmd::MirrorVertical: OnMirror(); break;
+    case Cmd::UserManual: break;  // there is no separate manual
+    case Cmd::HomePage: OnHomePage(); break;
+    default:
+      for (const auto& texture : kTextureCommands) {
+        if (texture.Id == id) {
+          g_Game->Painter.Texture = texture.Path;
+          Redraw();
+        }
+      }
+      break;
+  }
+  emit StateChanged();
+}
+
+void CLarkoView::OnOptions() {
+  COptionsDialog dialog(this);
+  dialog.exec();
+  Redraw();
+}
+
+void CLarkoView::OnEditMode() {
+  Doc->SetModifiedFlag();
+  g_Game->EditMode = 1 - g_Game->EditMode;
+  // A piece picked up in one mode means nothing in the other (it may be off the board).
+  if (g_Game->Painter.OnRightClick()) Redraw();
+}
+
+void CLarkoView::OnUndo() {
+  Doc->SetModifiedFlag();
+  if (g_Game->Undo()) {
+    Redraw();
+  } else {
+    ShowMessage(this, QStringLiteral("没有可撤销的走法."));
+  }
+}
+
+void CLarkoView::OnRedo() {
+  Doc->SetModifiedFlag();
+  if (g_Game->Redo()) {
+    Redraw();
+  } else {
+    ShowMessage(this, QStringLiteral("没有可恢复的走法."));
+  }
+}
+
+void CLarkoView::OnEngineMove() {
+  if (!IsIdle()) return;
+  Doc->SetModifiedFlag();
+  StartWorker(EngineWorker, true);
+}
+
+void CLarkoView::OnClearBoard() {
+  g_Game->ClearBoard();
+  Redraw();
+}
+
+void CLarkoView::OnResign() {
+  Doc->SetModifiedFlag();
+  g_Game->Resign();
+  Redraw();
+}
+
+void CLarkoView::OnMirror() {
+  CPosition& position = g_Game->Engine.Position;
+  CPosition mirrored(position);
+  if (!position.MirrorInto(mirrored)) return;
+  char fen[FEN_BUFFER_SIZE] = {};
+  if (!position.SetFromBoard(mirrored.Board, g_Game->RedToMove, fen)) return;
+  g_Game->Engine.Record.Reset();
+  g_Game->FEN = fen;
+  Redraw();
+}
+
+void CLarkoView::OnHomePage() {
+  // The project's own manual: installed with the program, else in the source tree.
+  const QDir programDir(QCoreApplication::applicationDirPath());
+  QString manual = programDir.absoluteFilePath(QStringLiteral("../../share/doc/tarvo/README.md"));
+  if (!QFileInfo::exists(manual)) manual = QStringLiteral(TARVO_SOURCE_DIR "/README.md");
+  QDesktopServices::openUrl(QUrl::fromLocalFile(QDir::cleanPath(manual)));
+}
+
+QImage CLarkoView::RenderPicture() {
+  const int width = std::max(1, ClientWidth.load());
+  const int height = std::max(1, ClientHeight.load());
+  QImage image(width, height, QImage::Format_RGB32);
+  QPainter painter(&image);
+  CQtCanvas canvas(painter, Textures);
+  g_Game->Painter.Paint(canvas, *g_Game, CRect {0, 0, width, height});
+  return image;
+}
+
+void CLarkoView::Redraw() {
+  // While a search runs the game is not read: the last picture stays.
+  if (IsIdle()) CachedPicture = RenderPicture();
+  update();
+}
+
+void CLarkoView::RedrawFromWorker() {
+  QImage picture = RenderPicture();
+  QMetaObject::invokeMethod(
+      this,
+      [this, picture] {
+        CachedPicture = picture;
+        update();
+      },
+      Qt::QueuedConnection);
+}
+
+void CLarkoView::paintEvent(QPaintEvent*) {
+  if (CachedPicture.size() != size() && IsIdle()) CachedPicture = RenderPicture();
+  QPainter painter(this);
+  if (CachedPicture.size() != size()) painter.fillRect(rect(), QColor(224, 224, 224));
+  painter.drawImage(0, 0, CachedPicture);
+}
+
+void CLarkoView::resizeEvent(QResizeEvent* event) {
+  ClientWidth = width();
+  ClientHeight = height();
+  QWidget::resizeEvent(event);
+}
+
+void CLarkoView::mousePressEvent(QMouseEvent* event) {
+  const CPoint point {static_cast<int32_t>(event->position().x()),
+                      static_cast<int32_t>(event->position().y())};
+  if (event->button() == Qt::LeftButton) {
+    if (!IsIdle()) return;
+    Doc->SetModifiedFlag();
+    const int result = g_Game->Painter.OnClick(*g_Game, point);
+    Redraw();
+    if (result == 1 && g_Game->EditMode == 0 && g_Game->HumanVsHuman == 0 &&
+        g_Game->HumanPlaysRed != g_Game->RedToMove) {
+      StartWorker(ReplyWorker, false);
+    }
+  } else if (event->button() == Qt::RightButton) {
+    if (IsWorkerRunning()) return;
+    if (g_Game->Painter.OnRightClick()) Redraw();
+  }
+  emit StateChanged();
+}
+
+void CLarkoView::mouseMoveEvent(QMouseEvent* event) {
+  // A worker may be painting with the painter's fields.
+  if (IsWorkerRunning()) return;
+  const CPoint point {static_cast<int32_t>(event->position().x()),
+                      static_cast<int32_t>(event->position().y())};
+  if (g_Game->Painter.OnMouseMove(point)) Redraw();
+}
+
+void CLarkoView::StartWorker(CWorker& worker, bool engineCommand) {
+  if (worker.Running()) return;
+  // Busy from now on, not only once the search itself begins.
+  g_Game->Engine.EngineIdle = 0;
+  StopRequested = false;
+  worker.Done = false;
+  worker.Thread = std::thread([this, &worker, engineCommand] { RunWorker(worker, engineCommand); });
+}
+
+void CLarkoView::RunWorker(CWorker& worker, bool engineCommand) {
+  int played = g_Game->ComputerMove();
+  // The engine command plays the side to move and then answers itself.
+  if (engineCommand && played == 1 && !StopRequested) {
+    RedrawFromWorker();
+    played = g_Game->ComputerMove();
+  }
+  g_Game->Engine.EngineIdle = 1;
+  if (!StopRequested) RedrawFromWorker();
+  worker.Done = true;
+  QMetaObject::invokeMethod(this, [this] { JoinFinishedWorkers(); }, Qt::QueuedConnection);
+}
+
+void CLarkoView::JoinFinishedWorkers() {
+  bool joined = false;
+  for (CWorker* worker : {&EngineWorker, &ReplyWorker}) {
+    if (worker->Running() && worker->Done) {
+      worker->Thread.join();
+      joined = true;
+    }
+  }
+  if (!joined) return;
+  Redraw();
+  emit StateChanged();
+}
+
+void CLarkoView::StopWorker(CWorker& worker) {
+  if (!worker.Running()) return;
+  // Keep asking: a search that starts after one request clears the flag again.
+  while (!worker.Done) {
+    g_Game->Engine.EngineIdle = 1;
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  }
+  worker.Thread.join();
+}
+
+void CLarkoView::StopWorkers() {
+  StopRequested = true;
+  if (g_Game) {
+    g_Game->Engine.EngineIdle = 1;
+    g_Game->TrainingIdle = 1;
+    g_Game->CheckingIdle = 1;
+  }
+  StopWorker(EngineWorker);
+  StopWorker(ReplyWorker);
+}

@@ -1,0 +1,88 @@
+#pragma once
+// The board view: shows the painter's picture, turns mouse clicks into
+// selections, moves and position edits, carries out the game commands and
+// runs the computer's moves on worker threads.
+//
+// Workers: the view owns their std::thread objects. Before a worker starts
+// the engine is marked busy, so no click or command slips in before its
+// search begins. A worker never touches the widget: it paints the picture
+// into an image on its own thread and hands it over, and at its end it asks
+// the interface thread to join it. Each thread is joined exactly once, by
+// the interface thread.
+#include <QImage>
+#include <QWidget>
+#include <atomic>
+#include <thread>
+
+#include "app/qt_canvas.h"
+
+class CLarkoDoc;
+
+class CLarkoView : public QWidget {
+  Q_OBJECT
+
+ public:
+  explicit CLarkoView(CLarkoDoc* doc, QWidget* parent = nullptr);
+  ~CLarkoView() override;
+
+  // The three idle flags are 1 and no worker of this view is running.
+  bool IsIdle() const;
+  bool IsWorkerRunning() const;
+
+  bool IsCommandEnabled(int id) const;
+  bool IsCommandChecked(int id) const;
+  void OnCommand(int id);
+
+  // Rebuilds the picture when no search runs and shows it.
+  void Redraw();
+  const QImage& Picture() const { return CachedPicture; }
+
+  // The destroy step: asks every job to stop and joins the workers.
+  void StopWorkers();
+
+ signals:
+  // A click, a command or the end of a worker may have changed what the
+  // commands can do.
+  void StateChanged();
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+
+ private:
+  struct CWorker {
+    std::thread Thread;
+    std::atomic<bool> Done {false};
+    bool Running() const { return Thread.joinable(); }
+  };
+
+  void OnOptions();
+  void OnEditMode();
+  void OnUndo();
+  void OnRedo();
+  void OnEngineMove();
+  void OnClearBoard();
+  void OnResign();
+  void OnMirror();
+  void OnHomePage();
+
+  void StartWorker(CWorker& worker, bool engineCommand);
+  void RunWorker(CWorker& worker, bool engineCommand);
+  void JoinFinishedWorkers();
+  void StopWorker(CWorker& worker);
+  // Paints the current game into a new image of the view's size.
+  QImage RenderPicture();
+  // From a worker: paint on the worker's thread and hand the image over.
+  void RedrawFromWorker();
+
+  CLarkoDoc* Doc;
+  CWorker EngineWorker;
+  CWorker ReplyWorker;
+  std::atomic<bool> StopRequested {false};
+  std::atomic<int> ClientWidth {0};
+  std::atomic<int> ClientHeight {0};
+  QImage CachedPicture;
+  CTextureCache Textures;
+};

@@ -1,0 +1,51 @@
+#pragma once
+// The main window: menus, toolbar and status bar around the board view. It
+// owns the document and the view, routes every command, keeps the command
+// states current and asks to save before it closes.
+#include <QMainWindow>
+#include <map>
+
+class QAction;
+class QLabel;
+class QMenu;
+class QToolBar;
+class CLarkoDoc;
+class CLarkoView;
+
+class CMainFrame : public QMainWindow {
+  Q_OBJECT
+
+ public:
+  static constexpr int MIN_WIDTH = 640;
+  static constexpr int MIN_HEIGHT = 580;
+
+  CMainFrame();
+  ~CMainFrame() override;
+
+  CLarkoDoc* Doc() const { return Document; }
+  CLarkoView* View() const { return BoardView; }
+  QToolBar* ToolBar() const { return Tools; }
+  // The action of a command identifier, nullptr when there is none.
+  QAction* Action(int id) const;
+
+  // Enables, disables and checks every command for the current state.
+  void UpdateCommandUI();
+  // Runs a command as the menu or the toolbar would.
+  void OnCommand(int id);
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  void CreateMenus();
+  void CreateToolBar();
+  void CreateStatusBar();
+  QAction* AddCommand(QMenu* menu, int id, const char* text, const char* prompt, const char* tip);
+  void UpdateTitle();
+  void ShowAbout();
+
+  CLarkoDoc* Document;
+  CLarkoView* BoardView;
+  QToolBar* Tools = nullptr;
+  std::map<int, QAction*> Actions;
+};

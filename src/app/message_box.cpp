@@ -1,0 +1,39 @@
+#include "app/message_box.h"
+
+#include <QMessageBox>
+
+namespace {
+CMessageHook& Hook() {
+  static CMessageHook hook;
+  return hook;
+}
+}  // namespace
+
+void SetMessageHook(CMessageHook hook) { Hook() = std::move(hook); }
+
+CAnswer ShowMessage(QWidget* parent, const QString& text, CMessageKind kind) {
+  if (Hook()) return Hook()(text, kind);
+  const QString title = QStringLiteral("Tarvo");
+  switch (kind) {
+    case CMessageKind::Information:
+      QMessageBox::information(parent, title, text);
+      break;
+    case CMessageKind::Error:
+      QMessageBox::critical(parent, title, text);
+      break;
+    default:
+      QMessageBox::warning(parent, title, text);
+      break;
+  }
+  return CAnswer::Ok;
+}
+
+CAnswer AskYesNoCancel(QWidget* parent, const QString& text) {
+  if (Hook()) return Hook()(text, CMessageKind::Question);
+  const auto answer = QMessageBox::question(
+      parent, QStringLiteral("Tarvo"), text,
+      QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Yes);
+  if (answer == QMessageBox::Yes) return CAnswer::Yes;
+  if (answer == QMessageBox::No) return CAnswer::No;
+  return CAnswer::Cancel;
+}

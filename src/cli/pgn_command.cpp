@@ -53,7 +53,8 @@ const CliCommand kPgn {
     "and the result. import-iccs: writes each game of a text file of games in ICCS\n"
     "coordinates (tag lines, then '1. h2e2 h9g7 2. ...') as its own game file\n"
     "OUTDIR/gameNNNN.pgn (NNNN = the game's number in IN); games with an illegal move are\n"
-    "reported and skipped.",
+    "reported and skipped; a game whose next move would make a position stand a fourth\n"
+    "time is reported and written up to that move.",
     RunPgn};
 
 }  // namespace

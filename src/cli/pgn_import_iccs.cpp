@@ -109,8 +109,11 @@ std::string* TagMember(CGame& game, const std::string& name) {
 }
 
 // Plays one game into the game object. Empty text on success, otherwise why
-// the game is skipped.
-std::string PlayIccsGame(CGame& game, const CIccsGame& source) {
+// the game is skipped. A move the repetition rule refuses (the position would
+// stand a fourth time since the last capture) ends the game there: the moves
+// before it are kept and `cut` says where it stopped.
+std::string PlayIccsGame(CGame& game, const CIccsGame& source, std::string& cut) {
+  cut.clear();
   std::string fen, result = "*";
   for (const auto& [name, value] : source.Tags) {
     if (name == "FEN") fen = value;
@@ -156,8 +159,12 @@ std::string PlayIccsGame(CGame& game, const CIccsGame& source) {
     const bool exposesKing = IsAttackingKing(position, red ? 0 : 1) != 0;
     position.UnmakeMove(move);
     if (exposesKing) return where;
-    if (!game.PlayMove(move, 0))
-      return "move '" + token + "' at ply " + std::to_string(ply) + " refused (repetition)";
+    if (!game.PlayMove(move, 0)) {
+      cut = "stopped before ply " + std::to_string(ply) + " '" + token +
+            "': the position would stand a fourth time; " + std::to_string(ply - 1) +
+            " plies written";
+      break;
+    }
   }
   game.Result = result;
   return {};
@@ -178,8 +185,9 @@ int ImportIccsGames(const std::string& inPath, const std::string& outDir) {
   game->HumanVsHuman = 1;  // never let the engine answer while a game is set up
   game->SpeakMoves = 0;
   int written = 0, skipped = 0;
+  std::string cut;
   for (const CIccsGame& source : SplitGames(text)) {
-    const std::string why = PlayIccsGame(*game, source);
+    const std::string why = PlayIccsGame(*game, source, cut);
     if (!why.empty()) {
       std::printf("game %d: %s, skipped\n", source.Number, why.c_str());
       ++skipped;
@@ -192,6 +200,7 @@ int ImportIccsGames(const std::string& inPath, const std::string& outDir) {
       ++skipped;
       continue;
     }
+    if (!cut.empty()) std::printf("game %d: %s\n", source.Number, cut.c_str());
     ++written;
   }
   std::printf("games=%d skipped=%d\n", written, skipped);

@@ -1,0 +1,154 @@
+// tarvo-cli pgn show and pgn import-iccs.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <regex>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "game/game.h"
+#include "rules/iccs.h"
+#include "rules/move_tables.h"
+#include "rules/notation_maps.h"
+#include "test_support.h"
+
+namespace {
+
+std::string ReadText(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+std::unique_ptr<CVoice> NoVoice() { return nullptr; }
+
+class PgnCli : public testing::Test {
+ public:
+  std::string Cli(const std::string& args, int* exitCode) {
+    return RunCommand("TARVO_HOME=" + home.Path() + " " + TARVO_CLI_PATH + " " + args + " 2>&1",
+                      exitCode);
+  }
+  ScopedTarvoHome home;
+};
+
+// The games of the ICCS collection: each game's text and its moves.
+struct IccsGame {
+  std::string Text;
+  std::vector<std::string> Moves;
+};
+
+std::vector<IccsGame> IccsGames() {
+  const std::string text = ReadText(TestDataPath("iccs/master_games_1125.pgn"));
+  std::vector<IccsGame> games;
+  size_t at = 0;
+  while ((at = text.find("[Event", at)) != std::string::npos) {
+    size_t next = text.find("\n[Event", at);
+    if (next != std::string::npos) ++next;
+    IccsGame game;
+    game.Text = text.substr(at, next == std::string::npos ? std::string::npos : next - at);
+    static const std::regex move("[a-i][0-9][a-i][0-9]");
+    const std::string body = game.Text.substr(game.Text.find("\n\n"));
+    for (std::sregex_iterator it(body.begin(), body.end(), move), end; it != end; ++it)
+      game.Moves.push_back(it->str());
+    games.push_back(game);
+    at = next == std::string::npos ? text.size() : next;
+  }
+  return games;
+}
+
+// Imports the games and checks that every written file loads back to the
+// moves of its game (up to a move the repetition rule refused). Returns
+// what the command printed.
+std::string ImportAndCheck(PgnCli& test, const std::vector<IccsGame>& games, const std::string& input,
+                    int expectedSkipped) {
+  const std::string out = test.home.Path() + "imported";
+  int exitCode = -1;
+  const std::string output = test.Cli("pgn import-iccs " + input + " " + out, &exitCode);
+  EXPECT_EQ(exitCode, 0) << output;
+  const int total = static_cast<int>(games.size());
+  EXPECT_NE(output.find("games=" + std::to_string(total - expectedSkipped) +
+                        " skipped=" + std::to_string(expectedSkipped) + "\n"),
+            std::string::npos)
+      << output;
+
+  BuildMoveTables();
+  BuildNotationMaps();
+  auto game = std::make_unique<CGame>(&NoVoice);
+  for (int n = 1; n <= total; ++n) {
+    char name[32];
+    std::snprintf(name, sizeof name, "/game%04d.pgn", n);
+    const std::string path = out + name;
+    if (!std::filesystem::exists(path)) continue;
+    SCOPED_TRACE(path);
+    EXPECT_EQ(game->LoadPgn(path), 1);
+    const std::vector<std::string>& moves = games[n - 1].Moves;
+    const int plies = game->Record().Current + 1;
+    EXPECT_LE(plies, static_cast<int>(moves.size()));
+    if (plies > static_cast<int>(moves.size())) continue;
+    if (plies < static_cast<int>(moves.size())) {  // only a refused repetition stops a game early
+      EXPECT_NE(output.find("game " + std::to_string(n) + ": stopped before ply " +
+                            std::to_string(plies + 1) + " '" + moves[plies] + "'"),
+                std::string::npos);
+    }
+    for (int i = 0; i < plies; ++i) EXPECT_EQ(MoveToIccs(game->Record()[i].Move), moves[i]) << i;
+  }
+  return output;
+}
+
+TEST_F(PgnCli, ShowPrintsTagsMovesFenAndResult) {
+  int exitCode = -1;
+  const std::string output = Cli("pgn show " + TestDataPath("games/game01.pgn"), &exitCode);
+  EXPECT_EQ(exitCode, 0);
+  EXPECT_NE(output.find("[Red \"ZHAO GuoRong\"]\n"), std::string::npos) << output;
+  EXPECT_NE(output.find("  1.   砲二平五 h2e2\n  1... 馬８进７ h9g7\n"), std::string::npos) << output;
+  EXPECT_NE(output.find("plies=127\n"), std::string::npos);
+  EXPECT_NE(output.find("fen=3aka3/9/9/3P5/7r1/9/6R2/4B4/3p2p2/3AKA3 b"), std::string::npos);
+  EXPECT_NE(output.find("result=*\n"), std::string::npos);
+}
+
+TEST_F(PgnCli, ShowReportsAFileThatFailsToLoad) {
+  int exitCode = -1;
+  const std::string bad = home.Path() + "tags-only.pgn";
+  std::ofstream(bad) << "[Event \"E\"]\r\n";
+  const std::string output = Cli("pgn show " + bad, &exitCode);
+  EXPECT_EQ(exitCode, 1);
+  EXPECT_NE(output.find("加载棋谱失败."), std::string::npos) << output;
+  EXPECT_NE(output.find(bad), std::string::npos) << output;
+}
+
+TEST_F(PgnCli, ImportIccsSubsetWithAnIllegalGame) {
+  std::vector<IccsGame> games = IccsGames();
+  ASSERT_EQ(games.size(), 1125u);
+  games.resize(40);
+  // Game 41 moves a pinned chariot off the file and leaves its king to the
+  // black chariot; game 42 moves a horse onto its own cannon.
+  IccsGame exposes {"[Event \"Pinned\"]\n[FEN \"3r1k3/9/9/9/9/9/9/9/3R5/3K5 w - - 0 1\"]\n\n"
+                    "1. d1d2 f9e9 2. d2e2\n",
+                    {}};
+  IccsGame illegal {"[Game \"Chinese Chess\"]\n[Event \"Jump\"]\n\n1. h0h2 h9g7 1-0\n", {}};
+  games.push_back(exposes);
+  games.push_back(illegal);
+  std::string input;
+  for (const IccsGame& game : games) input += game.Text + "\n";
+  const std::string path = home.Path() + "subset.txt";
+  std::ofstream(path, std::ios::binary) << input;
+
+  const std::string output = ImportAndCheck(*this, games, path, 2);
+  EXPECT_NE(output.find("game 41: illegal move 'd2e2' at ply 3, skipped\n"), std::string::npos)
+      << output;
+  EXPECT_NE(output.find("game 42: illegal move 'h0h2' at ply 1, skipped\n"), std::string::npos)
+      << output;
+  EXPECT_TRUE(std::filesystem::exists(home.Path() + "imported/game0040.pgn"));
+  EXPECT_FALSE(std::filesystem::exists(home.Path() + "imported/game0041.pgn"));
+}
+
+TEST_F(PgnCli, SlowImportIccsWholeCollection) {
+  const std::vector<IccsGame> games = IccsGames();
+  ImportAndCheck(*this, games, TestDataPath("iccs/master_games_1125.pgn"), 0);
+}
+
+}  // namespace

@@ -54,7 +54,13 @@ int AcquireEspeak(int outputMode) {
       return 0;
     g_OutputMode = outputMode;
   }
-  if (espeak_ng_SetVoiceByName("cmn") != ENS_OK) return 0;
+  // The Mandarin voice that reads Latin letters as pinyin first: the
+  // characters become pinyin with tone digits inside the synthesiser, and
+  // the plain "cmn" voice of espeak-ng 1.51 reads those digits aloud in
+  // English ("ju one yi one"). Plain "cmn" is the fallback.
+  if (espeak_ng_SetVoiceByName("cmn-latn-pinyin") != ENS_OK &&
+      espeak_ng_SetVoiceByName("cmn") != ENS_OK)
+    return 0;
   if (espeak_ng_SetParameter(espeakVOLUME, VOICE_VOLUME, 0) != ENS_OK ||
       espeak_ng_SetParameter(espeakRATE, VOICE_RATE, 0) != ENS_OK)
     return 0;

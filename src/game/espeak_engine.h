@@ -9,7 +9,7 @@
 std::mutex& EspeakLock();
 
 // With the lock held: takes the synthesiser for one user in the given output
-// mode (an espeak_ng_OUTPUT_MODE), with the Mandarin voice "cmn", volume
+// mode (an espeak_ng_OUTPUT_MODE), with a Mandarin voice ("cmn"), volume
 // VOICE_VOLUME and rate VOICE_RATE. 0 when the library cannot start, has no
 // Mandarin voice data, or another user holds it.
 int AcquireEspeak(int outputMode);

@@ -1,5 +1,5 @@
 #pragma once
-// The voice that speaks through espeak-ng with its Mandarin voice "cmn".
+// The voice that speaks through espeak-ng with a Mandarin voice ("cmn").
 // espeak-ng is one engine per process, so at most one such voice lives at a
 // time and every call into the library is serialised.
 #include <memory>

@@ -241,6 +241,8 @@ int CGame::LoadPgn(const std::string& path) {
       }
     }
   } while (!stop && reader.Next(line));
+  // A comment after the last move with nothing after it still belongs to that move.
+  if (!stop) storeComment();
 
   LastMoveTick = GetTick();
   return 1;

@@ -162,6 +162,12 @@ TEST_F(PgnTest, Comments) {
   EXPECT_EQ(Comment(3), "\ta (nested) one)");
   EXPECT_EQ(Comment(4), "\tmulti\n\tline}");
   EXPECT_EQ(Notation(5), "卒７进１");
+
+  // A comment at the very end of the file, without a line after it.
+  ASSERT_EQ(Load("\n1. 炮二平五 {end}"), 1);
+  EXPECT_EQ(Comment(0), "\tend}");
+  ASSERT_EQ(Load("\n1. 炮二平五 马８进７ {open\nstill"), 1);
+  EXPECT_EQ(Comment(1), "\topen\n\tstill");
 }
 
 TEST_F(PgnTest, OverlongCommentIsCut) {

@@ -1,0 +1,18 @@
+#!/usr/bin/env bash
+# Makes docs/screenshot.png: the main window in the middle of a game, drawn
+# on Qt's offscreen platform (no display needed). BUILD_DIR picks the build.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build="${BUILD_DIR:-build}"
+if [ ! -d "$build" ]; then
+  scripts/build.sh
+fi
+cmake --build "$build" --target tarvo
+home="$(mktemp -d)"
+trap 'rm -rf "$home"' EXIT
+# A fresh data folder with the board pictures the build made.
+cp -r "$build/src/app/image" "$home/"
+mkdir -p docs
+TARVO_HOME="$home" XDG_CONFIG_HOME="$home/config" XDG_RUNTIME_DIR="$home" QT_QPA_PLATFORM=offscreen \
+  "$build/src/app/tarvo" --screenshot docs/screenshot.png
+echo "docs/screenshot.png"

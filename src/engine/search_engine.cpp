@@ -316,7 +316,9 @@ int CSearchEngine::AlphaBeta(int s, int n, int depth, int alpha, int beta) {
     return v;
   }
 
-  if (n) {
+  // The root never passes: a cut-off there would end the iteration with a
+  // bound and no move (in MTD(f)'s null-window passes, often).
+  if (n && depth != IterDepth) {
     // The side to move passes; each side has its own table, so the keys stay.
     const int j = depth - NullMoveReduction(depth);
     const int v = -AlphaBeta(!s, 0, j - 1, -beta, -alpha);

@@ -96,6 +96,8 @@ class CSearchEngine {
   std::function<void(const CIterationInfo&)> OnIteration;
 
  private:
+  friend class CSearchEngineTestAccess;  // tests reach the path state
+
   struct CNodeWindow {
     int Alpha;
     int Beta;

@@ -48,12 +48,16 @@ std::mutex& EspeakLock() {
 
 int AcquireEspeak(int outputMode) {
   if (g_InUse || !StartLibrary()) return 0;
-  if (g_OutputMode != outputMode) {
+  // The output mode is chosen once: after speaking to the sound card the
+  // library synthesises nothing into memory, and back in sound-card mode its
+  // audio device fails.
+  if (g_OutputMode < 0) {
     if (espeak_ng_InitializeOutput(static_cast<espeak_ng_OUTPUT_MODE>(outputMode), 0, nullptr) !=
         ENS_OK)
       return 0;
     g_OutputMode = outputMode;
   }
+  if (g_OutputMode != outputMode) return 0;
   // The Mandarin voice that reads Latin letters as pinyin first: the
   // characters become pinyin with tone digits inside the synthesiser, and
   // the plain "cmn" voice of espeak-ng 1.51 reads those digits aloud in

@@ -11,7 +11,8 @@ std::mutex& EspeakLock();
 // With the lock held: takes the synthesiser for one user in the given output
 // mode (an espeak_ng_OUTPUT_MODE), with a Mandarin voice ("cmn"), volume
 // VOICE_VOLUME and rate VOICE_RATE. 0 when the library cannot start, has no
-// Mandarin voice data, or another user holds it.
+// Mandarin voice data, another user holds it, or it was started in the other
+// output mode (the first user fixes the mode for the life of the process).
 int AcquireEspeak(int outputMode);
 
 // With the lock held: drops any speech still queued and frees the

@@ -9,9 +9,11 @@
 
 // Makes the espeak-ng voice with volume VOICE_VOLUME and rate VOICE_RATE, or
 // nullptr when it cannot speak here: no audio output, no Mandarin voice data,
-// the library fails to start, or another espeak-ng voice is still alive.
-// Never blocks for long and prints nothing. This is the game's default
-// voice factory.
+// the library fails to start, another espeak-ng voice is still alive, or
+// this process has already synthesised speech into memory (espeak_wav.h).
+// Never blocks for long and prints nothing. Releasing the voice drops the
+// speech still queued, which can take the library a second or two while it
+// is playing. The game's voice factory.
 std::unique_ptr<CVoice> CreateEspeakVoice();
 
 // Blocks until everything queued on the live espeak-ng voice has been spoken

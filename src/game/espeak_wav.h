@@ -7,6 +7,6 @@
 
 // Synthesises UTF-8 text with the Mandarin voice, volume and rate of the
 // game's voice into 16-bit mono samples. 1 with the samples and their rate;
-// 0 when espeak-ng or its Mandarin voice data are missing, or while a live
-// espeak-ng voice holds the synthesiser.
+// 0 when espeak-ng or its Mandarin voice data are missing, or when this
+// process speaks through the sound card (CreateEspeakVoice).
 int SynthesizeSpeech(const std::string& utf8, std::vector<int16_t>& samples, int& sampleRate);

@@ -13,7 +13,8 @@
 
 class CGame {
  public:
-  // voiceFactory makes the voice (nullptr: the platform's default voice).
+  // voiceFactory makes the voice (nullptr: no voice; the desktop program
+  // passes CreateEspeakVoice).
   explicit CGame(CVoiceFactory voiceFactory = nullptr);
   ~CGame();
   CGame(const CGame&) = delete;

@@ -1,5 +1,7 @@
 #include "ann/tdbp_ann.h"
 
+#include <algorithm>
+#include <bit>
 #include <cmath>
 #include <new>
 
@@ -13,6 +15,49 @@ float LogisticExtended(float x) {
   return static_cast<float>(1.0L / (1.0L + e));
 }
 
+// Weighted sums of a layer: sums[i] = sum over k of value[k] * rows[i][index[k]]
+// (index[k] = k when dense), each sum taking its terms in k order with every
+// partial sum rounded to float. Units go eight at a time with their sums in
+// registers, so the eight chains of additions run side by side; a last,
+// partial block repeats the last row and drops the extra sums.
+template <bool Dense>
+void LayerSums(const std::vector<std::vector<float>>& weights, int units, const int32_t* index,
+               const float* value, int count, float* sums) {
+  constexpr int kBlock = 8;
+  for (int base = 0; base < units; base += kBlock) {
+    const float* rows[kBlock];
+    float block[kBlock];
+    for (int u = 0; u < kBlock; ++u) {
+      rows[u] = weights[static_cast<size_t>(std::min(base + u, units - 1))].data();
+      block[u] = 0.0f;
+    }
+    for (int k = 0; k < count; ++k) {
+      const int j = Dense ? k : index[k];
+      const float x = value[k];
+      for (int u = 0; u < kBlock; ++u) {
+        const float product = x * rows[u][j];
+        block[u] = block[u] + product;
+      }
+    }
+    const int used = std::min(kBlock, units - base);
+    for (int u = 0; u < used; ++u) sums[base + u] = block[u];
+  }
+}
+
+// Hidden layer 2 and the output, from the hidden-1 sums.
+void FinishForward(const CTdbpAnn& ann, const float* sum11, float* sum12, float* out11,
+                   float* out12, float& sumOut, float& out) {
+  for (int i = 0; i < ann.Count11; ++i) out11[i] = Logistic(sum11[i]);
+  LayerSums<true>(ann.Weight12s, ann.Count12, nullptr, out11, ann.Count11, sum12);
+  sumOut = 0.0f;
+  for (int i = 0; i < ann.Count12; ++i) {
+    out12[i] = Logistic(sum12[i]);
+    const float product = out12[i] * ann.Weight2s[static_cast<size_t>(i)];
+    sumOut = sumOut + product;
+  }
+  out = Logistic(sumOut);
+}
+
 }  // namespace
 
 // The double-precision value lies within a few double ulps of the exact one,
@@ -21,12 +66,15 @@ float LogisticExtended(float x) {
 // it, both round to the same float; only then is the slow path needed, about
 // once in 60000 calls.
 float Logistic(float x) {
-  const double d = 1.0 / (1.0 + std::exp(-static_cast<double>(x)));
+  const double d = 1.0 / (1.0 + std::exp(-static_cast<double>(x)));  // in [0, 1]
   const float f = static_cast<float>(d);
-  const double up = (static_cast<double>(f) + std::nextafter(f, INFINITY)) * 0.5;
-  const double down = (static_cast<double>(f) + std::nextafter(f, -INFINITY)) * 0.5;
+  const uint32_t bits = std::bit_cast<uint32_t>(f);
+  const double fd = f;
+  const double up = (fd + static_cast<double>(std::bit_cast<float>(bits + 1))) * 0.5;
+  const double down =
+      bits ? (fd + static_cast<double>(std::bit_cast<float>(bits - 1))) * 0.5 : -1.0;
   const double margin = d * 0x1p-40;
-  if (std::fabs(d - up) > margin && std::fabs(d - down) > margin) return f;
+  if (d - down > margin && up - d > margin) return f;  // false for NaN too
   return LogisticExtended(x);
 }
 
@@ -110,87 +158,33 @@ int CTdbpAnn::Randomize(float lower, float upper) {
   return 1;
 }
 
+// A zero input adds +0 or -0 to a sum, which leaves it as it was (a sum that
+// starts at +0 never becomes -0), so leaving the zero inputs out changes no
+// bit of any result.
 int CTdbpAnn::Forward(const float* input, float* sum11, float* sum12, float* out11, float* out12,
                       float& sumOut, float& out) const {
-  // Gather the non-zero inputs; a network with more inputs than the stack
-  // buffer is walked in chunks, which keeps the j order of every sum.
-  constexpr int kChunk = 256;
-  int32_t index[kChunk];
-  float value[kChunk];
-  if (Count0 <= kChunk) {
-    int count = 0;
-    for (int j = 0; j < Count0; ++j)
-      if (input[j] != 0.0f) {
-        index[count] = j;
-        value[count++] = input[j];
-      }
-    return ForwardSparse(index, value, count, sum11, sum12, out11, out12, sumOut, out);
+  constexpr int kMaxGathered = 256;
+  if (Count0 > kMaxGathered) {
+    LayerSums<true>(Weight11s, Count11, nullptr, input, Count0, sum11);
+    FinishForward(*this, sum11, sum12, out11, out12, sumOut, out);
+    return 1;
   }
-  // Large network: plain dense pass in the same order.
-  for (int i = 0; i < Count11; ++i) sum11[i] = 0.0f;
-  for (int j = 0; j < Count0; ++j) {
-    const float x = input[j];
-    if (x == 0.0f) continue;
-    for (int i = 0; i < Count11; ++i) {
-      const float product = x * Weight11s[i][j];
-      sum11[i] = sum11[i] + product;
+  int32_t index[kMaxGathered];
+  float value[kMaxGathered];
+  int count = 0;
+  for (int j = 0; j < Count0; ++j)
+    if (input[j] != 0.0f) {
+      index[count] = j;
+      value[count++] = input[j];
     }
-  }
-  for (int i = 0; i < Count11; ++i) out11[i] = Logistic(sum11[i]);
-  sumOut = 0.0f;
-  for (int i = 0; i < Count12; ++i) {
-    const float* w = Weight12s[i].data();
-    float sum = 0.0f;
-    for (int j = 0; j < Count11; ++j) {
-      const float product = w[j] * out11[j];
-      sum = sum + product;
-    }
-    sum12[i] = sum;
-    out12[i] = Logistic(sum);
-    const float product = out12[i] * Weight2s[i];
-    sumOut = sumOut + product;
-  }
-  out = Logistic(sumOut);
-  return 1;
+  return ForwardSparse(index, value, count, sum11, sum12, out11, out12, sumOut, out);
 }
 
 int CTdbpAnn::ForwardSparse(const int32_t* index, const float* value, int count, float* sum11,
                             float* sum12, float* out11, float* out12, float& sumOut,
                             float& out) const {
-  // Hidden layer 1, input-major: every unit's sum still takes its terms in
-  // ascending input order, and the units' sums are independent of each other.
-  constexpr int kRows = 64;
-  const float* rows[kRows];
-  for (int i = 0; i < Count11; ++i) sum11[i] = 0.0f;
-  for (int base = 0; base < Count11; base += kRows) {
-    const int units = Count11 - base < kRows ? Count11 - base : kRows;
-    for (int i = 0; i < units; ++i) rows[i] = Weight11s[static_cast<size_t>(base + i)].data();
-    float* sums = sum11 + base;
-    for (int k = 0; k < count; ++k) {
-      const int j = index[k];
-      const float x = value[k];
-      for (int i = 0; i < units; ++i) {
-        const float product = x * rows[i][j];
-        sums[i] = sums[i] + product;
-      }
-    }
-  }
-  for (int i = 0; i < Count11; ++i) out11[i] = Logistic(sum11[i]);
-
-  sumOut = 0.0f;
-  for (int i = 0; i < Count12; ++i) {
-    const float* w = Weight12s[static_cast<size_t>(i)].data();
-    float sum = 0.0f;
-    for (int j = 0; j < Count11; ++j) {
-      const float product = w[j] * out11[j];
-      sum = sum + product;
-    }
-    sum12[i] = sum;
-    out12[i] = Logistic(sum);
-    const float product = out12[i] * Weight2s[static_cast<size_t>(i)];
-    sumOut = sumOut + product;
-  }
-  out = Logistic(sumOut);
+  LayerSums<false>(Weight11s, Count11, index, value, count, sum11);
+  FinishForward(*this, sum11, sum12, out11, out12, sumOut, out);
   return 1;
 }
 

@@ -13,6 +13,7 @@
 #include "app/larko_doc.h"
 #include "app/larko_view.h"
 #include "app/main_frame.h"
+#include "app/recent_files.h"
 #include "app_test_support.h"
 #include "rules/iccs.h"
 
@@ -80,6 +81,33 @@ class WindowTest : public QObject {
     QCOMPARE(BoardPart(g_Game->Position().Fen(g_Game->RedToMove)),
              std::string("3aka3/9/9/3P5/7r1/9/6R2/4B4/3p2p2/3AKA3"));
     QCOMPARE(g_Game->RedToMove, 0);
+    QVERIFY(!LoadRecentFiles().isEmpty());
+    QVERIFY(LoadRecentFiles().first().endsWith(QStringLiteral("/game01.pgn")));
+  }
+
+  void saveAndReopen() {
+    g_Game->HumanVsHuman = 1;
+    Open();
+    ClickGrid(8, 8);
+    ClickGrid(5, 8);
+    QVERIFY(Frame->Doc()->IsModified());
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("saved.pgn"));
+    QVERIFY(Frame->Doc()->OnSaveDocument(path));
+    QVERIFY(!Frame->Doc()->IsModified());
+    QCOMPARE(Frame->windowTitle(), QStringLiteral("saved.pgn - Tarvo"));
+    QVERIFY(Frame->Doc()->OpenDocumentFile(path));
+    QCOMPARE(g_Game->Record().Length, 1);
+    QVERIFY(Recorder->Messages.isEmpty());
+    // A folder that does not exist cannot take the file.
+    QVERIFY(!Frame->Doc()->OnSaveDocument(dir.filePath(QStringLiteral("no/such/folder/x.pgn"))));
+    QCOMPARE(Recorder->Messages, QStringList {QStringLiteral("保存棋谱失败.")});
+    // A failed open while running starts a fresh game instead of keeping half a game.
+    Recorder->Messages.clear();
+    QVERIFY(!Frame->Doc()->OpenDocumentFile(dir.filePath(QStringLiteral("missing.pgn"))));
+    QCOMPARE(Recorder->Messages, QStringList {QStringLiteral("加载棋谱失败.")});
+    QCOMPARE(Frame->windowTitle(), QStringLiteral("Unknown - Tarvo"));
+    QCOMPARE(g_Game->Record().Length, 0);
   }
 
   void badFileEndsStartUp() {

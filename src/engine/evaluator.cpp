@@ -4,6 +4,7 @@
 #include "engine/evaluator.h"
 
 #include <algorithm>
+#include <array>
 #include <mutex>
 
 #include "engine/search_engine.h"
@@ -45,7 +46,7 @@ constexpr CGrid kPawnGrid = {
     {0, 0, -2, 0, 4, 0, -2, 0, 0},        {0, 0, 0, 0, 0, 0, 0, 0, 0},
     {0, 0, 0, 0, 0, 0, 0, 0, 0},          {0, 0, 0, 0, 0, 0, 0, 0, 0}};
 
-const CGrid* GridOf(int kind) {
+constexpr const CGrid* GridOf(int kind) {
   switch (kind) {
     case CHARIOT: return &kChariotGrid;
     case CANNON: return &kCannonGrid;
@@ -55,16 +56,9 @@ const CGrid* GridOf(int kind) {
   }
 }
 
-// Derived tables, built once per process.
-int32_t g_PieceSquareValue[48][256];
-int32_t g_MobilityBonus[48][kMobilityEntries];
-int32_t g_ExchangeValue[8];
-// How many empty places a chariot or cannon reaches along a column / a row.
-uint8_t g_QuietCountColumn[10][1024];
-uint8_t g_QuietCountRow[9][512];
-std::once_flag g_TablesBuilt;
-
-void BuildDerivedTables() {
+// The value tables, scaled by 32 and seen from red's side, fixed at compile time.
+constexpr auto kPieceSquareValue = [] {
+  std::array<std::array<int32_t, 256>, 48> table {};
   for (int id = 1; id <= 32; ++id) {
     const int kind = PieceKind[id];
     const int side = PieceSide[id];
@@ -75,12 +69,36 @@ void BuildDerivedTables() {
         // Black reads red's grid upside down.
         const int gridRow = (side == RED ? row : 15 - row) - ROW_TOP;
         const int placement = grid ? (*grid)[gridRow][col - COL_LEFT] : 0;
-        g_PieceSquareValue[id][SquareOf(row, col)] = sign * 32 * (kBaseValue[kind] + placement);
+        table[id][SquareOf(row, col)] = sign * 32 * (kBaseValue[kind] + placement);
       }
-    for (int m = 0; m < kMobilityEntries - 1; ++m)
-      g_MobilityBonus[id][m] = sign * 32 * (m + 1) * kMobilityUnit[kind];
   }
-  for (int kind = 0; kind < 8; ++kind) g_ExchangeValue[kind] = 32 * kExchangeValue[kind];
+  return table;
+}();
+
+constexpr auto kMobilityBonus = [] {
+  std::array<std::array<int32_t, kMobilityEntries>, 48> table {};
+  for (int id = 1; id <= 32; ++id) {
+    const int sign = PieceSide[id] == RED ? 1 : -1;
+    for (int m = 0; m < kMobilityEntries - 1; ++m)
+      table[id][m] = sign * 32 * (m + 1) * kMobilityUnit[PieceKind[id]];
+  }
+  return table;
+}();
+
+constexpr auto kExchangeValueScaled = [] {
+  std::array<int32_t, 8> table {};
+  for (int kind = 0; kind < 8; ++kind) table[kind] = 32 * kExchangeValue[kind];
+  return table;
+}();
+
+// How many empty places a chariot or cannon reaches along a column / a row,
+// counted once per process from the move tables.
+uint8_t g_QuietCountColumn[10][1024];
+uint8_t g_QuietCountRow[9][512];
+std::once_flag g_TablesBuilt;
+
+void BuildQuietCounts() {
+  BuildMoveTables();
   for (int place = 0; place < 10; ++place)
     for (int pattern = 0; pattern < 1024; ++pattern) {
       int n = 0;
@@ -108,13 +126,12 @@ void SortKinds(int* kinds, int count) {
 }  // namespace
 
 CEvaluator::CEvaluator() {
-  // The move generator member has built the move tables by now.
-  std::call_once(g_TablesBuilt, BuildDerivedTables);
+  std::call_once(g_TablesBuilt, BuildQuietCounts);
 }
 
-int CEvaluator::PieceSquareValue(int id, int square) { return g_PieceSquareValue[id][square]; }
-int CEvaluator::MobilityBonus(int id, int mobility) { return g_MobilityBonus[id][mobility]; }
-int CEvaluator::ExchangeValue(int kind) { return g_ExchangeValue[kind]; }
+int CEvaluator::PieceSquareValue(int id, int square) { return kPieceSquareValue[id][square]; }
+int CEvaluator::MobilityBonus(int id, int mobility) { return kMobilityBonus[id][mobility]; }
+int CEvaluator::ExchangeValue(int kind) { return kExchangeValueScaled[kind]; }
 
 int CEvaluator::EvaluatePosition(CPosition& position, int redToMove, int ply) {
   return EvalModel == EVAL_MODEL_ANN ? EvaluateAnn(position, redToMove, ply)
@@ -240,8 +257,8 @@ int CEvaluator::StaticDefault(const CPosition& position, int redToMove, int inCh
     const CSquare at = position.PieceSquare[id];
     if (at.IsNone()) continue;
     const CAttackRecord& record = Attacks[id];
-    redSide += g_PieceSquareValue[id][at.Index()] +
-               g_MobilityBonus[id][std::min(record.Mobility, kMobilityEntries - 1)];
+    redSide += kPieceSquareValue[id][at.Index()] +
+               kMobilityBonus[id][std::min(record.Mobility, kMobilityEntries - 1)];
     if (record.AttackerCount > 0) {
       const bool own = (id > 16 ? BLACK : RED) == us;
       const int e = ExchangeEstimate(PieceKind[id], record.Attackers, record.AttackerCount,
@@ -265,9 +282,9 @@ int CEvaluator::ExchangeEstimate(int targetKind, const int* attackers, int attac
   std::copy(defenders, defenders + m, d);
   SortKinds(a, n);
   SortKinds(d, m);
-  for (int i = 0; i < n; ++i) a[i] = g_ExchangeValue[a[i]];
-  for (int i = 0; i < m; ++i) d[i] = g_ExchangeValue[d[i]];
-  const int t = g_ExchangeValue[targetKind];
+  for (int i = 0; i < n; ++i) a[i] = kExchangeValueScaled[a[i]];
+  for (int i = 0; i < m; ++i) d[i] = kExchangeValueScaled[d[i]];
+  const int t = kExchangeValueScaled[targetKind];
   const int k = shiftK, j = shiftJ;
   int r = -(t >> k);
 

@@ -146,8 +146,10 @@ const CliCommand kGo {"go",
                       "[--fen FEN] [--moves ICCS...] [--depth N] [--movetime MS] [--eval default|ann] "
                       "[--search negascout|mtdf] [--no-book] [--no-null]",
                       "The engine's move for the side to move: the opening book, else an iterative-deepening\n"
-                      "search. --moves plays moves (ICCS, e.g. h2e2) after the FEN first. Prints one info line\n"
-                      "per finished iteration, then 'bestmove ICCS NOTATION score=.. depth=.. ms=.. nodes=..'.",
+                      "search. --moves plays moves (ICCS, e.g. h2e2) after the FEN first. Without --movetime\n"
+                      "the engine's own limits hold (no new iteration after 3000 ms, none runs past 4000 ms).\n"
+                      "Prints one info line per finished iteration, then\n"
+                      "'bestmove ICCS NOTATION score=.. depth=.. ms=.. nodes=..'.",
                       RunGo};
 
 }  // namespace

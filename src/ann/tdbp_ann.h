@@ -74,7 +74,9 @@ class CTdbpAnn {
   void MoveFrom(CTdbpAnn& other) noexcept;
 
   // Text (binary = 0) or binary network files. Load fails (0) on a file that
-  // cannot be opened or is damaged (a missing value, truncated weights).
+  // cannot be opened or is damaged (a missing or non-finite value, truncated
+  // weights, absurd sizes, trailing data), and leaves the network empty then.
+  // A whole parameter block with a count of 0 loads as an empty network.
   int Load(const std::string& path, int binary = 0);
   int Save(const std::string& path, int binary = 0) const;
 };

@@ -165,6 +165,16 @@ TEST_F(EvaluatorTest, EvasionSearchTakesTheBestEvasion) {
   }
 }
 
+TEST_F(EvaluatorTest, ASideInCheckAboveTheEvasionPliesPaysForTheCheck) {
+  // Black king in check from the chariot, with a way out. Worked by hand:
+  // control (3 - 15) x 64, -640 for the check, chariot 19648 + mobility 2688
+  // from red's side, and the king's own exchange term -(192000 >> 3).
+  const char* fen = "R3k4/9/9/9/9/9/9/9/9/3K5 b - - 0 1";
+  EXPECT_EQ(Both(fen, EVAL_MODEL_DEFAULT, 100), -768 - 640 - 22336 - 24000);
+  EXPECT_EQ(Both(fen, EVAL_MODEL_DEFAULT, 123), -768 - 640 - 22336 - 24000);
+  EXPECT_NE(Both(fen, EVAL_MODEL_DEFAULT, 124), -768 - 640 - 22336 - 24000);
+}
+
 TEST_F(EvaluatorTest, ALonePawnAttackedByAChariot) {
   // Red pawn (6,3) on the black chariot's row; kings apart. Worked out by hand:
   // control (5 - 19) x 64, placement and mobility -19424 from red's side, and

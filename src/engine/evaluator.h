@@ -30,21 +30,26 @@ struct CAttackRecord {
 
 class CEvaluator {
  public:
-  CEvaluator();  // EvalModel 1; builds the derived tables once per process
+  CEvaluator();  // EvalModel 1; no files touched (see InitDefaultAnnList)
   CEvaluator(const CEvaluator&) = delete;
   CEvaluator& operator=(const CEvaluator&) = delete;
 
   int EvalModel = EVAL_MODEL_ANN;  // 1 network, anything else piece values
 
   // Dispatches on EvalModel. ply is the move-list slot (the search passes 127).
+  // MATE_SCORE / -MATE_SCORE for king captures and mates; the network model
+  // gives NO_SCORE when it has no usable network (none for the category, or
+  // one whose input count is not ANN_INPUT_COUNT).
   int EvaluatePosition(CPosition& position, int redToMove, int ply);
   int EvaluateDefault(CPosition& position, int redToMove, int ply);
   int EvaluateAnn(CPosition& position, int redToMove, int ply);
 
   int EncodeInputs(const CPosition& position, int redToMove, float* inputs) const;
   int GetCategory(const CPosition&) const { return 0; }
-  // Loads the networks from directory/name%03d extension, or creates and
-  // saves fresh ones (a damaged file is kept aside first).
+  // Loads the networks from directory/name%03d extension. A missing file, or
+  // one that is damaged or of other sizes, is replaced by a fresh network
+  // saved in its place; an existing file is kept aside first and never
+  // overwritten. 0 when a fresh network could not be made or saved.
   int InitAnnList(int count, int count0, int count11, int count12, const char* name,
                   const char* extension, const char* directory);
   // The start-up call: one 91-31-11 network, ann/eval000.ann.

@@ -4,7 +4,7 @@
 # Usage: bench/search_bench.sh [DEPTH] [path/to/tarvo-cli]
 set -euo pipefail
 cd "$(dirname "$0")/.."
-depth="${1:-5}"
+depth="${1:-6}"
 cli="${2:-build/src/tarvo-cli}"
 out="$("$cli" bench "$depth")"
 echo "$out"

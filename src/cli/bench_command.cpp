@@ -21,7 +21,7 @@
 
 namespace {
 
-constexpr int kDefaultDepth = 5;
+constexpr int kDefaultDepth = 6;
 constexpr uint32_t kBenchSeed = 20240601;
 
 struct BenchPosition {
@@ -113,7 +113,7 @@ int RunBench(const std::vector<std::string>& args) {
 }
 
 const CliCommand kBench {"bench", "[DEPTH]",
-                         "Searches a fixed set of positions to DEPTH plies (default 5) without the book, with\n"
+                         "Searches a fixed set of positions to DEPTH plies (default 6) without the book, with\n"
                          "each evaluation model, from fixed keys and a fixed network; one line per search, then\n"
                          "'nodes=N ms=T nps=R'. The node total is the engine's signature.",
                          RunBench};

@@ -339,7 +339,10 @@ void CUcciSession::SendIteration(const CIterationInfo& info) {
   const int count = EnginePtr->PrincipalVariation(SideToMove, pv, 32);
   if (count > 0) {
     line += " pv";
-    for (int i = 0; i < count; ++i) line += " " + MoveText(pv[i]);
+    for (int i = 0; i < count; ++i) {
+      line += ' ';
+      line += MoveText(pv[i]);
+    }
   }
   Send(line);
 }

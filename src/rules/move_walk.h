@@ -69,20 +69,27 @@ inline void WalkLine(const CPosition& p, int piece, int from, const uint8_t (&ca
   }
 }
 
+// Chariots, then cannons.
 template <int Wanted, int Side, class Sink>
-inline void WalkMoves(const CPosition& p, Sink& sink) {
+inline void WalkLinePieces(const CPosition& p, Sink& sink) {
   constexpr int base = Side == RED ? 0 : 16;
-  const int32_t* board = p.Board;
-  for (int id = base + 1; id <= base + 2; ++id) {  // chariots
+  for (int id = base + 1; id <= base + 2; ++id) {
     if (p.PieceSquare[id].IsNone()) continue;
     WalkLine<Wanted, Side>(p, id, p.PieceSquare[id].Index(), ChariotCaptureLine, ChariotQuietColumn,
                            ChariotQuietRow, sink);
   }
-  for (int id = base + 3; id <= base + 4; ++id) {  // cannons
+  for (int id = base + 3; id <= base + 4; ++id) {
     if (p.PieceSquare[id].IsNone()) continue;
     WalkLine<Wanted, Side>(p, id, p.PieceSquare[id].Index(), CannonCaptureLine, CannonQuietColumn,
                            CannonQuietRow, sink);
   }
+}
+
+// Horses, advisors, elephants, pawns, then the king.
+template <int Wanted, int Side, class Sink>
+inline void WalkStepPieces(const CPosition& p, Sink& sink) {
+  constexpr int base = Side == RED ? 0 : 16;
+  const int32_t* board = p.Board;
   for (int id = base + 5; id <= base + 6; ++id) {  // horses
     if (p.PieceSquare[id].IsNone()) continue;
     const int from = p.PieceSquare[id].Index();
@@ -115,6 +122,12 @@ inline void WalkMoves(const CPosition& p, Sink& sink) {
         (KingBetweenMask[kingAt.Row * 16 + enemyAt.Row] & p.ColBits[kingAt.Col]) == 0)
       sink(king, enemyKing, from, enemyAt.Index());
   }
+}
+
+template <int Wanted, int Side, class Sink>
+inline void WalkMoves(const CPosition& p, Sink& sink) {
+  WalkLinePieces<Wanted, Side>(p, sink);
+  WalkStepPieces<Wanted, Side>(p, sink);
 }
 
 }  // namespace movewalk

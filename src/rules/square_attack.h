@@ -16,33 +16,47 @@ inline bool IdIn(int id, int firstOffset, unsigned count) {
   return static_cast<unsigned>(id - (Attacker == RED ? 0 : 16) - firstOffset) < count;
 }
 
+// Chariots (identities 1, 2 of the side) as the nearest piece, cannons (3, 4)
+// as the second piece, along the column of (row, col), and the attacker's
+// king facing it.
 template <int Attacker>
-inline bool LineAttack(const CPosition& p, int row, int col) {
+inline bool ColumnAttack(const CPosition& p, int row, int col) {
   const int32_t* board = p.Board;
-  const int colPattern = (p.ColBits[col] >> 3) & 1023;
-  const int rowPattern = (p.RowBits[row] >> 3) & 1023;
-  const int colPlace = row - ROW_TOP, rowPlace = col - COL_LEFT;
-  // Chariots (identities 1, 2 of the side): nearest piece along each line.
-  const uint8_t* near = ChariotCaptureLine[colPlace][colPattern];
+  const int pattern = (p.ColBits[col] >> 3) & 1023;
+  const uint8_t* near = ChariotCaptureLine[row - ROW_TOP][pattern];
   if (IdIn<Attacker>(board[near[0] * 16 + col], 1, 2) || IdIn<Attacker>(board[near[1] * 16 + col], 1, 2)) return true;
-  near = ChariotCaptureLine[rowPlace][rowPattern];
-  if (IdIn<Attacker>(board[row * 16 + near[0]], 1, 2) || IdIn<Attacker>(board[row * 16 + near[1]], 1, 2)) return true;
-  // Cannons (3, 4): second piece along each line.
-  const uint8_t* far = CannonCaptureLine[colPlace][colPattern];
+  const uint8_t* far = CannonCaptureLine[row - ROW_TOP][pattern];
   if (IdIn<Attacker>(board[far[0] * 16 + col], 3, 2) || IdIn<Attacker>(board[far[1] * 16 + col], 3, 2)) return true;
-  far = CannonCaptureLine[rowPlace][rowPattern];
-  if (IdIn<Attacker>(board[row * 16 + far[0]], 3, 2) || IdIn<Attacker>(board[row * 16 + far[1]], 3, 2)) return true;
-  return false;
+  const CSquare king = p.PieceSquare[Attacker == RED ? RED_KING : BLACK_KING];
+  return king.Col == col && (KingBetweenMask[king.Row * 16 + row] & p.ColBits[col]) == 0;
+}
+
+// Chariots and cannons along the row of (row, col).
+template <int Attacker>
+inline bool RowAttack(const CPosition& p, int row, int col) {
+  const int32_t* board = p.Board;
+  const int pattern = (p.RowBits[row] >> 3) & 1023;
+  const uint8_t* near = ChariotCaptureLine[col - COL_LEFT][pattern];
+  if (IdIn<Attacker>(board[row * 16 + near[0]], 1, 2) || IdIn<Attacker>(board[row * 16 + near[1]], 1, 2)) return true;
+  const uint8_t* far = CannonCaptureLine[col - COL_LEFT][pattern];
+  return IdIn<Attacker>(board[row * 16 + far[0]], 3, 2) || IdIn<Attacker>(board[row * 16 + far[1]], 3, 2);
+}
+
+// The two horses (5, 6) whose way to sq runs through the diagonal neighbour
+// leg of sq: beyond the leg, one row further or one column further.
+template <int Attacker>
+inline bool HorseThroughLeg(const int32_t* board, int sq, int leg) {
+  if (board[leg] != 0) return false;
+  const int step = leg - sq;                     // +-15 or +-17
+  const int rowStep = step > 0 ? 16 : -16;       // the row part of the step
+  const int colStep = step - rowStep;            // the column part
+  return IdIn<Attacker>(board[leg + rowStep], 5, 2) || IdIn<Attacker>(board[leg + colStep], 5, 2);
 }
 
 template <int Attacker>
 inline bool HorseAttack(const int32_t* board, int sq) {
-  // Each diagonal neighbour is the leg of the two horse squares beyond it.
-  if (board[sq - 17] == 0 && (IdIn<Attacker>(board[sq - 33], 5, 2) || IdIn<Attacker>(board[sq - 18], 5, 2))) return true;
-  if (board[sq - 15] == 0 && (IdIn<Attacker>(board[sq - 31], 5, 2) || IdIn<Attacker>(board[sq - 14], 5, 2))) return true;
-  if (board[sq + 15] == 0 && (IdIn<Attacker>(board[sq + 31], 5, 2) || IdIn<Attacker>(board[sq + 14], 5, 2))) return true;
-  if (board[sq + 17] == 0 && (IdIn<Attacker>(board[sq + 33], 5, 2) || IdIn<Attacker>(board[sq + 18], 5, 2))) return true;
-  return false;
+  return HorseThroughLeg<Attacker>(board, sq, sq - 17) || HorseThroughLeg<Attacker>(board, sq, sq - 15) ||
+         HorseThroughLeg<Attacker>(board, sq, sq + 15) || HorseThroughLeg<Attacker>(board, sq, sq + 17);
 }
 
 template <int N>
@@ -65,11 +79,8 @@ inline bool PawnAttack(const int32_t* board, int sq) {
 template <int Attacker>
 inline bool KingSquareAttacked(const CPosition& p, int row, int col) {
   const int sq = row * 16 + col;
-  if (LineAttack<Attacker>(p, row, col)) return true;
-  if (HorseAttack<Attacker>(p.Board, sq)) return true;
-  if (PawnAttack<Attacker>(p.Board, sq)) return true;
-  const CSquare other = p.PieceSquare[Attacker == RED ? RED_KING : BLACK_KING];
-  return other.Col == col && (KingBetweenMask[other.Row * 16 + row] & p.ColBits[col]) == 0;
+  return ColumnAttack<Attacker>(p, row, col) || RowAttack<Attacker>(p, row, col) ||
+         HorseAttack<Attacker>(p.Board, sq) || PawnAttack<Attacker>(p.Board, sq);
 }
 
 // Does the attacker reach the other side's king? False when that king is off the board.

@@ -6,6 +6,7 @@
 
 #include "common/exe_path.h"
 #include "common/file_util.h"
+#include "common/int_scan.h"
 #include "common/random.h"
 #include "rules/pieces.h"
 
@@ -67,21 +68,7 @@ class CTextReader {
     while (p < End && IsSpace(*p)) ++p;
     return p;
   }
-  bool ReadInt(const char*& p, int32_t& value) const {
-    p = SkipSpace(p);
-    bool negative = false;
-    if (p < End && (*p == '-' || *p == '+')) negative = *p++ == '-';
-    if (p >= End || *p < '0' || *p > '9') return false;
-    int64_t magnitude = 0;
-    while (p < End && *p >= '0' && *p <= '9') {
-      magnitude = magnitude * 10 + (*p++ - '0');
-      if (magnitude > 2147483648LL) return false;
-    }
-    const int64_t signedValue = negative ? -magnitude : magnitude;
-    if (signedValue > 2147483647LL) return false;
-    value = static_cast<int32_t>(signedValue);
-    return true;
-  }
+  bool ReadInt(const char*& p, int32_t& value) const { return ReadInt32(p, End, value); }
 
   const char* P;
   const char* End;

@@ -8,6 +8,7 @@
 #include "common/bits.h"
 #include "common/exe_path.h"
 #include "common/file_util.h"
+#include "common/int_scan.h"
 #include "common/random.h"
 #include "rules/pieces.h"
 
@@ -20,25 +21,6 @@ constexpr int MAX_TABLE_LOG2 = 30;
 constexpr int KEY_FILE_MISSING = 0;
 constexpr int KEY_FILE_LOADED = 1;
 constexpr int KEY_FILE_DAMAGED = 2;
-
-// One "%d" as the C library reads it: blanks, an optional sign, digits. The
-// value must fit a signed 32-bit integer.
-bool ReadInt32(const char*& p, const char* end, int32_t& value) {
-  while (p < end && (*p == ' ' || *p == '\t' || *p == '\n' || *p == '\r' || *p == '\f' || *p == '\v'))
-    ++p;
-  bool negative = false;
-  if (p < end && (*p == '-' || *p == '+')) negative = *p++ == '-';
-  if (p >= end || *p < '0' || *p > '9') return false;
-  int64_t magnitude = 0;
-  while (p < end && *p >= '0' && *p <= '9') {
-    magnitude = magnitude * 10 + (*p++ - '0');
-    if (magnitude > 2147483648LL) return false;
-  }
-  const int64_t signedValue = negative ? -magnitude : magnitude;
-  if (signedValue > 2147483647LL) return false;
-  value = static_cast<int32_t>(signedValue);
-  return true;
-}
 
 bool ReadField(const char*& p, const char* end, int32_t& value) {
   if (!ReadInt32(p, end, value)) return false;

@@ -76,3 +76,17 @@ bool LooksLikeUtf8(std::string_view bytes) {
   }
   return multibyte;
 }
+
+size_t GbCharLength(std::string_view text, size_t at) {
+  const auto byte = [&](size_t i) { return static_cast<unsigned char>(text[i]); };
+  const unsigned char lead = byte(at);
+  if (lead < 0x81 || lead > 0xFE || at + 1 >= text.size()) return 1;
+  const unsigned char second = byte(at + 1);
+  if (second >= 0x30 && second <= 0x39) {
+    if (at + 3 < text.size() && byte(at + 2) >= 0x81 && byte(at + 2) <= 0xFE &&
+        byte(at + 3) >= 0x30 && byte(at + 3) <= 0x39)
+      return 4;
+    return 1;
+  }
+  return second >= 0x40 && second <= 0xFE && second != 0x7F ? 2 : 1;
+}

@@ -80,7 +80,7 @@ static int RepeatsThirdTime(CPosition& position, const CGameRecord& record, cons
   return hits == 3 ? 1 : 0;
 }
 
-int CGame::PlayMove(const CMove& move, int announce) {
+int CGame::PlayMove(const CMove& move, int announce, int repetitionRule) {
   CGameRecord& record = Record();
   if (record.Length >= MAX_RECORD_ENTRIES) return 0;
 
@@ -93,7 +93,7 @@ int CGame::PlayMove(const CMove& move, int announce) {
     SpeakText(spoken);
   }
 
-  if (RepeatsThirdTime(Position(), record, move)) {
+  if (repetitionRule && RepeatsThirdTime(Position(), record, move)) {
     // The mover would create the same position a fourth time and loses.
     Result = RedToMove == 1 ? "0-1" : "1-0";
     return 0;
@@ -104,7 +104,7 @@ int CGame::PlayMove(const CMove& move, int announce) {
   CRecordEntry& entry = record[record.Current + 1];
   entry.Move = move;
   std::memcpy(entry.Notation, notation, sizeof notation);
-  entry.Comment[0] = '\0';
+  entry.Comment.clear();
   entry.Depth = -1;
   entry.TimeMs = static_cast<int32_t>(now - LastMoveTick);
   record.Length = record.Current + 2;

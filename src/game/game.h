@@ -42,7 +42,9 @@ class CGame {
   int NewGame(const int32_t* board, int redToMove);
   int LoadPgn(const std::string& path);
   int SavePgn(const std::string& path);
-  int PlayMove(const CMove& move, int announce);
+  // repetitionRule 0 plays a move read from a game file: the file's record
+  // stands whatever it repeats, and the result stays the file's.
+  int PlayMove(const CMove& move, int announce, int repetitionRule = 1);
   int PlayPieceTo(int piece, int row, int col, int announce);
   int ComputerMove();
   int Undo();

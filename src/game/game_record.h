@@ -3,23 +3,26 @@
 // cursor on the last played move and a length that keeps undone moves for redo.
 #include <cstdint>
 #include <cstring>
+#include <string>
 
 #include "rules/move.h"
 
 constexpr int MAX_RECORD_ENTRIES = 1024;
-constexpr int COMMENT_BUFFER_SIZE = 4096;
 
 struct CRecordEntry {
   CMove Move;
   char Notation[16] {};                 // eight GB2312 bytes and a terminator
-  char Comment[COMMENT_BUFFER_SIZE] {};  // GB2312 text, empty when none
+  // GB2312 text of any length, as read between the comment's brackets (line
+  // breaks as LF); empty when none. Clearing keeps the capacity, so replaying
+  // moves allocates nothing.
+  std::string Comment;
   int32_t Depth = 0;   // engine depth of a computer move, -1 otherwise
   int32_t TimeMs = 0;  // milliseconds spent on the move
 
   void Clear() {
     Move = CMove {};
     Notation[0] = '\0';
-    Comment[0] = '\0';
+    Comment.clear();
     Depth = 0;
     TimeMs = 0;
   }

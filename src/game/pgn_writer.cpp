@@ -4,31 +4,70 @@
 // over it only when complete, so a failed save leaves the old file untouched.
 #include <cstdio>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "common/file_util.h"
+#include "common/text_encoding.h"
 #include "game/game.h"
 
 namespace {
 
-// Appends text, turning every line feed into CR LF.
-void AppendText(std::string& out, const char* text) {
-  for (const char* p = text; *p; ++p) {
-    if (*p == '\n') out += '\r';
-    out += *p;
-  }
-}
-
+// A tag value ends at its closing double quote and at its line: a quote
+// becomes an apostrophe and a line break a blank, so the line reads back.
 void AppendTag(std::string& out, const char* name, const std::string& value) {
   out += '[';
   out += name;
   out += " \"";
-  AppendText(out, value.c_str());
+  for (char c : value) out += c == '"' ? '\'' : (c == '\r' || c == '\n') ? ' ' : c;
   out += "\"]\r\n";
+}
+
+// The comment between braces exactly as the reader gives it back: its text
+// as it stands, line breaks as CR LF. A brace that has no partner inside the
+// text would end the comment early or swallow the moves after it; it is
+// written as the full-width brace instead.
+void AppendComment(std::string& out, std::string_view comment) {
+  // Pair the braces first, outside-in, as the reader counts them.
+  std::string text(comment);
+  std::vector<size_t> open;
+  std::vector<size_t> unpaired;
+  for (size_t i = 0; i < text.size(); i += GbCharLength(text, i)) {
+    if (text[i] == '{') open.push_back(i);
+    if (text[i] == '}') {
+      if (open.empty())
+        unpaired.push_back(i);
+      else
+        open.pop_back();
+    }
+  }
+  unpaired.insert(unpaired.end(), open.begin(), open.end());
+  std::vector<bool> full(text.size(), false);
+  for (size_t i : unpaired) full[i] = true;
+
+  out += " {";
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (full[i]) {
+      out += text[i] == '{' ? "\xA3\xFB" : "\xA3\xFD";  // ｛ ｝
+    } else if (text[i] == '\n') {
+      if (i == 0 || text[i - 1] != '\r') out += '\r';
+      out += '\n';
+    } else {
+      out += text[i];
+    }
+  }
+  out += '}';
+}
+
+bool IsResult(const std::string& result) {
+  return result == "1-0" || result == "0-1" || result == "1/2-1/2" || result == "*";
 }
 
 }  // namespace
 
 int CGame::SavePgn(const std::string& path) {
+  // Anything but the four results would be read back as moves or junk.
+  const std::string result = IsResult(Result) ? Result : std::string(1, '*');
   std::string text;
   text.reserve(4096);
   text += "[Game \"Chinese Chess\"]\r\n";
@@ -40,7 +79,7 @@ int CGame::SavePgn(const std::string& path) {
   AppendTag(text, "Red", Red);
   AppendTag(text, "BlackTeam", BlackTeam);
   AppendTag(text, "Black", Black);
-  AppendTag(text, "Result", Result);
+  AppendTag(text, "Result", result);
   AppendTag(text, "ECCO", ECCO);
   AppendTag(text, "Opening", Opening);
   AppendTag(text, "Variation", Variation);
@@ -57,15 +96,12 @@ int CGame::SavePgn(const std::string& path) {
     }
     if (entry.Notation[0] == '\0') return 0;  // nothing written: the old file stays
     text += ' ';
-    AppendText(text, entry.Notation);
-    if (entry.Comment[0] != '\0') {
-      text += " { ";
-      AppendText(text, entry.Comment);
-      text += " }";
-    }
+    text += entry.Notation;
+    // c_str(): text after a stray NUL byte is no part of the comment.
+    if (entry.Comment[0] != '\0') AppendComment(text, entry.Comment.c_str());
   }
   text += "\r\n";
-  AppendText(text, Result.c_str());
+  text += result;
   text += "\r\n";
 
   CAtomicFile file;

@@ -22,7 +22,7 @@ TEST(GameRecordTest, ResetClearsEveryEntryAndTheCursor) {
     CRecordEntry& entry = (*record)[i];
     entry.Move = CMove {3, 22, CSquare {10, 10}, CSquare {3, 10}};
     std::strcpy(entry.Notation, "\xC5\xDA\xB6\xFE\xBD\xF8\xC6\xDF");  // eight GB2312 bytes
-    std::strcpy(entry.Comment, "comment");
+    entry.Comment = "comment";
     entry.Depth = -1;
     entry.TimeMs = 1500;
   }

@@ -1,12 +1,15 @@
 // PGN files: the writer's exact bytes, the reader's tag, comment and move
-// rules, and that a failed save leaves the old file.
+// rules, what it says when the moves stop early, and that a failed save
+// leaves the old file.
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "common/text_encoding.h"
+#include "game/pgn_reader.h"
 #include "game_test_support.h"
 
 namespace {
@@ -25,11 +28,30 @@ class PgnTest : public GameSuite {
     return path;
   }
   int Load(const std::string& utf8, bool crlf = true) {
-    return game->LoadPgn(WriteGame(utf8, crlf));
+    return ReadPgnFile(*game, WriteGame(utf8, crlf), report);
+  }
+  // Saves, reloads and checks that the moves, comments, tags and result
+  // came back the same.
+  void ExpectRoundTrip() {
+    const auto take = [&] {
+      std::vector<std::string> all {game->Result, game->Red, game->Event, game->FEN};
+      for (int i = 0; i <= game->Record().Current; ++i) {
+        all.push_back(MoveToIccs(game->Record()[i].Move));
+        all.push_back(game->Record()[i].Comment);
+      }
+      return all;
+    };
+    const auto before = take();
+    const std::string path = Folder() + "round.pgn";
+    ASSERT_EQ(game->SavePgn(path), 1);
+    ASSERT_EQ(ReadPgnFile(*game, path, report), 1);
+    EXPECT_TRUE(report.Complete()) << DescribeStop(report);
+    EXPECT_EQ(take(), before);
   }
   std::string Notation(int ply) { return Gb2312ToUtf8(game->Record()[ply].Notation); }
   std::string Comment(int ply) { return Gb2312ToUtf8(game->Record()[ply].Comment); }
   int Plies() { return game->Record().Current + 1; }
+  CPgnReadReport report;
 };
 
 const char kStartFen[] = "rnbakabnr/9/1c5c1/p1p1p1p1p/9/9/P1P1P1P1P/1C5C1/9/RNBAKABNR w - - 0 1";
@@ -42,7 +64,8 @@ TEST_F(PgnTest, WriterBytes) {
   game->Red = "Player";
   game->Black = "Computer";
   for (const char* move : {"h2e2", "h9g7", "h0g2", "i9h9", "b0c2"}) ASSERT_EQ(Play(move), 1);
-  std::strcpy(game->Record()[1].Comment, "\tgood}");
+  game->Record()[1].Comment = "good";
+  game->Record()[2].Comment = Utf8ToGb18030("两行\n注释");
   const std::string path = Folder() + "written.pgn";
   ASSERT_EQ(game->SavePgn(path), 1);
   const std::string expected = Utf8ToGb18030(
@@ -50,22 +73,120 @@ TEST_F(PgnTest, WriterBytes) {
       "[Site \"\"]\r\n[RedTeam \"\"]\r\n[Red \"Player\"]\r\n[BlackTeam \"\"]\r\n"
       "[Black \"Computer\"]\r\n[Result \"*\"]\r\n[ECCO \"\"]\r\n[Opening \"\"]\r\n"
       "[Variation \"\"]\r\n[FEN \"" + std::string(kStartFen) + "\"]\r\n"
-      "\r\n   1. 砲二平五 馬８进７ { \tgood} }   2. 馬二进三 車９平８"
+      "\r\n   1. 砲二平五 馬８进７ {good}   2. 馬二进三 {两行\r\n注释} 車９平８"
       "\r\n   3. 馬八进七"
       "\r\n*\r\n");
   EXPECT_EQ(ReadBytes(path), expected);
 }
 
-TEST_F(PgnTest, SavedGameReadsBackWholeWithItsComment) {
+TEST_F(PgnTest, CommentsStayTheSameOverSavesAndLoads) {
   for (const char* move : {"h2e2", "h9g7", "h0g2", "i9h9", "b0c2"}) ASSERT_EQ(Play(move), 1);
-  std::strcpy(game->Record()[1].Comment, "\tgood}");
+  game->Record()[1].Comment = "good";
+  game->Record()[2].Comment = " padded {nested} \n two lines ";
+  game->Record()[3].Comment = "a } alone and { another";  // braces without partners
   const std::string path = Folder() + "again.pgn";
+  for (int round = 0; round < 3; ++round) {
+    ASSERT_EQ(game->SavePgn(path), 1);
+    ASSERT_EQ(ReadPgnFile(*game, path, report), 1);
+    EXPECT_TRUE(report.Complete()) << DescribeStop(report);
+    EXPECT_EQ(Plies(), 5);
+    EXPECT_EQ(Notation(4), "馬八进七");
+    EXPECT_EQ(Comment(1), "good");
+    EXPECT_EQ(Comment(2), " padded {nested} \n two lines ");
+    EXPECT_EQ(Comment(3), "a ｝ alone and ｛ another");
+    EXPECT_EQ(Comment(4), "");
+  }
+}
+
+TEST_F(PgnTest, WriterKeepsResultAndTagsReadable) {
+  ASSERT_EQ(Play("h2e2"), 1);
+  game->Result = Utf8ToGb18030("马二进三");
+  game->Red = "say \"hi\"\nthere";
+  const std::string path = Folder() + "odd.pgn";
   ASSERT_EQ(game->SavePgn(path), 1);
-  ASSERT_EQ(game->LoadPgn(path), 1);
-  EXPECT_EQ(Plies(), 5);
-  EXPECT_EQ(Notation(4), "馬八进七");
-  EXPECT_EQ(Comment(1), "\t \tgood}");  // the written blank and tab join the text
-  EXPECT_EQ(Comment(2), "");
+  const std::string text = ReadBytes(path);
+  EXPECT_NE(text.find("[Result \"*\"]\r\n"), std::string::npos);
+  EXPECT_TRUE(text.ends_with("\r\n*\r\n")) << text;
+  EXPECT_NE(text.find("[Red \"say 'hi' there\"]\r\n"), std::string::npos);
+  ASSERT_EQ(ReadPgnFile(*game, path, report), 1);
+  EXPECT_TRUE(report.Complete()) << DescribeStop(report);
+  EXPECT_EQ(Plies(), 1);
+  EXPECT_EQ(game->Result, "*");
+  // A Result tag that is none of the four results reads as undecided.
+  ASSERT_EQ(Load("[Result \"马二进三\"]\n\n1. 炮二平五\n"), 1);
+  EXPECT_EQ(game->Result, "*");
+  ASSERT_EQ(Load("[Result \" 0-1 \"]\n\n1. 炮二平五\n"), 1);
+  EXPECT_EQ(game->Result, "0-1");
+}
+
+TEST_F(PgnTest, ResultComesFromTheTagWhateverTheMovesRepeat) {
+  // The start position stands a fourth time after twelve plies: the record
+  // stands as written and the tag's result is kept.
+  std::string moves = "\n";
+  for (int i = 1; i <= 6; i += 2)
+    moves += std::to_string(i) + ". 马二进三 马８进７ " + std::to_string(i + 1) + ". 马三退二 马７退８\n";
+  ASSERT_EQ(Load("[Result \"1/2-1/2\"]\n" + moves + "1. 炮二平五\n"), 1);
+  EXPECT_EQ(Plies(), 13);
+  EXPECT_TRUE(report.Complete()) << DescribeStop(report);
+  EXPECT_EQ(game->Result, "1/2-1/2");
+  const std::string path = Folder() + "draw.pgn";
+  ASSERT_EQ(game->SavePgn(path), 1);
+  EXPECT_TRUE(ReadBytes(path).ends_with("\r\n1/2-1/2\r\n"));
+  ExpectRoundTrip();
+  EXPECT_EQ(game->Result, "1/2-1/2");
+}
+
+TEST_F(PgnTest, MoveLeavingTheKingAttackedIsRefused) {
+  ASSERT_EQ(Load("[FEN \"4k4/9/9/9/9/9/9/9/4R4/4K4 w - - 0 1\"]\n\n1. 車五平四\n"), 1);
+  EXPECT_EQ(Plies(), 0);
+  EXPECT_EQ(report.Stop, CPgnStop::KingLeftAttacked);
+  EXPECT_EQ(report.StopLine, 3);
+  EXPECT_EQ(DescribeStop(report),
+            "read 0 plies; stopped at line 3: '車五平四' leaves the mover's king attacked");
+  ASSERT_EQ(Load("[FEN \"4k4/9/9/9/9/9/9/9/4R4/4K4 w - - 0 1\"]\n\n1. 車五进一\n"), 1);
+  EXPECT_EQ(Plies(), 1);
+}
+
+TEST_F(PgnTest, WhatRealFilesHold) {
+  // A byte-order mark, UTF-8, full-width spaces, "1、" numbers and
+  // half-width digits in black's moves.
+  const std::string text = "\xEF\xBB\xBF[Red \"红方\"]\n\n1、炮二平五　马8进7　2、马二进三　车9平8\n"
+                           "3.兵七进一 卒7进1 1-0\n";
+  ASSERT_EQ(game->LoadPgn(WriteGame(text, true, true)), 1);
+  EXPECT_EQ(Plies(), 6);
+  EXPECT_EQ(game->Red, Utf8ToGb18030("红方"));
+  EXPECT_EQ(Notation(1), "馬８进７");
+  EXPECT_EQ(Notation(5), "卒７进１");
+  // The same in GB2312 bytes.
+  ASSERT_EQ(Load(text.substr(3)), 1);
+  EXPECT_EQ(Plies(), 6);
+  EXPECT_TRUE(report.Complete()) << DescribeStop(report);
+}
+
+TEST_F(PgnTest, BracesInsideTwoByteCharactersAreText) {
+  // 皚 is B0 7D and 亄 81 7B in GBK: their second bytes are "}" and "{".
+  ASSERT_EQ(Load("\n1. 炮二平五 {皚亄} 马８进７\n"), 1);
+  EXPECT_EQ(Plies(), 2);
+  EXPECT_EQ(Comment(0), "皚亄");
+  ExpectRoundTrip();
+}
+
+TEST_F(PgnTest, FilesThatAreNoGameText) {
+  EXPECT_EQ(ReadPgnFile(*game, "/dev/zero", report), 0);
+  EXPECT_EQ(report.Error, "is a device or a pipe, not a file of games");
+  EXPECT_EQ(ReadPgnFile(*game, Folder(), report), 0);
+  EXPECT_EQ(report.Error, "is a folder, not a file of games");
+  const std::string nul = Folder() + "nul.pgn";
+  WriteBytes(nul, std::string("[Event \"E\"]\n\n1. ") + '\0' + "\n");
+  EXPECT_EQ(ReadPgnFile(*game, nul, report), 0);
+  EXPECT_EQ(report.Error, "holds NUL bytes: not a text file");
+  const std::string huge = Folder() + "huge.pgn";
+  WriteBytes(huge, "[Event \"E\"]\n\n");
+  std::filesystem::resize_file(huge, 9u << 20);  // sparse: costs no disk
+  EXPECT_EQ(ReadPgnFile(*game, huge, report), 0);
+  EXPECT_EQ(report.Error, "is larger than 8 MB, too large for a game file");
+  EXPECT_EQ(ReadPgnFile(*game, Folder() + "missing.pgn", report), 0);
+  EXPECT_EQ(report.Error, "No such file or directory");
 }
 
 TEST_F(PgnTest, SaveAfterUndoWritesOnlyPlayedMoves) {
@@ -157,34 +278,53 @@ TEST_F(PgnTest, Comments) {
             1);
   ASSERT_EQ(Plies(), 6);
   EXPECT_EQ(Comment(0), "");  // the comment before the first move is dropped
-  EXPECT_EQ(Comment(1), "\t{good}");
-  EXPECT_EQ(Comment(2), "\tgood}");
-  EXPECT_EQ(Comment(3), "\ta (nested) one)");
-  EXPECT_EQ(Comment(4), "\tmulti\n\tline}");
+  EXPECT_EQ(Comment(1), "good");
+  EXPECT_EQ(Comment(2), "good");
+  EXPECT_EQ(Comment(3), "(a (nested) one)");  // a variation keeps its parentheses
+  EXPECT_EQ(Comment(4), "multi\nline");
   EXPECT_EQ(Notation(5), "卒７进１");
+  EXPECT_TRUE(report.Complete()) << DescribeStop(report);
+  ExpectRoundTrip();
 
   // A comment at the very end of the file, without a line after it.
   ASSERT_EQ(Load("\n1. 炮二平五 {end}"), 1);
-  EXPECT_EQ(Comment(0), "\tend}");
+  EXPECT_EQ(Comment(0), "end");
   ASSERT_EQ(Load("\n1. 炮二平五 马８进７ {open\nstill"), 1);
-  EXPECT_EQ(Comment(1), "\topen\n\tstill");
+  EXPECT_EQ(Comment(1), "open\nstill");
+  EXPECT_EQ(report.Stop, CPgnStop::UnclosedComment);
+  EXPECT_EQ(report.StopLine, 2);
+  ExpectRoundTrip();
 }
 
-TEST_F(PgnTest, OverlongCommentIsCut) {
+TEST_F(PgnTest, LongCommentsAreKeptWhole) {
   const std::string x(5000, 'x');
-  ASSERT_EQ(Load("\n1. 炮二平五 {" + x + "} 马８进７ {\n" + x + "\n" + x + "\n" + x + "} 2. 马二进三\n"), 1);
+  ASSERT_EQ(Load("\n1. 炮二平五\n{" + x + "} 马８进７ {\n" + x + "\n" + x + "\n" + x +
+                 "} 2. 马二进三\n"),
+            1);
   ASSERT_EQ(Plies(), 3);
-  const std::string first = game->Record()[0].Comment;
-  EXPECT_EQ(first.size(), 4095u);
-  EXPECT_EQ(first, "\t" + x.substr(0, 4094));
-  EXPECT_EQ(std::string(game->Record()[1].Comment).size(), 4095u);
+  EXPECT_EQ(Comment(0), x);
+  EXPECT_EQ(Comment(1), "\n" + x + "\n" + x + "\n" + x);
+  ExpectRoundTrip();
 }
 
-TEST_F(PgnTest, ReadingStopsQuietlyAtABadMove) {
-  ASSERT_EQ(Load("\n1. 炮二平五 马８进７ 2. 炮二平五 马二进三\n"), 1);
+TEST_F(PgnTest, ReadingStopsAtABadMoveAndSaysWhereAndWhy) {
+  ASSERT_EQ(Load("\n1. 炮二平五 马８进７\n2. 炮二平五 马二进三\n"), 1);
   EXPECT_EQ(Plies(), 2);
+  EXPECT_EQ(report.Plies, 2);
+  EXPECT_EQ(report.Stop, CPgnStop::NotAMove);
+  EXPECT_EQ(report.StopLine, 3);
+  EXPECT_EQ(DescribeStop(report),
+            "read 2 plies; stopped at line 3: '炮二平五' is not a move of the position");
+  EXPECT_EQ(DescribeStopChinese(report), "已读入2步，第3行停止：“炮二平五”不是该局面的着法");
   ASSERT_EQ(Load("\n1. 炮二平五 马８进７ 2. 炮八进九 马二进三\n"), 1);  // not a cannon move
   EXPECT_EQ(Plies(), 2);
+  EXPECT_EQ(report.Stop, CPgnStop::NotAMove);
+  ASSERT_EQ(Load("\n1. 炮二平五 马８进７ 2. C2.5\n"), 1);
+  EXPECT_EQ(report.Stop, CPgnStop::UnreadableText);
+  EXPECT_EQ(DescribeStop(report), "read 2 plies; stopped at line 2: cannot read 'C2.5'");
+  ASSERT_EQ(Load("\n1. 炮二平五 马８进７ *\n"), 1);  // the result ends the moves
+  EXPECT_TRUE(report.Complete());
+  EXPECT_EQ(DescribeStop(report), "read 2 plies");
 }
 
 TEST_F(PgnTest, LineEndsEncodingsAndLongLines) {

@@ -1,0 +1,95 @@
+#include "game/pgn_text_file.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "common/text_encoding.h"
+
+namespace {
+
+// Closes the descriptor on every way out.
+struct CFd {
+  int Fd;
+  ~CFd() {
+    if (Fd >= 0) ::close(Fd);
+  }
+};
+
+}  // namespace
+
+void ToGameText(std::string& text) {
+  if (text.starts_with(UTF8_BOM)) text.erase(0, UTF8_BOM.size());
+  if (LooksLikeUtf8(text)) text = Utf8ToGb18030(text);
+}
+
+int OpenRegularFile(const std::string& path, std::string& error) {
+  // Non-blocking, so a pipe without a writer is refused rather than waited on.
+  CFd file {::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC)};
+  struct stat info {};
+  if (file.Fd < 0 || ::fstat(file.Fd, &info) != 0) {
+    error = std::strerror(errno);
+    return -1;
+  }
+  if (S_ISDIR(info.st_mode)) {
+    error = "is a folder, not a file of games";
+    return -1;
+  }
+  if (!S_ISREG(info.st_mode)) {
+    error = "is a device or a pipe, not a file of games";
+    return -1;
+  }
+  // Reads on a regular file never block; plain flags for whoever reads it.
+  ::fcntl(file.Fd, F_SETFL, 0);
+  const int fd = file.Fd;
+  file.Fd = -1;
+  return fd;
+}
+
+int ReadGameTextFile(const std::string& path, std::string& text, std::string& error) {
+  text.clear();
+  CFd file {OpenRegularFile(path, error)};
+  if (file.Fd < 0) return 0;
+  struct stat info {};
+  if (::fstat(file.Fd, &info) != 0) {
+    error = std::strerror(errno);
+    return 0;
+  }
+  if (static_cast<unsigned long long>(info.st_size) > MAX_GAME_FILE_BYTES) {
+    error = std::string("is larger than ") + MAX_GAME_FILE_TEXT + ", too large for a game file";
+    return 0;
+  }
+  // The file may grow while it is read: never take more than the limit.
+  text.resize(static_cast<size_t>(info.st_size) + 1);
+  size_t size = 0;
+  for (;;) {
+    if (size == text.size()) {
+      if (size > MAX_GAME_FILE_BYTES) {
+        error = std::string("is larger than ") + MAX_GAME_FILE_TEXT + ", too large for a game file";
+        text.clear();
+        return 0;
+      }
+      text.resize(size * 2 < MAX_GAME_FILE_BYTES + 1 ? size * 2 : MAX_GAME_FILE_BYTES + 1);
+    }
+    const ssize_t n = ::read(file.Fd, text.data() + size, text.size() - size);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) {
+      error = std::strerror(errno);
+      text.clear();
+      return 0;
+    }
+    if (n == 0) break;
+    size += static_cast<size_t>(n);
+  }
+  text.resize(size);
+  if (text.find('\0') != std::string::npos) {
+    error = "holds NUL bytes: not a text file";
+    text.clear();
+    return 0;
+  }
+  ToGameText(text);
+  return 1;
+}

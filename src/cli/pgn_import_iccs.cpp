@@ -1,25 +1,36 @@
 // Game collections in ICCS coordinates (the form other xiangqi programs and
-// databases export) turned into game files of this program.
+// databases export) turned into game files of this program. The collection
+// is read one game at a time, so its size does not matter.
 #include "pgn_import_iccs.h"
 
+#include <unistd.h>
+
+#include <atomic>
 #include <cstdio>
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "cli_command.h"
 #include "cli_game.h"
-#include "common/file_util.h"
+#include "common/text_encoding.h"
+#include "game/pgn_move_check.h"
+#include "game/pgn_text_file.h"
+#include "interrupt_watch.h"
+#include "progress_line.h"
 #include "rules/iccs.h"
-#include "rules/move_rules.h"
 
 namespace {
 
+// One game of the collection as it stands in the file.
 struct CIccsGame {
-  int Number = 0;  // 1-based, in the order of the input
+  int Number = 0;     // 1-based, in the order of the input
+  int FirstLine = 0;  // line of the file where the game begins
   std::vector<std::pair<std::string, std::string>> Tags;
-  std::vector<std::string> Tokens;  // move text, split at blanks
+  std::string MoveText;  // the lines after the tags, LF-separated
+  bool TooLong = false;  // more text than a game file may hold; the rest was not kept
 };
 
 std::string_view Trim(std::string_view text) {
@@ -43,50 +54,88 @@ bool ParseTagLine(std::string_view line, std::string& name, std::string& value) 
   return true;
 }
 
-bool HasTag(const CIccsGame& game, const std::string& name) {
-  for (const auto& tag : game.Tags)
-    if (tag.first == name) return true;
-  return false;
-}
+// Reads the collection game by game: a game is a tag section and the move
+// text after it; the next tag line after move text begins the next game.
+// Memory stays bounded by the largest game kept (MAX_GAME_FILE_BYTES).
+class CIccsGameSource {
+ public:
+  explicit CIccsGameSource(FILE* file) : File(file) {}
 
-// A game begins at an Event or Game tag line, unless the game being read has
-// no moves yet and no such tag (then the line belongs to it).
-std::vector<CIccsGame> SplitGames(const std::string& text) {
-  std::vector<CIccsGame> games;
-  size_t pos = 0;
-  while (pos < text.size()) {
-    size_t end = text.find('\n', pos);
-    if (end == std::string::npos) end = text.size();
-    const std::string_view line = Trim(std::string_view(text).substr(pos, end - pos));
-    pos = end + 1;
-    if (line.empty()) continue;
-    std::string name, value;
-    if (ParseTagLine(line, name, value)) {
-      const bool opener = name == "Event" || name == "Game";
-      if (games.empty() || (opener && (!games.back().Tokens.empty() || HasTag(games.back(), name)))) {
-        games.emplace_back();
-        games.back().Number = static_cast<int>(games.size());
+  bool Next(CIccsGame& game) {
+    game = CIccsGame {};
+    bool any = false, inMoves = false;
+    size_t kept = 0;
+    std::string line;
+    while (PeekedValid || ReadLine(line)) {
+      if (PeekedValid) {
+        line.swap(Peeked);
+        PeekedValid = false;
       }
-      games.back().Tags.emplace_back(name, value);
-      continue;
+      std::string_view text = Trim(line);
+      if (LineNumber == 1 && text.starts_with(UTF8_BOM)) text.remove_prefix(UTF8_BOM.size());
+      std::string name, value;
+      const bool tag = ParseTagLine(text, name, value);
+      if (tag && inMoves) {
+        Peeked.swap(line);
+        PeekedValid = true;
+        break;
+      }
+      if (text.empty() && !any) continue;
+      if (!any) {
+        any = true;
+        game.Number = ++Count;
+        game.FirstLine = LineNumber;
+      }
+      kept += line.size() + 1;
+      if (kept > MAX_GAME_FILE_BYTES) game.TooLong = true;
+      if (game.TooLong) continue;
+      if (tag) {
+        game.Tags.emplace_back(name, value);
+      } else {
+        if (!text.empty()) inMoves = true;
+        game.MoveText.append(text);
+        game.MoveText += '\n';
+      }
     }
-    if (games.empty()) {
-      games.emplace_back();
-      games.back().Number = 1;
-    }
-    size_t at = 0;
-    while (at < line.size()) {
-      while (at < line.size() && (line[at] == ' ' || line[at] == '\t')) ++at;
-      size_t stop = at;
-      while (stop < line.size() && line[stop] != ' ' && line[stop] != '\t') ++stop;
-      if (stop > at) games.back().Tokens.emplace_back(line.substr(at, stop - at));
-      at = stop;
-    }
+    return any;
   }
-  return games;
-}
 
-bool IsResultToken(const std::string& token) {
+  long long BytesRead() const { return Bytes; }
+  bool HasNul() const { return SawNul; }
+
+ private:
+  // One line without its line feed. Lines are read in pieces, so a line of
+  // any length costs no more than the game's limit.
+  bool ReadLine(std::string& line) {
+    line.clear();
+    char buffer[65536];
+    bool got = false;
+    while (std::fgets(buffer, sizeof buffer, File)) {
+      got = true;
+      size_t n = std::char_traits<char>::length(buffer);
+      // fgets stops at a NUL byte too: what follows is no text.
+      if (n + 1 < sizeof buffer && buffer[n == 0 ? 0 : n - 1] != '\n' && !std::feof(File))
+        SawNul = true;
+      Bytes += static_cast<long long>(n);
+      const bool end = n > 0 && buffer[n - 1] == '\n';
+      if (end) --n;
+      if (line.size() <= MAX_GAME_FILE_BYTES) line.append(buffer, n);
+      if (end) break;
+    }
+    if (got) ++LineNumber;
+    return got;
+  }
+
+  FILE* File;
+  int Count = 0;
+  int LineNumber = 0;
+  long long Bytes = 0;
+  bool SawNul = false;
+  std::string Peeked;
+  bool PeekedValid = false;
+};
+
+bool IsResult(std::string_view token) {
   return token == "1-0" || token == "0-1" || token == "1/2-1/2" || token == "*";
 }
 
@@ -108,12 +157,40 @@ std::string* TagMember(CGame& game, const std::string& name) {
   return nullptr;
 }
 
-// Plays one game into the game object. Empty text on success, otherwise why
-// the game is skipped. A move the repetition rule refuses (the position would
-// stand a fourth time since the last capture) ends the game there: the moves
-// before it are kept and `cut` says where it stopped.
-std::string PlayIccsGame(CGame& game, const CIccsGame& source, std::string& cut) {
-  cut.clear();
+// The end of the bracket group that opens at `at` (just past its closing
+// bracket), counting nested groups of the same kind and passing over brace
+// comments inside a variation; npos when it never closes.
+size_t GroupEnd(std::string_view text, size_t at) {
+  const char open = text[at], close = open == '{' ? '}' : ')';
+  int depth = 0;
+  for (size_t i = at; i < text.size(); i += GbCharLength(text, i)) {
+    if (open == '(' && text[i] == '{' && i != at) {
+      const size_t end = GroupEnd(text, i);
+      if (end == std::string_view::npos) return end;
+      i = end - 1;  // the loop steps past the closing brace
+      continue;
+    }
+    if (text[i] == open) ++depth;
+    if (text[i] == close && --depth == 0) return i + 1;
+  }
+  return std::string_view::npos;
+}
+
+struct CPlayed {
+  std::string Skip;       // why the game is skipped; empty when it is written
+  std::string Note;       // what the user should know about a written game
+  int Variations = 0;     // variations left out (only the main line is kept)
+};
+
+// Plays one game into the game object: its tags, its main line with the
+// comments attached to the moves before them. The record stands as played:
+// no repetition rule cuts it.
+CPlayed PlayIccsGame(CGame& game, CIccsGame& source) {
+  CPlayed played;
+  // Text of other programs is often UTF-8; game text here is GB2312.
+  for (auto& [name, value] : source.Tags) ToGameText(value);
+  ToGameText(source.MoveText);
+
   std::string fen, result = "*";
   for (const auto& [name, value] : source.Tags) {
     if (name == "FEN") fen = value;
@@ -121,88 +198,168 @@ std::string PlayIccsGame(CGame& game, const CIccsGame& source, std::string& cut)
   }
   CPosition start;
   int redToMove = 1;
-  if (!fen.empty() && !start.SetFromFen(fen.c_str(), redToMove)) return "bad FEN '" + fen + "'";
-  if (!game.NewGame(start.Board, redToMove)) return "bad start position";
+  if (!fen.empty() && !start.SetFromFen(fen.c_str(), redToMove)) {
+    played.Skip = "bad FEN '" + ShowText(fen) + "'";
+    return played;
+  }
+  if (!game.NewGame(fen.empty() ? InitialBoard.data() : start.Board, redToMove)) {
+    played.Skip = "bad start position";
+    return played;
+  }
   for (std::string* tag : {&game.Game, &game.Event, &game.Round, &game.Date, &game.Site,
                            &game.RedTeam, &game.Red, &game.BlackTeam, &game.Black, &game.ECCO,
                            &game.Opening, &game.Variation})
     tag->clear();
   for (const auto& [name, value] : source.Tags)
-    if (std::string* member = TagMember(game, name); member && name != "FEN") *member = value;
+    if (std::string* member = TagMember(game, name); member && name != "FEN" && name != "Result")
+      *member = value;
 
-  bool inComment = false;
-  for (std::string token : source.Tokens) {
-    if (inComment || token.front() == '{') {
-      inComment = token.back() != '}';
+  const std::string_view text = source.MoveText;
+  size_t at = 0;
+  while (at < text.size()) {
+    const char c = text[at];
+    if (c == ' ' || c == '\t' || c == '\n' || c == '\r') {
+      ++at;
       continue;
     }
-    // Move numbers, alone ("12.") or glued to the move ("12.h2e2").
+    if (c == '{' || c == '(') {
+      const size_t end = GroupEnd(text, at);
+      if (end == std::string_view::npos) {
+        played.Skip = std::string(c == '{' ? "a comment" : "a variation") + " is never closed";
+        return played;
+      }
+      if (c == '(') {
+        ++played.Variations;
+      } else if (game.Record().Current >= 0) {
+        std::string& comment = game.Record()[game.Record().Current].Comment;
+        if (!comment.empty()) comment += ' ';
+        comment.append(text.substr(at + 1, end - at - 2));
+      }
+      at = end;
+      continue;
+    }
+    size_t stop = at;
+    while (stop < text.size() && text[stop] != ' ' && text[stop] != '\t' && text[stop] != '\n' &&
+           text[stop] != '{' && text[stop] != '(')
+      stop += GbCharLength(text, stop);
+    std::string token(text.substr(at, stop - at));
+    at = stop;
+    if (IsResult(token)) {
+      result = token;
+      break;  // the game's end
+    }
+    // Move numbers, alone ("12.", "12...") or glued to the move ("12.h2e2").
     size_t digits = 0;
     while (digits < token.size() && token[digits] >= '0' && token[digits] <= '9') ++digits;
     size_t dots = digits;
     while (dots < token.size() && token[dots] == '.') ++dots;
-    if (dots > digits) token.erase(0, dots);
+    if (digits > 0 && dots > digits) token.erase(0, dots);
     if (token.empty()) continue;
-    if (IsResultToken(token)) {
-      result = token;
-      continue;
-    }
+
     const int ply = game.Record().Current + 2;
-    const std::string where = "illegal move '" + token + "' at ply " + std::to_string(ply);
     CMove move;
     CPosition& position = game.Position();
     const int red = game.RedToMove;
     if (!MoveFromIccs(position, token, move) || PieceSide[move.Piece] != (red ? RED : BLACK) ||
-        !IsPseudoLegal(position, red, move))
-      return where;
-    position.MakeMove(move);
-    const bool exposesKing = IsAttackingKing(position, red ? 0 : 1) != 0;
-    position.UnmakeMove(move);
-    if (exposesKing) return where;
-    if (!game.PlayMove(move, 0)) {
-      cut = "stopped before ply " + std::to_string(ply) + " '" + token +
-            "': the position would stand a fourth time; " + std::to_string(ply - 1) +
-            " plies written";
+        !IsPseudoLegal(position, red, move) || LeavesKingAttacked(position, red, move)) {
+      played.Skip = "illegal move '" + ShowText(token) + "' at ply " + std::to_string(ply);
+      return played;
+    }
+    if (game.Record().Current + 1 >= MAX_RECORD_ENTRIES) {
+      played.Note = "longer than " + std::to_string(MAX_RECORD_ENTRIES) +
+                    " plies, the most a game holds; the first " +
+                    std::to_string(MAX_RECORD_ENTRIES) + " written";
       break;
     }
+    if (!game.PlayMove(move, 0, 0)) {
+      played.Skip = "move '" + token + "' at ply " + std::to_string(ply) + " refused";
+      return played;
+    }
   }
-  game.Result = result;
-  return {};
+  game.Result = IsResult(Trim(result)) ? std::string(Trim(result)) : std::string(1, '*');
+  return played;
 }
+
+std::atomic<bool> g_StopImport {false};
 
 }  // namespace
 
 int ImportIccsGames(const std::string& inPath, const std::string& outDir) {
-  std::string text;
-  if (!ReadWholeFile(inPath, text)) return CliError("pgn import-iccs: cannot read '" + inPath + "'");
-  std::error_code error;
-  std::filesystem::create_directories(outDir, error);
-  if (!std::filesystem::is_directory(outDir))
+  std::string error;
+  const int fd = OpenRegularFile(inPath, error);
+  if (fd < 0) return CliError("pgn import-iccs: cannot read '" + inPath + "': " + error);
+  FILE* input = ::fdopen(fd, "rb");
+  if (!input) {
+    ::close(fd);
+    return CliError("pgn import-iccs: cannot read '" + inPath + "'");
+  }
+  std::error_code ec;
+  const auto size = std::filesystem::file_size(inPath, ec);
+  const long long inputSize = ec ? 0 : static_cast<long long>(size);
+  std::filesystem::create_directories(outDir, ec);
+  if (!std::filesystem::is_directory(outDir)) {
+    std::fclose(input);
     return CliError("pgn import-iccs: cannot create the folder '" + outDir + "'");
+  }
   const std::string folder = outDir.back() == '/' ? outDir : outDir + "/";
 
   auto game = MakeCliGame(false);
   game->HumanVsHuman = 1;  // never let the engine answer while a game is set up
   game->SpeakMoves = 0;
-  int written = 0, skipped = 0;
-  std::string cut;
-  for (const CIccsGame& source : SplitGames(text)) {
-    const std::string why = PlayIccsGame(*game, source, cut);
-    if (!why.empty()) {
-      std::printf("game %d: %s, skipped\n", source.Number, why.c_str());
-      ++skipped;
-      continue;
+  g_StopImport = false;
+  CInterruptWatch watch([] { g_StopImport = true; });
+  CProgressLine progress("import-iccs", 0);
+
+  CIccsGameSource source(input);
+  CIccsGame iccs;
+  int written = 0, skipped = 0, replaced = 0, variations = 0, games = 0;
+  while (!g_StopImport && source.Next(iccs)) {
+    ++games;
+    const std::string where =
+        "game " + std::to_string(iccs.Number) + " (line " + std::to_string(iccs.FirstLine) + ")";
+    CPlayed played;
+    if (iccs.TooLong)
+      played.Skip = std::string("longer than ") + MAX_GAME_FILE_TEXT;
+    else
+      played = PlayIccsGame(*game, iccs);
+    if (played.Skip.empty()) {
+      char name[32];
+      std::snprintf(name, sizeof name, "game%04d.pgn", iccs.Number);
+      const std::string path = folder + name;
+      const bool existed = std::filesystem::exists(path, ec);
+      if (game->SavePgn(path)) {
+        ++written;
+        replaced += existed ? 1 : 0;
+        variations += played.Variations;
+        if (!played.Note.empty()) std::printf("%s: %s\n", where.c_str(), played.Note.c_str());
+      } else {
+        played.Skip = "cannot write '" + path + "'";
+      }
     }
-    char name[32];
-    std::snprintf(name, sizeof name, "game%04d.pgn", source.Number);
-    if (!game->SavePgn(folder + name)) {
-      std::printf("game %d: cannot write '%s%s', skipped\n", source.Number, folder.c_str(), name);
+    if (!played.Skip.empty()) {
+      std::printf("%s: %s, skipped\n", where.c_str(), played.Skip.c_str());
       ++skipped;
-      continue;
     }
-    if (!cut.empty()) std::printf("game %d: %s\n", source.Number, cut.c_str());
-    ++written;
+    std::fflush(stdout);
+    const long long percent = inputSize > 0 ? source.BytesRead() * 100 / inputSize : 100;
+    progress.Update(games, std::to_string(percent) + "% of the file");
   }
+  progress.Finish(games, std::to_string(written) + " written");
+  const bool nul = source.HasNul();
+  std::fclose(input);
+
+  if (nul) std::printf("warning: '%s' holds NUL bytes: it may not be a text file\n", inPath.c_str());
+  if (variations > 0)
+    std::printf("variations left out (only main lines are kept): %d\n", variations);
+  if (replaced > 0) std::printf("files replaced in '%s': %d\n", folder.c_str(), replaced);
   std::printf("games=%d skipped=%d\n", written, skipped);
+  std::fflush(stdout);
+  if (g_StopImport) {
+    std::fprintf(stderr, "pgn import-iccs: stopped on request after %d games\n", games);
+    return 130;
+  }
+  if (written == 0)
+    return CliError(games == 0 ? "pgn import-iccs: no game found in '" + inPath + "'"
+                               : "pgn import-iccs: no game imported from '" + inPath + "'");
   return 0;
 }

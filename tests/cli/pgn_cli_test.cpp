@@ -60,9 +60,8 @@ std::vector<IccsGame> IccsGames() {
   return games;
 }
 
-// Imports the games and checks that every written file loads back to the
-// moves of its game (up to a move the repetition rule refused). Returns
-// what the command printed.
+// Imports the games and checks that every written file loads back to all
+// the moves of its game. Returns what the command printed.
 std::string ImportAndCheck(PgnCli& test, const std::vector<IccsGame>& games, const std::string& input,
                     int expectedSkipped) {
   const std::string out = test.home.Path() + "imported";
@@ -87,13 +86,8 @@ std::string ImportAndCheck(PgnCli& test, const std::vector<IccsGame>& games, con
     EXPECT_EQ(game->LoadPgn(path), 1);
     const std::vector<std::string>& moves = games[n - 1].Moves;
     const int plies = game->Record().Current + 1;
-    EXPECT_LE(plies, static_cast<int>(moves.size()));
-    if (plies > static_cast<int>(moves.size())) continue;
-    if (plies < static_cast<int>(moves.size())) {  // only a refused repetition stops a game early
-      EXPECT_NE(output.find("game " + std::to_string(n) + ": stopped before ply " +
-                            std::to_string(plies + 1) + " '" + moves[plies] + "'"),
-                std::string::npos);
-    }
+    EXPECT_EQ(plies, static_cast<int>(moves.size()));
+    if (plies != static_cast<int>(moves.size())) continue;
     for (int i = 0; i < plies; ++i) EXPECT_EQ(MoveToIccs(game->Record()[i].Move), moves[i]) << i;
   }
   return output;
@@ -138,12 +132,98 @@ TEST_F(PgnCli, ImportIccsSubsetWithAnIllegalGame) {
   std::ofstream(path, std::ios::binary) << input;
 
   const std::string output = ImportAndCheck(*this, games, path, 2);
-  EXPECT_NE(output.find("game 41: illegal move 'd2e2' at ply 3, skipped\n"), std::string::npos)
+  EXPECT_TRUE(std::regex_search(output, std::regex("game 41 \\(line [0-9]+\\): illegal move 'd2e2' at ply 3, skipped\n")))
       << output;
-  EXPECT_NE(output.find("game 42: illegal move 'h0h2' at ply 1, skipped\n"), std::string::npos)
+  EXPECT_TRUE(std::regex_search(output, std::regex("game 42 \\(line [0-9]+\\): illegal move 'h0h2' at ply 1, skipped\n")))
       << output;
   EXPECT_TRUE(std::filesystem::exists(home.Path() + "imported/game0040.pgn"));
   EXPECT_FALSE(std::filesystem::exists(home.Path() + "imported/game0041.pgn"));
+}
+
+TEST_F(PgnCli, ShowSaysWhereAndWhyReadingStopped) {
+  const std::string path = home.Path() + "stops.pgn";
+  // GB2312 bytes: [Red "红方"], then 炮二平五 马８进７ and a cannon move that cannot be.
+  std::ofstream(path, std::ios::binary)
+      << "[Red \"\xBA\xEC\xB7\xBD\"]\r\n\r\n1. \xC5\xDA\xB6\xFE\xC6\xBD\xCE\xE5 "
+         "\xC2\xED\xA3\xB8\xBD\xF8\xA3\xB7\r\n2. \xC5\xDA\xB0\xCB\xBD\xF8\xBE\xC5\r\n";
+  int exitCode = -1;
+  const std::string output = Cli("pgn show " + path, &exitCode);
+  EXPECT_EQ(exitCode, 2);
+  EXPECT_NE(output.find("[Red \"红方\"]\n"), std::string::npos) << output;
+  EXPECT_NE(output.find("plies=2\n"), std::string::npos) << output;
+  EXPECT_NE(output.find("pgn show: '" + path +
+                        "': read 2 plies; stopped at line 4: '炮八进九' is not a move of the position\n"),
+            std::string::npos)
+      << output;
+}
+
+TEST_F(PgnCli, ShowRefusesWhatIsNoGameFile) {
+  int exitCode = -1;
+  std::string output = Cli("pgn show /dev/zero", &exitCode);
+  EXPECT_EQ(exitCode, 1);
+  EXPECT_NE(output.find("cannot load '/dev/zero': is a device or a pipe"), std::string::npos)
+      << output;
+  output = Cli("pgn show " + home.Path(), &exitCode);
+  EXPECT_EQ(exitCode, 1);
+  EXPECT_NE(output.find("is a folder"), std::string::npos) << output;
+}
+
+TEST_F(PgnCli, ImportSplitsOnTagSectionsKeepsCommentsAndLeavesOutVariations) {
+  const std::string path = home.Path() + "games.txt";
+  std::ofstream(path, std::ios::binary)
+      << "\xEF\xBB\xBF[Red \"红\"]\n[Black \"黑\"]\n\n1. h2e2 {好棋} h9g7 (1... b9c7 {另一} 2. h0g2) 2. h0g2\n"
+         "{two\nlines} 1/2-1/2\n"
+         "[Red \"A\"]\n[Result \"1-0\"]\n\n1. b2e2 b9c7\n";
+  const std::string out = home.Path() + "split";
+  int exitCode = -1;
+  const std::string output = Cli("pgn import-iccs " + path + " " + out, &exitCode);
+  EXPECT_EQ(exitCode, 0) << output;
+  EXPECT_NE(output.find("variations left out (only main lines are kept): 1\n"), std::string::npos)
+      << output;
+  EXPECT_NE(output.find("games=2 skipped=0\n"), std::string::npos) << output;
+
+  BuildMoveTables();
+  BuildNotationMaps();
+  auto game = std::make_unique<CGame>(&NoVoice);
+  ASSERT_EQ(game->LoadPgn(out + "/game0001.pgn"), 1);
+  ASSERT_EQ(game->Record().Current + 1, 3);
+  EXPECT_EQ(game->Record()[0].Comment, "\xBA\xC3\xC6\xE5");  // 好棋 in GB2312
+  EXPECT_EQ(game->Record()[2].Comment, "two\nlines");
+  EXPECT_EQ(game->Red, "\xBA\xEC");
+  EXPECT_EQ(game->Result, "1/2-1/2");
+  ASSERT_EQ(game->LoadPgn(out + "/game0002.pgn"), 1);
+  EXPECT_EQ(game->Record().Current + 1, 2);
+  EXPECT_EQ(game->Red, "A");
+  EXPECT_EQ(game->Result, "1-0");
+
+  // A second run into the same folder replaces the files and says so.
+  const std::string again = Cli("pgn import-iccs " + path + " " + out, &exitCode);
+  EXPECT_EQ(exitCode, 0);
+  EXPECT_NE(again.find("files replaced in '" + out + "/': 2\n"), std::string::npos) << again;
+}
+
+TEST_F(PgnCli, ImportReportsLongGamesAndFailsWhenNothingIsImported) {
+  std::string moves;
+  for (int i = 0; i < 257; ++i) moves += "h0g2 h9g7 g2h0 g7h9\n";  // 1,028 plies
+  const std::string path = home.Path() + "long.txt";
+  std::ofstream(path, std::ios::binary) << "[Event \"Long\"]\n\n" << moves;
+  int exitCode = -1;
+  std::string output = Cli("pgn import-iccs " + path + " " + home.Path() + "long", &exitCode);
+  EXPECT_EQ(exitCode, 0) << output;
+  EXPECT_NE(output.find("game 1 (line 1): longer than 1024 plies, the most a game holds; the first "
+                        "1024 written\n"),
+            std::string::npos)
+      << output;
+  EXPECT_EQ(output.find("fourth"), std::string::npos) << output;
+
+  const std::string bad = home.Path() + "bad.txt";
+  std::ofstream(bad, std::ios::binary) << "[Event \"Bad\"]\n\n1. h0h2\n";
+  output = Cli("pgn import-iccs " + bad + " " + home.Path() + "bad", &exitCode);
+  EXPECT_EQ(exitCode, 1) << output;
+  EXPECT_NE(output.find("no game imported"), std::string::npos) << output;
+  output = Cli("pgn import-iccs /dev/zero " + home.Path() + "zero", &exitCode);
+  EXPECT_EQ(exitCode, 1) << output;
+  EXPECT_NE(output.find("is a device or a pipe"), std::string::npos) << output;
 }
 
 TEST_F(PgnCli, SlowImportIccsWholeCollection) {

@@ -2,16 +2,23 @@
 
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QMainWindow>
+#include <QStatusBar>
 
 #include "app/message_box.h"
 #include "app/recent_files.h"
 #include "game/game.h"
+#include "game/pgn_reader.h"
 #include "rules/pieces.h"
 
 namespace {
 const char* kFilter = "中国象棋可移植棋谱 (*.pgn)";
 
 std::string LocalPath(const QString& path) { return QFile::encodeName(path).toStdString(); }
+
+void ShowStatus(QWidget* window, const QString& text) {
+  if (auto* frame = qobject_cast<QMainWindow*>(window)) frame->statusBar()->showMessage(text);
+}
 }  // namespace
 
 void CLarkoDoc::SetTitle(const QString& title) {
@@ -37,10 +44,17 @@ bool CLarkoDoc::OnNewDocument() {
 }
 
 bool CLarkoDoc::OnOpenDocument(const QString& path) {
-  if (!g_Game->LoadPgn(LocalPath(path))) {
+  CPgnReadReport report;
+  if (!ReadPgnFile(*g_Game, LocalPath(path), report)) {
+    ShowStatus(Window, QStringLiteral("加载棋谱失败. ") + path + QStringLiteral(": ") +
+                           QString::fromStdString(report.Error));
     ShowMessage(Window, QStringLiteral("加载棋谱失败."));
     return false;
   }
+  // How far the moves were read; a file read only in part is worth a box.
+  const QString read = QString::fromStdString(DescribeStopChinese(report));
+  ShowStatus(Window, read);
+  if (!report.Complete()) ShowMessage(Window, read);
   Modified = false;
   SetPathName(path);
   return true;

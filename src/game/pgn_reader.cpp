@@ -75,6 +75,12 @@ void TidyResult(std::string& result) {
 constexpr std::string_view kFullWidthSpace = "\xA1\xA1";  // 　
 constexpr std::string_view kEnumerationComma = "\xA1\xA2";  // 、 as in "1、"
 
+// Traditional spellings some files use, with the simplified character the
+// notation tables know: 進 後 帥 將 俥 傌.
+constexpr std::string_view kTraditional[][2] = {
+    {"\xDF\x4D", "\xBD\xF8"}, {"\xE1\xE1", "\xBA\xF3"}, {"\x8E\x9B", "\xCB\xA7"},
+    {"\x8C\xA2", "\xBD\xAB"}, {"\x82\x65", "\xB3\xB5"}, {"\x82\xD8", "\xC2\xED"}};
+
 // Walks the move section character by character, GB2312-aware, keeping
 // the line number.
 class CMoveReader {
@@ -138,13 +144,17 @@ class CMoveReader {
     return false;
   }
 
-  // A half-width digit inside a move (马8进7) stands for the full-width one.
+  // A half-width digit inside a move (马8进7) stands for the full-width one,
+  // a traditional character for its simplified form.
   void AddToToken(std::string_view ch) {
     if (ch.size() == 1 && ch[0] >= '1' && ch[0] <= '9') {
       Token += '\xA3';
       Token += static_cast<char>(0xB0 + (ch[0] - '0'));
     } else {
-      Token += ch;
+      std::string_view add = ch;
+      for (const auto& pair : kTraditional)
+        if (ch == pair[0]) add = pair[1];
+      Token += add;
     }
     At += ch.size();
     if (Token.size() < NOTATION_BYTES) return;

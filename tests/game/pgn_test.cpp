@@ -161,6 +161,13 @@ TEST_F(PgnTest, WhatRealFilesHold) {
   ASSERT_EQ(Load(text.substr(3)), 1);
   EXPECT_EQ(Plies(), 6);
   EXPECT_TRUE(report.Complete()) << DescribeStop(report);
+  // Traditional characters: 俥 進 後 帥 傌 將.
+  ASSERT_EQ(Load("[FEN \"3k5/9/9/9/9/9/9/R8/R8/5K3 w - - 0 1\"]\n\n"
+                 "1. 後俥平二 將4平5 2. 帥四進一 傌\n"),
+            1);
+  EXPECT_EQ(DescribeStop(report), "read 3 plies; stopped at line 3: cannot read '傌'");
+  EXPECT_EQ(Notation(0), "后車平二");
+  EXPECT_EQ(Notation(2), "帅四进一");
 }
 
 TEST_F(PgnTest, BracesInsideTwoByteCharactersAreText) {

@@ -103,6 +103,8 @@ class CMoveReader {
         ReadComment(ch[0]);
       } else if (!Token.empty()) {
         AddToToken(ch);
+      } else if (ch == "[") {
+        return Stop(CPgnStop::NextGame, Line, "[");
       } else if (StartsResult()) {
         return;  // the game's end; its result comes from the tag only
       } else if ((ch[0] >= '0' && ch[0] <= '9') || ch == kEnumerationComma || ch == "}" ||
@@ -299,6 +301,10 @@ std::string Describe(const CPgnReadReport& report, bool chinese) {
       break;
     case CPgnStop::UnclosedComment:
       why = chinese ? "注释没有结束括号" : "a comment opened there is never closed";
+      break;
+    case CPgnStop::NextGame:
+      why = chinese ? "此处开始另一局的标签，只读入第一局"
+                    : "the tags of another game begin there; only the first game is read";
       break;
     case CPgnStop::None:
       break;

@@ -12,6 +12,7 @@ enum class CPgnStop {
   RecordFull,       // more moves than the record holds
   UnreadableText,   // text that is neither a move, a move number nor a comment
   UnclosedComment,  // a comment still open at the end of the file
+  NextGame,         // the tags of another game: a file is read as one game
 };
 
 struct CPgnReadReport {

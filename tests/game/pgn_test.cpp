@@ -329,6 +329,11 @@ TEST_F(PgnTest, ReadingStopsAtABadMoveAndSaysWhereAndWhy) {
   ASSERT_EQ(Load("\n1. 炮二平五 马８进７ 2. C2.5\n"), 1);
   EXPECT_EQ(report.Stop, CPgnStop::UnreadableText);
   EXPECT_EQ(DescribeStop(report), "read 2 plies; stopped at line 2: cannot read 'C2.5'");
+  ASSERT_EQ(Load("[Event \"1\"]\n\n1. 炮二平五 马８进７\n\n[Event \"2\"]\n\n1. 炮二平五\n"), 1);
+  EXPECT_EQ(Plies(), 2);
+  EXPECT_EQ(game->Event, "1");
+  EXPECT_EQ(DescribeStop(report), "read 2 plies; stopped at line 5: the tags of another game "
+                                  "begin there; only the first game is read");
   ASSERT_EQ(Load("\n1. 炮二平五 马８进７ *\n"), 1);  // the result ends the moves
   EXPECT_TRUE(report.Complete());
   EXPECT_EQ(DescribeStop(report), "read 2 plies");

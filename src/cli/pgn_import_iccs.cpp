@@ -313,7 +313,8 @@ int ImportIccsGames(const std::string& inPath, const std::string& outDir) {
   CIccsGameSource source(input);
   CIccsGame iccs;
   int written = 0, skipped = 0, replaced = 0, variations = 0, games = 0;
-  while (!g_StopImport && source.Next(iccs)) {
+  std::string writeError;  // a folder that takes no file takes none of the next either
+  while (!g_StopImport && writeError.empty() && source.Next(iccs)) {
     ++games;
     const std::string where =
         "game " + std::to_string(iccs.Number) + " (line " + std::to_string(iccs.FirstLine) + ")";
@@ -333,7 +334,9 @@ int ImportIccsGames(const std::string& inPath, const std::string& outDir) {
         variations += played.Variations;
         if (!played.Note.empty()) std::printf("%s: %s\n", where.c_str(), played.Note.c_str());
       } else {
-        played.Skip = "cannot write '" + path + "'";
+        writeError = "cannot write '" + path + "'";
+        --games;  // not done: the import stops before it
+        break;
       }
     }
     if (!played.Skip.empty()) {
@@ -354,6 +357,8 @@ int ImportIccsGames(const std::string& inPath, const std::string& outDir) {
   if (replaced > 0) std::printf("files replaced in '%s': %d\n", folder.c_str(), replaced);
   std::printf("games=%d skipped=%d\n", written, skipped);
   std::fflush(stdout);
+  if (!writeError.empty())
+    return CliError("pgn import-iccs: " + writeError + " (disk full or no permission?); stopped");
   if (g_StopImport) {
     std::fprintf(stderr, "pgn import-iccs: stopped on request after %d games\n", games);
     return 130;

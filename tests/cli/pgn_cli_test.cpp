@@ -221,6 +221,12 @@ TEST_F(PgnCli, ImportReportsLongGamesAndFailsWhenNothingIsImported) {
   output = Cli("pgn import-iccs " + bad + " " + home.Path() + "bad", &exitCode);
   EXPECT_EQ(exitCode, 1) << output;
   EXPECT_NE(output.find("no game imported"), std::string::npos) << output;
+  // A file that cannot be written stops the import rather than fail on every game.
+  std::filesystem::create_directories(home.Path() + "blocked/game0001.pgn");
+  output = Cli("pgn import-iccs " + path + " " + home.Path() + "blocked", &exitCode);
+  EXPECT_EQ(exitCode, 1) << output;
+  EXPECT_NE(output.find("cannot write '" + home.Path() + "blocked/game0001.pgn'"), std::string::npos)
+      << output;
   output = Cli("pgn import-iccs /dev/zero " + home.Path() + "zero", &exitCode);
   EXPECT_EQ(exitCode, 1) << output;
   EXPECT_NE(output.find("is a device or a pipe"), std::string::npos) << output;

@@ -86,13 +86,13 @@ class CIccsGameSource {
         game.Number = ++Count;
         game.FirstLine = LineNumber;
       }
+      if (!tag && !text.empty()) inMoves = true;
       kept += line.size() + 1;
       if (kept > MAX_GAME_FILE_BYTES) game.TooLong = true;
       if (game.TooLong) continue;
       if (tag) {
         game.Tags.emplace_back(name, value);
       } else {
-        if (!text.empty()) inMoves = true;
         game.MoveText.append(text);
         game.MoveText += '\n';
       }

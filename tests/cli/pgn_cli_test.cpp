@@ -216,6 +216,17 @@ TEST_F(PgnCli, ImportReportsLongGamesAndFailsWhenNothingIsImported) {
       << output;
   EXPECT_EQ(output.find("fourth"), std::string::npos) << output;
 
+  // A game of more text than a game file holds is skipped; the next one is read.
+  std::string huge = "[Event \"Huge\"]\n\n";
+  while (huge.size() <= (8u << 20)) huge += "h2e2 e2h2 ";
+  huge += "\n[Event \"Small\"]\n\n1. h2e2 h9g7\n";
+  const std::string hugePath = home.Path() + "huge.txt";
+  std::ofstream(hugePath, std::ios::binary) << huge;
+  output = Cli("pgn import-iccs " + hugePath + " " + home.Path() + "huge", &exitCode);
+  EXPECT_EQ(exitCode, 0) << output;
+  EXPECT_NE(output.find("game 1 (line 1): longer than 8 MB, skipped\n"), std::string::npos);
+  EXPECT_NE(output.find("games=1 skipped=1\n"), std::string::npos) << output;
+
   const std::string bad = home.Path() + "bad.txt";
   std::ofstream(bad, std::ios::binary) << "[Event \"Bad\"]\n\n1. h0h2\n";
   output = Cli("pgn import-iccs " + bad + " " + home.Path() + "bad", &exitCode);

@@ -113,7 +113,8 @@ class CIccsGameSource {
     while (std::fgets(buffer, sizeof buffer, File)) {
       got = true;
       size_t n = std::char_traits<char>::length(buffer);
-      // fgets stops at a NUL byte too: what follows is no text.
+      // A NUL byte hides the rest of what fgets read (the length stops at
+      // it), so the line is damaged: the file is no clean text.
       if (n + 1 < sizeof buffer && buffer[n == 0 ? 0 : n - 1] != '\n' && !std::feof(File))
         SawNul = true;
       Bytes += static_cast<long long>(n);

@@ -19,21 +19,17 @@ CGame::~CGame() {
   Voice.reset();
 }
 
-void CGame::SetDefaults() {
-  Game.clear();
-  Event.clear();
-  Round.clear();
-  Date.clear();
-  Site.clear();
-  RedTeam.clear();
-  Red = "Player";
-  BlackTeam.clear();
-  Black = "Computer";
+void CGame::ResetTags(const std::string& red, const std::string& black) {
+  for (std::string* tag : {&Game, &Event, &Round, &Date, &Site, &RedTeam, &BlackTeam, &ECCO, &Opening,
+                           &Variation, &FEN})
+    tag->clear();
+  Red = red;
+  Black = black;
   Result.assign(1, '*');  // assign(): GCC 12 warns falsely on "*"
-  ECCO.clear();
-  Opening.clear();
-  Variation.clear();
-  FEN.clear();
+}
+
+void CGame::SetDefaults() {
+  ResetTags("Player", "Computer");
   NaturalLimitPlies = 80;
   NullMoveMinPieces = 6;
   HumanVsHuman = 0;

@@ -40,6 +40,9 @@ class CGame {
   CBoardPainter Painter;
   std::unique_ptr<CVoice> Voice;
 
+  // Empties every tag, names the two players and sets Result to "*".
+  void ResetTags(const std::string& red, const std::string& black);
+
   int NewGame(const int32_t* board, int redToMove);
   int LoadPgn(const std::string& path);
   int SavePgn(const std::string& path);

@@ -13,6 +13,9 @@ enum class CGameEnd {
   ForcedWin,     // the computer to move sees a forced win and claims it
 };
 
-// The reason with its result as one UTF-8 sentence for the user, for example
-// "黑方被将死, 红胜"; the result alone for CGameEnd::None; empty for "*".
+// The reason alone as UTF-8 text for the user, for example "黑方被将死";
+// empty for CGameEnd::None, for "*" and for a reason that does not fit the result.
+std::string GameEndReasonText(CGameEnd reason, const std::string& result);
+// The reason with its result as one UTF-8 sentence, for example
+// "黑方被将死, 红胜"; "对局结束, 红胜" without a reason; empty for "*".
 std::string GameEndMessage(CGameEnd reason, const std::string& result);

@@ -255,7 +255,7 @@ void TakeBack(CGame& game, const CPlayOptions& options) {
 
 void PlayPersonMove(CGame& game, const std::string& line) {
   if (game.Result != "*") {
-    std::printf("对局已结束 (new 开始新局, undo 悔棋).\n");
+    std::printf("对局已结束. new 开始新局, undo 悔棋.\n");
     return;
   }
   if (game.RecordIsFull()) {

@@ -248,7 +248,12 @@ void TakeBack(CGame& game, const CPlayOptions& options) {
     std::printf("没有可撤销的走法.\n");
     return;
   }
-  if (IsComputerTurn(game, options)) game.Undo();
+  // Only the computer's opening move to take back: it would be played again at once.
+  if (IsComputerTurn(game, options) && !game.Undo()) {
+    game.Redo();
+    std::printf("没有可撤销的走法.\n");
+    return;
+  }
   if (endedByPlay) game.Result.assign(1, '*');
   PrintBoard(game);
 }

@@ -73,12 +73,13 @@ CGameEnd CGame::EndReason() const {
 
 // In xiangqi a side without a legal move loses, in check (mate) or not
 // (stalemate). A side that can take the enemy king is left to the engine.
-void CGame::EndIfNoLegalMove() {
+bool CGame::EndIfNoLegalMove() {
   CMoveList scratch;
   if (KingStatus(Position(), RedToMove) != 0 || !HasNoLegalMove(Position(), RedToMove, scratch))
-    return;
+    return false;
   EndGame(RedToMove == 1 ? "0-1" : "1-0",
           IsInCheck(Position(), RedToMove) ? CGameEnd::Checkmate : CGameEnd::Stalemate);
+  return true;
 }
 
 int CGame::PlayMove(const CMove& move, int announce) {
@@ -134,6 +135,9 @@ int CGame::ComputerMove() {
   const CGameRecord& record = Record();
   int quietPlies = 0;
   for (int i = record.Current; i >= 0 && record[i].Move.Captured == 0; --i) ++quietPlies;
+  // A side without a legal move has lost, whatever the engine would report,
+  // and a mate on the last allowed ply is still a mate.
+  if (EndIfNoLegalMove()) return 0;
   if (quietPlies >= NaturalLimitPlies) {
     EndGame("1/2-1/2", CGameEnd::NaturalLimit);
     return 0;
@@ -143,9 +147,6 @@ int CGame::ComputerMove() {
     EndGame("1/2-1/2", CGameEnd::RecordFull);
     return 0;
   }
-  // A side without a legal move has lost, whatever the engine would report.
-  EndIfNoLegalMove();
-  if (Result != "*") return 0;
 
   const int nullAllowed =
       (Engine.UseNullMove && Position().CountPieces() >= NullMoveMinPieces) ? 1 : 0;

@@ -75,8 +75,8 @@ class CGame {
   void SetDefaults();
   // Sets Result and remembers why, for the result as it stands now.
   void EndGame(const char* result, CGameEnd reason);
-  // After a move: the side to move with no legal move has lost.
-  void EndIfNoLegalMove();
+  // The side to move with no legal move has lost: true when that ended the game.
+  bool EndIfNoLegalMove();
   CVoiceFactory VoiceFactory;
   // The reason holds while Result and the record are as they were when it was set.
   CGameEnd EndCause = CGameEnd::None;

@@ -348,6 +348,15 @@ TEST_F(GameTest, PeopleMatingOrStalematingEndTheGame) {
   EXPECT_EQ(game->Result, "1-0");
   EXPECT_EQ(game->EndReason(), CGameEnd::Stalemate);
 
+  // A mate on the last ply the no-capture limit allows stays a mate when the computer is asked.
+  ASSERT_EQ(StartFrom("4k4/R8/9/9/9/9/9/9/9/1R1K5 w - - 0 1"), 1);
+  ASSERT_EQ(Play("b0b9"), 1);
+  game->NaturalLimitPlies = 1;
+  EXPECT_EQ(game->ComputerMove(), 0);
+  EXPECT_EQ(game->Result, "1-0");
+  EXPECT_EQ(game->EndReason(), CGameEnd::Checkmate);
+  game->NaturalLimitPlies = 80;
+
   // A move that leaves the other side a move goes on.
   ASSERT_EQ(StartFrom("4k4/R8/9/9/9/9/9/9/9/1R1K5 w - - 0 1"), 1);
   ASSERT_EQ(Play("b0b8"), 1);

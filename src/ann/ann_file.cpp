@@ -1,15 +1,20 @@
 // Network files: the text form in use everywhere and an equivalent binary form
-// (little-endian, no header). Both readers refuse a damaged file: a missing or
+// (little-endian, no header). Both readers refuse a damaged file: an
 // unreadable value, truncated weights, a non-finite number, sizes beyond any
-// sensible network, or anything but blanks after the last weight.
+// sensible network, or anything but blanks after the last weight. A text file
+// that lacks a parameter line loads with that parameter's preset, and says so.
 #include <bit>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <string>
 
 #include "ann/tdbp_ann.h"
 #include "common/file_util.h"
+#include "common/int_scan.h"
+#include "common/notices.h"
 
 namespace {
 
@@ -41,19 +46,104 @@ int CreateFrom(CTdbpAnn& ann, const CParameters& p) {
 
 // ---- text ----
 
-// fscanf with one %d or %e conversion; a format whose literal text does not
-// match, or a value that is missing, fails.
-bool ScanInt(FILE* file, const char* format, int32_t& value) {
-  int read = 0;
-  if (std::fscanf(file, format, &read) != 1) return false;
+// One line of the file without its line end; false at the end of the file or
+// on a line too long to be a parameter line.
+bool ReadLine(FILE* file, std::string& line) {
+  line.clear();
+  int c;
+  while ((c = std::fgetc(file)) != EOF && c != '\n') {
+    if (line.size() >= 256) return false;
+    line.push_back(static_cast<char>(c));
+  }
+  if (!line.empty() && line.back() == '\r') line.pop_back();
+  return c != EOF || !line.empty();
+}
+
+bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r'; }
+
+bool OnlyBlanks(const char* p, const char* end) {
+  while (p < end && IsBlank(*p)) ++p;
+  return p == end;
+}
+
+// The whole text a number, as "%d" or "%e" read it, with blanks around.
+bool ParseIntValue(const std::string& text, int32_t& value) {
+  const char* p = text.data();
+  const char* end = p + text.size();
+  return ReadInt32(p, end, value) && OnlyBlanks(p, end);
+}
+
+bool ParseFloatValue(const std::string& text, float& value) {
+  const char* begin = text.c_str();
+  while (IsBlank(*begin)) ++begin;
+  if (*begin == '\0') return false;
+  char* after = nullptr;
+  const float read = std::strtof(begin, &after);
+  if (after == begin || !OnlyBlanks(after, text.c_str() + text.size()) || !std::isfinite(read))
+    return false;
   value = read;
   return true;
 }
 
-bool ScanFloat(FILE* file, const char* format, float& value) {
-  float read = 0;
-  if (std::fscanf(file, format, &read) != 1 || !std::isfinite(read)) return false;
-  value = read;
+// One parameter line of the text form: "Name=value" (blanks allowed before
+// "="), and the value a line that is missing takes.
+struct CParameterLine {
+  const char* Name;
+  int32_t CParameters::*Int;
+  float CParameters::*Float;
+  const char* PresetText;
+};
+
+constexpr CParameterLine kParameterLines[] = {
+    {"Count0", &CParameters::Count0, nullptr, "0"},
+    {"Count11", &CParameters::Count11, nullptr, "0"},
+    {"Count12", &CParameters::Count12, nullptr, "0"},
+    {"Lower", nullptr, &CParameters::Lower, "0"},
+    {"Upper", nullptr, &CParameters::Upper, "0"},
+    {"MaxLearnCount", &CParameters::MaxLearnCount, nullptr, "0"},
+    {"AutoSaveCount", &CParameters::AutoSaveCount, nullptr, "0"},
+    {"ThreadCount", &CParameters::ThreadCount, nullptr, "1"},
+    {"Alpha", nullptr, &CParameters::Alpha, "0"},
+    {"Lambda", nullptr, &CParameters::Lambda, "0"},
+};
+constexpr int kParameterCount = sizeof kParameterLines / sizeof kParameterLines[0];
+
+// Reads the parameter lines up to and including the "Weight11s=" line. A
+// parameter line that is missing takes its preset (0, and 1 for ThreadCount)
+// and is named in missing; a damaged or repeated line, an unknown line, or
+// the end of the file before "Weight11s=" fails.
+bool ReadParameters(FILE* file, CParameters& p, std::string& missing) {
+  p = CParameters {};
+  p.ThreadCount = 1;
+  bool seen[kParameterCount] = {};
+  std::string line;
+  for (;;) {
+    if (!ReadLine(file, line)) return false;
+    const size_t first = line.find_first_not_of(" \t");
+    if (first == std::string::npos) continue;
+    const size_t equals = line.find('=');
+    if (equals == std::string::npos) return false;
+    const size_t nameEnd = line.find_last_not_of(" \t", equals - 1);
+    const std::string name =
+        equals == 0 || nameEnd == std::string::npos ? "" : line.substr(first, nameEnd + 1 - first);
+    const std::string value = line.substr(equals + 1);
+    if (name == "Weight11s" && equals == first + name.size()) {
+      if (!OnlyBlanks(value.data(), value.data() + value.size())) return false;
+      break;
+    }
+    int index = 0;
+    while (index < kParameterCount && name != kParameterLines[index].Name) ++index;
+    if (index == kParameterCount || seen[index]) return false;
+    seen[index] = true;
+    const CParameterLine& entry = kParameterLines[index];
+    if (entry.Int ? !ParseIntValue(value, p.*entry.Int) : !ParseFloatValue(value, p.*entry.Float))
+      return false;
+  }
+  for (int i = 0; i < kParameterCount; ++i) {
+    if (seen[i]) continue;
+    if (!missing.empty()) missing += ", ";
+    missing += std::string(kParameterLines[i].Name) + " (" + kParameterLines[i].PresetText + ")";
+  }
   return true;
 }
 
@@ -90,22 +180,15 @@ int LoadText(CTdbpAnn& ann, const std::string& path) {
   if (!file) return 0;
   FILE* f = file.get();
   CParameters p;
-  // A blank in a scanf format matches any run of blanks, so "Count0 =%d" also
-  // takes the line written without the blank; the leading "\n" skips line ends.
-  const bool parameters =
-      ScanInt(f, "\nCount0 =%d", p.Count0) && ScanInt(f, "\nCount11=%d", p.Count11) &&
-      ScanInt(f, "\nCount12=%d", p.Count12) && ScanFloat(f, "\nLower=%e", p.Lower) &&
-      ScanFloat(f, "\nUpper=%e", p.Upper) && ScanInt(f, "\nMaxLearnCount=%d", p.MaxLearnCount) &&
-      ScanInt(f, "\nAutoSaveCount=%d", p.AutoSaveCount) &&
-      ScanInt(f, "\nThreadCount=%d", p.ThreadCount) && ScanFloat(f, "\nAlpha =%e", p.Alpha) &&
-      ScanFloat(f, "\nLambda=%e", p.Lambda);
-  if (!parameters || !CountsFit(p) || !CreateFrom(ann, p)) {
+  std::string missing;
+  if (!ReadParameters(f, p, missing) || !CountsFit(p) || !CreateFrom(ann, p)) {
     ann.Destroy();
     return 0;
   }
+  if (!missing.empty()) PostNotice(path + ": no line for " + missing + "; the preset is used");
   if (ann.IsEmpty()) return 1;  // a count of 0: an empty network, no weights to read
 
-  bool ok = ScanLiteral(f, "Weight11s=");
+  bool ok = true;
   for (auto& row : ann.Weight11s) ok = ok && ScanWeights(f, row.data(), row.size());
   ok = ok && ScanLiteral(f, "Weight12s=");
   for (auto& row : ann.Weight12s) ok = ok && ScanWeights(f, row.data(), row.size());

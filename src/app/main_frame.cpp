@@ -17,6 +17,8 @@
 #include "app/larko_doc.h"
 #include "app/larko_view.h"
 #include "app/toolbar_icons.h"
+#include "common/notices.h"
+#include "game/game.h"
 
 namespace {
 const char* kReady = "就绪";
@@ -156,8 +158,8 @@ void CMainFrame::CreateStatusBar() {
     indicator->setEnabled(false);  // lock-key states are not known here
     bar->addPermanentWidget(indicator);
   }
-  connect(bar, &QStatusBar::messageChanged, bar, [bar](const QString& message) {
-    if (message.isEmpty()) bar->showMessage(QString::fromUtf8(kReady));
+  connect(bar, &QStatusBar::messageChanged, bar, [this, bar](const QString& message) {
+    if (message.isEmpty()) bar->showMessage(IdleMessage());
   });
   bar->showMessage(QString::fromUtf8(kReady));
 }
@@ -166,7 +168,24 @@ void CMainFrame::UpdateTitle() {
   setWindowTitle(Document->Title() + QStringLiteral(" - Tarvo"));
 }
 
+QString CMainFrame::IdleMessage() const {
+  return ShownEnd.isEmpty() ? QString::fromUtf8(kReady) : ShownEnd;
+}
+
+void CMainFrame::ShowGameNews() {
+  QStringList notices;
+  for (const std::string& text : TakeNotices()) notices << QString::fromStdString(text);
+  if (!notices.isEmpty()) statusBar()->showMessage(notices.join(QStringLiteral("; ")));
+  // The game is read only while no job uses it.
+  if (!g_Game || !BoardView->IsIdle()) return;
+  const QString end = QString::fromStdString(g_Game->EndMessage());
+  if (end == ShownEnd) return;
+  ShownEnd = end;
+  statusBar()->showMessage(IdleMessage());
+}
+
 void CMainFrame::UpdateCommandUI() {
+  ShowGameNews();
   for (const auto& [id, action] : Actions) {
     if (id == Cmd::ViewToolBar) {
       action->setChecked(Tools && Tools->isVisible());

@@ -3,6 +3,7 @@
 // owns the document and the view, routes every command, keeps the command
 // states current and asks to save before it closes.
 #include <QMainWindow>
+#include <QString>
 #include <map>
 
 class QAction;
@@ -43,9 +44,15 @@ class CMainFrame : public QMainWindow {
   QAction* AddCommand(QMenu* menu, int id, const char* text, const char* prompt, const char* tip);
   void UpdateTitle();
   void ShowAbout();
+  // Shows in the status bar the notices about data files and, once, how and
+  // why the game ended.
+  void ShowGameNews();
+  // What the status bar shows when no other message stands.
+  QString IdleMessage() const;
 
   CLarkoDoc* Document;
   CLarkoView* BoardView;
   QToolBar* Tools = nullptr;
   std::map<int, QAction*> Actions;
+  QString ShownEnd;  // the game end in the status bar, empty while the game goes on
 };

@@ -1,5 +1,10 @@
 #include "cli_game.h"
 
+#include <cstdio>
+
+#include "common/int_scan.h"
+#include "common/notices.h"
+
 #include "common/text_encoding.h"
 #include "game/espeak_voice.h"
 #include "rules/move_tables.h"
@@ -24,4 +29,21 @@ const char* ResultText(const CGame& game) {
   if (game.IsDraw()) return "红先和";
   if (game.IsBlackWin()) return "红先负";
   return "";
+}
+
+int ParseWholeNumber(const std::string& text, int min, int max, int& value) {
+  if (text.empty() || text[0] < '0' || text[0] > '9') return 0;
+  const char* p = text.data();
+  const char* end = p + text.size();
+  int32_t read = 0;
+  if (!ReadInt32(p, end, read) || p != end || read < min || read > max) return 0;
+  value = read;
+  return 1;
+}
+
+void ShowNoticesOnStandardError() {
+  SetNoticeSink([](const std::string& text) {
+    std::fprintf(stderr, "tarvo-cli: note: %s\n", text.c_str());
+    std::fflush(stderr);
+  });
 }

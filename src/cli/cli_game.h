@@ -14,3 +14,11 @@ std::string ShowText(const std::string& gb2312);
 
 // "红先胜", "红先和", "红先负" for a decided game, empty text otherwise.
 const char* ResultText(const CGame& game);
+
+// The whole text a decimal number from min to max, as a person types it: no
+// sign, blank or other character. 1 with the value, 0 otherwise.
+int ParseWholeNumber(const std::string& text, int min, int max, int& value);
+
+// Shows every notice the core posts (data files set aside, regenerated or read
+// in part) on standard error from now on, those kept so far first.
+void ShowNoticesOnStandardError();

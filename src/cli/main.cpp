@@ -5,6 +5,8 @@
 #include <vector>
 
 #include "cli_command.h"
+#include "cli_game.h"
+#include "common/exe_path.h"
 
 namespace {
 
@@ -68,6 +70,8 @@ int main(int argc, char** argv) {
       PrintCommandHelp(*command);
       return 0;
     }
+    if (!ExePathProblem().empty()) return CliError(ExePathProblem());
+    ShowNoticesOnStandardError();
     return command->Handler(args);
   }
   std::fprintf(stderr, "tarvo-cli: unknown command '%s'\n", argv[1]);

@@ -1,5 +1,7 @@
 // tarvo-cli play: a game on the terminal through the game object. People
 // type moves in Chinese notation or ICCS coordinates; the computer answers.
+#include <unistd.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
@@ -18,14 +20,45 @@ namespace {
 struct CPlayOptions {
   bool RedIsComputer = false;
   bool BlackIsComputer = true;
-  int Depth = 0;     // 0: the engine's default
-  int MoveTime = 0;  // 0: the engine's default
+  int Depth = 0;       // 0: the engine's default
+  int MoveTime = 0;    // 0: the engine's default
+  int EvalModel = -1;  // -1: the engine's default
+  int SearchMode = SEARCH_NEGASCOUT;
   bool Silent = false;
   std::string File;
 };
 
 const char* kBlackFiles[9] = {"１", "２", "３", "４", "５", "６", "７", "８", "９"};
 const char* kRedFiles[9] = {"九", "八", "七", "六", "五", "四", "三", "二", "一"};
+
+// Board names by kind and side. Red's chariot and horse take their
+// traditional red forms, so the two sides differ in every kind even without
+// colour; the cannons keep the names the move notation gives them.
+const char* const kBoardName[8][2] = {{"＋", "＋"}, {"兵", "卒"}, {"相", "象"}, {"仕", "士"},
+                                      {"傌", "馬"}, {"砲", "炮"}, {"俥", "車"}, {"帅", "将"}};
+
+// Colour on a terminal only, and never when NO_COLOR is set.
+bool UseColour() {
+  static const bool colour = ::isatty(STDOUT_FILENO) == 1 && !std::getenv("NO_COLOR");
+  return colour;
+}
+
+std::string PieceText(int id) {
+  const bool red = PieceSide[id] == RED;
+  const std::string name = kBoardName[PieceKind[id]][red ? 0 : 1];
+  if (!UseColour()) return name;
+  return (red ? "\033[1;31m" : "\033[1m") + name + "\033[0m";
+}
+
+const char* SideName(int redToMove) { return redToMove ? "红方" : "黑方"; }
+
+// "红先胜 (黑方被将死)" for a decided game, empty text otherwise.
+std::string ResultLine(const CGame& game) {
+  const char* result = ResultText(game);
+  if (!*result) return {};
+  const std::string why = GameEndReasonText(game.EndReason(), game.Result);
+  return why.empty() ? std::string(result) : std::string(result) + " (" + why + ")";
+}
 
 void PrintBoard(CGame& game) {
   const CPosition& position = game.Position();
@@ -36,7 +69,7 @@ void PrintBoard(CGame& game) {
     out += "  ";
     for (int col = COL_LEFT; col <= COL_RIGHT; ++col) {
       const int id = position.Board[SquareOf(row, col)];
-      out += id ? ShowText(PieceName[PieceKind[id]][PieceSide[id]]) : std::string("＋");
+      out += id ? PieceText(id) : std::string("＋");
       out += col == COL_RIGHT ? "" : " ";
     }
     out += "\n";
@@ -50,15 +83,46 @@ void PrintBoard(CGame& game) {
   const CGameRecord& record = game.Record();
   if (record.Length > 0 && record.Current >= 0) {
     const CRecordEntry& last = record[record.Current];
-    std::printf("上一步: %s %s %d层 %dms\n", ShowText(last.Notation).c_str(),
-                MoveToIccs(last.Move).c_str(), last.Depth + 1, last.TimeMs);
+    // Depth and time of a search; a person's or a book move has only its time.
+    if (last.Depth >= 0)
+      std::printf("上一步: %s %s %d层 %dms\n", ShowText(last.Notation).c_str(),
+                  MoveToIccs(last.Move).c_str(), last.Depth + 1, last.TimeMs);
+    else
+      std::printf("上一步: %s %s %dms\n", ShowText(last.Notation).c_str(),
+                  MoveToIccs(last.Move).c_str(), last.TimeMs);
   }
-  const char* result = ResultText(game);
-  if (*result)
-    std::printf("%s\n", result);
+  const std::string result = ResultLine(game);
+  if (!result.empty())
+    std::printf("%s\n", result.c_str());
   else
-    std::printf("%s\n", game.RedToMove ? "轮到 红方 走棋" : "轮到 黑方 走棋");
+    std::printf("轮到 %s 走棋\n", SideName(game.RedToMove));
   std::fflush(stdout);
+}
+
+// The moves played so far, a red and a black ply a line: "1. 砲二平五 马８进７".
+void PrintMoveList(CGame& game) {
+  const CGameRecord& record = game.Record();
+  if (record.Current < 0) {
+    std::printf("还没有走棋.\n");
+    return;
+  }
+  // Who made the first ply: the side to move now after an even number of plies.
+  const int plies = record.Current + 1;
+  const bool redFirst = (plies % 2 == 0) == (game.RedToMove == 1);
+  std::string out;
+  int number = 0;
+  for (int i = 0; i < plies; ++i) {
+    const bool redPly = (i % 2 == 0) == redFirst;
+    if (redPly || i == 0) {
+      if (i > 0) out += "\n";
+      out += std::to_string(++number);
+      out += '.';
+      if (!redPly) out += " ...";
+    }
+    out += ' ';
+    out += ShowText(record[i].Notation);
+  }
+  std::printf("%s\n", out.c_str());
 }
 
 bool IsComputerTurn(const CGame& game, const CPlayOptions& options) {
@@ -93,17 +157,35 @@ int ReadPersonMove(CGame& game, const std::string& text, CMove& move) {
 int ParsePlayOptions(const std::vector<std::string>& args, CPlayOptions& options) {
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string& arg = args[i];
-    const bool hasValue = i + 1 < args.size();
-    if ((arg == "--red" || arg == "--black") && hasValue) {
-      const std::string& who = args[++i];
-      if (who != "human" && who != "computer")
-        return CliError("play: " + arg + " takes 'human' or 'computer'");
-      (arg == "--red" ? options.RedIsComputer : options.BlackIsComputer) = who == "computer";
-    } else if ((arg == "--depth" || arg == "--movetime") && hasValue) {
-      const int value = std::atoi(args[++i].c_str());
-      if (value <= 0 || (arg == "--depth" && value > 124))
-        return CliError("play: bad value for " + arg);
-      (arg == "--depth" ? options.Depth : options.MoveTime) = value;
+    const bool takesValue = arg == "--red" || arg == "--black" || arg == "--depth" ||
+                            arg == "--movetime" || arg == "--eval" || arg == "--search";
+    if (takesValue && i + 1 >= args.size()) return CliError("play: " + arg + " needs a value");
+    const std::string value = takesValue ? args[++i] : std::string();
+    if (arg == "--red" || arg == "--black") {
+      if (value != "human" && value != "computer")
+        return CliError("play: " + arg + " takes 'human' or 'computer', not '" + value + "'");
+      (arg == "--red" ? options.RedIsComputer : options.BlackIsComputer) = value == "computer";
+    } else if (arg == "--depth") {
+      if (!ParseWholeNumber(value, 1, MAX_PLY, options.Depth))
+        return CliError("play: bad depth '" + value + "': expected a whole number from 1 to " +
+                        std::to_string(MAX_PLY));
+    } else if (arg == "--movetime") {
+      if (!ParseWholeNumber(value, 1, 2000000000, options.MoveTime))
+        return CliError("play: bad move time '" + value + "': expected milliseconds, at least 1");
+    } else if (arg == "--eval") {
+      if (value == "default")
+        options.EvalModel = EVAL_MODEL_DEFAULT;
+      else if (value == "ann")
+        options.EvalModel = EVAL_MODEL_ANN;
+      else
+        return CliError("play: bad evaluation model '" + value + "': expected default or ann");
+    } else if (arg == "--search") {
+      if (value == "negascout")
+        options.SearchMode = SEARCH_NEGASCOUT;
+      else if (value == "mtdf")
+        options.SearchMode = SEARCH_MTDF;
+      else
+        return CliError("play: bad search mode '" + value + "': expected negascout or mtdf");
     } else if (arg == "--silent") {
       options.Silent = true;
     } else if (!arg.empty() && arg[0] != '-' && options.File.empty()) {
@@ -113,6 +195,12 @@ int ParsePlayOptions(const std::vector<std::string>& args, CPlayOptions& options
     }
   }
   return 0;
+}
+
+// The players' names follow the sides, for a new game and for its file.
+void NameThePlayers(CGame& game, const CPlayOptions& options) {
+  game.ResetTags(options.RedIsComputer ? "Computer" : "Player",
+                 options.BlackIsComputer ? "Computer" : "Player");
 }
 
 // Lets the computer move. false when it could not move although the game
@@ -134,7 +222,61 @@ bool PlayComputerMove(CGame& game) {
 
 void PrintHelp() {
   std::printf(
-      "走法: 中文记谱 (炮二平五) 或 ICCS (h2e2); 命令: undo redo resign save FILE new quit\n");
+      "走法: 中文记谱 (炮二平五) 或 ICCS (h2e2)\n"
+      "命令: undo 悔棋, redo 还原, moves 着法列表, resign 认输, save 文件名 保存, new 新局, "
+      "help 帮助, quit 退出\n");
+}
+
+// Only for a person at a terminal: piped input is not echoed, so a prompt
+// would only run into the next output.
+void PrintPrompt(const CGame& game) {
+  static const bool terminal = ::isatty(STDIN_FILENO) == 1;
+  if (!terminal) return;
+  if (game.Result == "*")
+    std::printf("%s> ", SideName(game.RedToMove));
+  else
+    std::printf("> ");
+  std::fflush(stdout);
+}
+
+// Takes back the last move (and the computer's answer before it, so a person
+// is to move again). A game that the moves ended is open again afterwards;
+// a result read from a file stays.
+void TakeBack(CGame& game, const CPlayOptions& options) {
+  const bool endedByPlay = game.Result != "*" && game.EndReason() != CGameEnd::None;
+  if (!game.Undo()) {
+    std::printf("没有可撤销的走法.\n");
+    return;
+  }
+  // Only the computer's opening move to take back: it would be played again at once.
+  if (IsComputerTurn(game, options) && !game.Undo()) {
+    game.Redo();
+    std::printf("没有可撤销的走法.\n");
+    return;
+  }
+  if (endedByPlay) game.Result.assign(1, '*');
+  PrintBoard(game);
+}
+
+void PlayPersonMove(CGame& game, const std::string& line) {
+  if (game.Result != "*") {
+    std::printf("对局已结束. new 开始新局, undo 悔棋.\n");
+    return;
+  }
+  if (game.RecordIsFull()) {
+    std::printf("棋谱已满 %d 步, 不能再走棋.\n", MAX_RECORD_ENTRIES);
+    return;
+  }
+  CMove move;
+  if (!ReadPersonMove(game, line, move)) {
+    std::printf("不合法的走法或命令: %s (help 查看命令)\n", line.c_str());
+    return;
+  }
+  if (!game.PlayPieceTo(move.Piece, move.To.Row, move.To.Col, 1) && game.Result == "*") {
+    std::printf("不合法的走法或命令: %s\n", line.c_str());
+    return;
+  }
+  PrintBoard(game);
 }
 
 int RunPlay(const std::vector<std::string>& args) {
@@ -148,6 +290,8 @@ int RunPlay(const std::vector<std::string>& args) {
     game->Engine.MaxIterTime = options.MoveTime;
     game->Engine.MaxSearchTime = options.MoveTime + options.MoveTime / 3;
   }
+  if (options.EvalModel >= 0) game->Engine.Evaluator.EvalModel = options.EvalModel;
+  game->Engine.SearchMode = options.SearchMode;
   const bool personPlays = !options.RedIsComputer || !options.BlackIsComputer;
   // The loop below answers for the computer; the game object never moves on its own.
   game->HumanVsHuman = 1;
@@ -158,8 +302,10 @@ int RunPlay(const std::vector<std::string>& args) {
       std::fprintf(stderr, "加载棋谱失败.\n");
       return CliError("play: cannot load '" + options.File + "'");
     }
-  } else if (!game->NewGame(InitialBoard.data(), 1)) {
-    return CliError("play: cannot set up the start position");
+  } else {
+    NameThePlayers(*game, options);
+    if (!game->NewGame(InitialBoard.data(), 1))
+      return CliError("play: cannot set up the start position");
   }
   if (personPlays) PrintHelp();
   PrintBoard(*game);
@@ -172,73 +318,71 @@ int RunPlay(const std::vector<std::string>& args) {
       continue;
     }
     if (!personPlays) return 0;  // the computers have finished
-    if (!std::getline(std::cin, line)) return 0;
+    PrintPrompt(*game);
+    if (!std::getline(std::cin, line)) {
+      if (::isatty(STDIN_FILENO) == 1) std::printf("\n");  // after the prompt
+      return 0;
+    }
     if (!line.empty() && line.back() == '\r') line.pop_back();
     const size_t first = line.find_first_not_of(" \t");
     if (first == std::string::npos) continue;
     line = line.substr(first, line.find_last_not_of(" \t") + 1 - first);
+    const size_t blank = line.find_first_of(" \t");
+    const std::string word = line.substr(0, blank);
+    const size_t rest = blank == std::string::npos ? std::string::npos : line.find_first_not_of(" \t", blank);
+    const std::string argument = rest == std::string::npos ? std::string() : line.substr(rest);
 
-    if (line == "quit") return 0;
-    if (line == "help") {
+    if (word == "quit" || word == "exit") {
+      return 0;
+    } else if (word == "help") {
       PrintHelp();
-    } else if (line == "new") {
-      game->NewGame(InitialBoard.data(), 1);
+    } else if (word == "new") {
+      NameThePlayers(*game, options);
+      if (!game->NewGame(InitialBoard.data(), 1)) return CliError("play: cannot set up the start position");
       PrintBoard(*game);
-    } else if (line == "undo") {
-      if (!game->Undo()) {
-        std::printf("没有可撤销的走法.\n");
-        continue;
-      }
-      // Back to a person's turn, so the computer does not answer at once again.
-      if (IsComputerTurn(*game, options)) game->Undo();
-      PrintBoard(*game);
-    } else if (line == "redo") {
+    } else if (word == "undo") {
+      TakeBack(*game, options);
+    } else if (word == "redo") {
       if (!game->Redo()) {
         std::printf("没有可恢复的走法.\n");
         continue;
       }
       if (IsComputerTurn(*game, options)) game->Redo();
       PrintBoard(*game);
-    } else if (line == "resign") {
+    } else if (word == "moves") {
+      PrintMoveList(*game);
+    } else if (word == "resign") {
       if (game->Result != "*") {
         std::printf("对局已结束.\n");
         continue;
       }
       game->Resign();
       PrintBoard(*game);
-    } else if (line.rfind("save ", 0) == 0) {
-      const std::string path = line.substr(5);
-      if (game->SavePgn(path))
-        std::printf("已保存: %s\n", path.c_str());
-      else
-        std::printf("保存棋谱失败.\n");
+    } else if (word == "save") {
+      if (argument.empty()) {
+        std::printf("用法: save 文件名 (例如 save game.pgn)\n");
+      } else if (game->SavePgn(argument)) {
+        std::printf("已保存: %s\n", argument.c_str());
+      } else {
+        std::printf("保存棋谱失败: %s\n", argument.c_str());
+      }
     } else {
-      if (game->Result != "*") {
-        std::printf("对局已结束.\n");
-        continue;
-      }
-      CMove move;
-      if (!ReadPersonMove(*game, line, move)) {
-        std::printf("不合法的走法或命令: %s\n", line.c_str());
-        continue;
-      }
-      if (!game->PlayPieceTo(move.Piece, move.To.Row, move.To.Col, 1) && game->Result == "*") {
-        std::printf("不合法的走法或命令: %s\n", line.c_str());
-        continue;
-      }
-      PrintBoard(*game);
+      PlayPersonMove(*game, line);
     }
   }
 }
 
 const CliCommand kPlay {
-    "play", "[--red human|computer] [--black human|computer] [--depth N] [--movetime MS] "
-            "[--silent] [FILE]",
+    "play",
+    "[--red human|computer] [--black human|computer] [--depth N] [--movetime MS] "
+    "[--eval default|ann] [--search negascout|mtdf] [--silent] [FILE]",
     "Plays a game on the terminal (from FILE, or the start position): moves in Chinese\n"
-    "notation (炮二平五) or ICCS (h2e2), or the commands undo, redo, resign, save FILE, new,\n"
-    "quit, read line by line from standard input. Defaults: red human, black computer.\n"
-    "--depth caps the iterations, --movetime the milliseconds per move; --silent turns off\n"
-    "spoken moves.",
+    "notation (炮二平五) or ICCS (h2e2), or the commands undo, redo, moves (the move list),\n"
+    "resign, save FILE, new, help, quit, read line by line from standard input.\n"
+    "Defaults: red human, black computer. --depth caps the iterations (1 to 128), --movetime\n"
+    "the milliseconds per move; --eval and --search choose the evaluation and the search as\n"
+    "for 'go'; --silent turns off spoken moves. Every end of the game is shown with its\n"
+    "reason (mate, stalemate, repetition, move limit, resignation).",
     RunPlay};
 
 }  // namespace

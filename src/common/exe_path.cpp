@@ -5,16 +5,19 @@
 #include <mutex>
 #include <system_error>
 
+#include "common/notices.h"
+
 namespace {
 
-std::string& ExePathStorage() {
-  static std::string path;
-  return path;
-}
+struct CExePathState {
+  std::once_flag Once;
+  std::string Path;
+  std::string Problem;
+};
 
-std::once_flag& ExePathOnce() {
-  static std::once_flag once;
-  return once;
+CExePathState& State() {
+  static CExePathState state;
+  return state;
 }
 
 std::string WithTrailingSlash(std::string folder) {
@@ -22,11 +25,8 @@ std::string WithTrailingSlash(std::string folder) {
   return folder;
 }
 
-std::string ComputeExePath() {
+std::string ExecutableFolder() {
   std::error_code error;
-  if (const char* home = std::getenv("TARVO_HOME"); home && *home) {
-    if (std::filesystem::is_directory(home, error)) return WithTrailingSlash(home);
-  }
   auto exe = std::filesystem::read_symlink("/proc/self/exe", error);
   if (error) return "./";
   return WithTrailingSlash(exe.parent_path().string());
@@ -34,14 +34,49 @@ std::string ComputeExePath() {
 
 }  // namespace
 
+CExePathChoice ChooseExePath(const char* tarvoHome) {
+  CExePathChoice choice;
+  if (!tarvoHome || !*tarvoHome) {
+    choice.Folder = ExecutableFolder();
+    return choice;
+  }
+  const std::string home = tarvoHome;
+  choice.Folder = WithTrailingSlash(home);
+  std::error_code error;
+  if (std::filesystem::is_directory(home, error)) return choice;
+  if (std::filesystem::exists(home, error)) {
+    choice.Problem = "TARVO_HOME names '" + home + "', which is not a folder";
+    return choice;
+  }
+  if (!std::filesystem::create_directories(home, error) || error) {
+    choice.Problem = "TARVO_HOME names '" + home + "', a missing folder that cannot be created" +
+                     (error ? ": " + error.message() : std::string());
+    return choice;
+  }
+  PostNotice("created the data folder '" + home + "' that TARVO_HOME names");
+  return choice;
+}
+
 const std::string& GetExePath() {
-  std::call_once(ExePathOnce(), [] {
-    if (ExePathStorage().empty()) ExePathStorage() = ComputeExePath();
+  CExePathState& state = State();
+  std::call_once(state.Once, [&state] {
+    if (!state.Path.empty()) return;
+    CExePathChoice choice = ChooseExePath(std::getenv("TARVO_HOME"));
+    state.Path = choice.Folder;
+    state.Problem = choice.Problem;
+    if (!state.Problem.empty()) PostNotice(state.Problem);
   });
-  return ExePathStorage();
+  return state.Path;
 }
 
 void SetExePath(const std::string& folder) {
-  std::call_once(ExePathOnce(), [] {});
-  ExePathStorage() = WithTrailingSlash(folder);
+  CExePathState& state = State();
+  std::call_once(state.Once, [] {});
+  state.Path = WithTrailingSlash(folder);
+  state.Problem.clear();
+}
+
+const std::string& ExePathProblem() {
+  GetExePath();
+  return State().Problem;
 }

@@ -9,6 +9,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "common/notices.h"
+
 void EnsureDirectory(const std::string& path) {
   struct stat info {};
   if (::stat(path.c_str(), &info) == 0) return;
@@ -81,7 +83,11 @@ std::string KeepAside(const std::string& path) {
   std::string aside = path + ".damaged-" + LocalTimeStamp();
   for (int n = 1; ::access(aside.c_str(), F_OK) == 0; ++n)
     aside = path + ".damaged-" + LocalTimeStamp() + "-" + std::to_string(n);
-  if (std::rename(path.c_str(), aside.c_str()) != 0) return {};
+  if (std::rename(path.c_str(), aside.c_str()) != 0) {
+    PostNotice(path + " is damaged and could not be moved aside");
+    return {};
+  }
+  PostNotice(path + " is damaged: kept aside as " + aside);
   return aside;
 }
 

@@ -41,6 +41,7 @@ int ReadWholeFile(const std::string& path, std::string& content);
 // Moves a damaged file out of the way under a new name beside it
 // ("<name>.damaged-<time stamp>"), so it is kept for inspection and never
 // overwritten. Returns the new path, or empty text when the rename failed.
+// Either way a notice names the file (common/notices.h).
 std::string KeepAside(const std::string& path);
 
 // Local time as "%04d_%02d_%02d_%02d_%02d_%02d".

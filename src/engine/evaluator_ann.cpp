@@ -6,6 +6,7 @@
 
 #include "common/exe_path.h"
 #include "common/file_util.h"
+#include "common/notices.h"
 #include "engine/evaluator.h"
 #include "engine/search_engine.h"
 
@@ -86,14 +87,21 @@ int CEvaluator::InitAnnList(int count, int count0, int count11, int count12, con
     }
     // Missing, damaged or of other sizes: a fresh network takes its place,
     // and an existing file is first kept aside under a new name.
-    const bool keptAside = !FileExists(path) || !KeepAside(path).empty();
+    const bool existed = FileExists(path);
+    const bool keptAside = !existed || !KeepAside(path).empty();
     if (!network.Create(count0, count11, count12, ANN_DEFAULT_LOWER, ANN_DEFAULT_UPPER,
                         ANN_DEFAULT_MAX_LEARN_COUNT, ANN_DEFAULT_AUTO_SAVE_COUNT,
                         ANN_DEFAULT_THREAD_COUNT, ANN_DEFAULT_ALPHA, ANN_DEFAULT_LAMBDA))
       return 0;
     // A file that could not be moved aside is never overwritten; the fresh
     // network is then used in memory only.
-    if (!keptAside || !network.Save(path)) result = 0;
+    const bool saved = keptAside && network.Save(path);
+    if (!saved) {
+      result = 0;
+      PostNotice(path + ": a new random network is used in memory only (the file cannot be written)");
+    } else if (existed) {
+      PostNotice(path + ": replaced by a new random network");
+    }
     AnnList.Add(std::move(network));
   }
   return result;

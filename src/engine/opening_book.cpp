@@ -7,6 +7,7 @@
 #include "common/exe_path.h"
 #include "common/file_util.h"
 #include "common/int_scan.h"
+#include "common/notices.h"
 #include "common/random.h"
 #include "rules/pieces.h"
 
@@ -142,6 +143,7 @@ int COpeningBook::Load(const std::string& path) {
     if (problems.empty()) return;
     LoadWarning = name + ": " + problems[0];
     for (size_t i = 1; i < problems.size(); ++i) LoadWarning += "; " + problems[i];
+    PostNotice(LoadWarning);
   };
 
   CTextReader reader(text.data(), text.data() + text.size());

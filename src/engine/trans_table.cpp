@@ -9,6 +9,7 @@
 #include "common/exe_path.h"
 #include "common/file_util.h"
 #include "common/int_scan.h"
+#include "common/notices.h"
 #include "common/random.h"
 #include "rules/pieces.h"
 
@@ -50,6 +51,8 @@ int CTransTable::Setup(int64_t requestedEntries) {
     // numbers go: half-read keys would silently disagree with the book.
     if (state == KEY_FILE_DAMAGED) KeepAside(path);
     if (!GenerateKeys(path)) return 0;
+    if (state == KEY_FILE_DAMAGED)
+      PostNotice(path + ": new keys written; a book built with the old keys no longer matches");
   }
 
   const int log2 = std::min(FloorLog2(requestedEntries), MAX_TABLE_LOG2);

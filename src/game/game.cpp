@@ -19,21 +19,17 @@ CGame::~CGame() {
   Voice.reset();
 }
 
-void CGame::SetDefaults() {
-  Game.clear();
-  Event.clear();
-  Round.clear();
-  Date.clear();
-  Site.clear();
-  RedTeam.clear();
-  Red = "Player";
-  BlackTeam.clear();
-  Black = "Computer";
+void CGame::ResetTags(const std::string& red, const std::string& black) {
+  for (std::string* tag : {&Game, &Event, &Round, &Date, &Site, &RedTeam, &BlackTeam, &ECCO, &Opening,
+                           &Variation, &FEN})
+    tag->clear();
+  Red = red;
+  Black = black;
   Result.assign(1, '*');  // assign(): GCC 12 warns falsely on "*"
-  ECCO.clear();
-  Opening.clear();
-  Variation.clear();
-  FEN.clear();
+}
+
+void CGame::SetDefaults() {
+  ResetTags("Player", "Computer");
   NaturalLimitPlies = 80;
   NullMoveMinPieces = 6;
   HumanVsHuman = 0;
@@ -60,29 +56,36 @@ int CGame::NewGame(const int32_t* board, int redToMove) {
   return 1;
 }
 
-// 1 when the board after the move has already stood three times since the
-// last capture (or the start of the record). Works on the board contents only
-// and leaves them as they were.
-static int RepeatsThirdTime(CPosition& position, const CGameRecord& record, const CMove& move) {
-  int32_t target[256];
-  position.MakeMoveBoardOnly(move);
-  std::memcpy(target, position.Board, sizeof target);
-  position.UnmakeMoveBoardOnly(move);
+void CGame::EndGame(const char* result, CGameEnd reason) {
+  Result = result;
+  EndCause = reason;
+  EndResult = Result;
+  EndCurrent = Record().Current;
+  EndLength = Record().Length;
+}
 
-  int i = record.Current;
-  int hits = 0;
-  while (i >= 0 && record[i].Move.Captured == 0) {
-    position.UnmakeMoveBoardOnly(record[i].Move);
-    --i;
-    if (std::memcmp(position.Board, target, sizeof target) == 0 && ++hits == 3) break;
-  }
-  for (int j = i + 1; j <= record.Current; ++j) position.MakeMoveBoardOnly(record[j].Move);
-  return hits == 3 ? 1 : 0;
+CGameEnd CGame::EndReason() const {
+  if (Result == "*" || Result != EndResult || Engine.Record.Current != EndCurrent ||
+      Engine.Record.Length != EndLength)
+    return CGameEnd::None;
+  return EndCause;
+}
+
+// In xiangqi a side without a legal move loses, in check (mate) or not
+// (stalemate). A side that can take the enemy king is left to the engine.
+bool CGame::EndIfNoLegalMove() {
+  CMoveList scratch;
+  if (KingStatus(Position(), RedToMove) != 0 || !HasNoLegalMove(Position(), RedToMove, scratch))
+    return false;
+  EndGame(RedToMove == 1 ? "0-1" : "1-0",
+          IsInCheck(Position(), RedToMove) ? CGameEnd::Checkmate : CGameEnd::Stalemate);
+  return true;
 }
 
 int CGame::PlayMove(const CMove& move, int announce, int repetitionRule) {
   CGameRecord& record = Record();
-  if (record.Length >= MAX_RECORD_ENTRIES) return 0;
+  // The next entry's index, not Length: after Undo a full record has room again.
+  if (RecordIsFull()) return 0;
 
   char notation[NOTATION_BUFFER_SIZE] = {};
   if (!FormatMove(Position(), move, notation)) return 0;
@@ -93,9 +96,12 @@ int CGame::PlayMove(const CMove& move, int announce, int repetitionRule) {
     SpeakText(spoken);
   }
 
-  if (repetitionRule && RepeatsThirdTime(Position(), record, move)) {
-    // The mover would create the same position a fourth time and loses.
-    Result = RedToMove == 1 ? "0-1" : "1-0";
+  // The mover would create the same board a fourth time since the last
+  // capture and loses, unless it is in check: a side checked again and again
+  // is never the one punished (the search refuses such moves the same way).
+  if (repetitionRule && !IsInCheck(Position(), RedToMove) &&
+      Engine.HistoryRepetitionCount(move) >= 3) {
+    EndGame(RedToMove == 1 ? "0-1" : "1-0", CGameEnd::Repetition);
     return 0;
   }
 
@@ -112,6 +118,7 @@ int CGame::PlayMove(const CMove& move, int announce, int repetitionRule) {
 
   RedToMove = 1 - RedToMove;
   LastMoveTick = now;
+  EndIfNoLegalMove();
   return 1;
 }
 
@@ -129,8 +136,16 @@ int CGame::ComputerMove() {
   const CGameRecord& record = Record();
   int quietPlies = 0;
   for (int i = record.Current; i >= 0 && record[i].Move.Captured == 0; --i) ++quietPlies;
+  // A side without a legal move has lost, whatever the engine would report,
+  // and a mate on the last allowed ply is still a mate.
+  if (EndIfNoLegalMove()) return 0;
   if (quietPlies >= NaturalLimitPlies) {
-    Result = "1/2-1/2";
+    EndGame("1/2-1/2", CGameEnd::NaturalLimit);
+    return 0;
+  }
+  if (RecordIsFull()) {
+    // No move can be recorded any more: the game cannot go on.
+    EndGame("1/2-1/2", CGameEnd::RecordFull);
     return 0;
   }
 
@@ -141,16 +156,17 @@ int CGame::ComputerMove() {
   const char* sideLoses = RedToMove == 1 ? "0-1" : "1-0";
   if (!found) {
     if (Engine.BestScore == MATE_SCORE)
-      Result = sideWins;
+      EndGame(sideWins, CGameEnd::ForcedWin);
     else if (Engine.BestScore == -MATE_SCORE)
-      Result = sideLoses;
+      EndGame(sideLoses, CGameEnd::Resignation);
     else
       Result.assign(1, '*');
     return 0;
   }
   if (Engine.BestScore == MATE_SCORE) {
-    // The side to move captures the king next: the game ends without the move.
-    Result = sideWins;
+    // The side to move captures the king or mates by force: the game ends
+    // without the move.
+    EndGame(sideWins, CGameEnd::ForcedWin);
     return 0;
   }
   if (!PlayMove(Engine.BestMove, 1)) return 0;
@@ -189,6 +205,6 @@ int CGame::ClearBoard() {
 }
 
 int CGame::Resign() {
-  Result = RedToMove == 1 ? "0-1" : "1-0";
+  EndGame(RedToMove == 1 ? "0-1" : "1-0", CGameEnd::Resignation);
   return 1;
 }

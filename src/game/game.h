@@ -9,6 +9,7 @@
 
 #include "app/board_painter.h"
 #include "engine/search_engine.h"
+#include "game/game_end.h"
 #include "game/voice.h"
 
 class CGame {
@@ -39,6 +40,9 @@ class CGame {
   CBoardPainter Painter;
   std::unique_ptr<CVoice> Voice;
 
+  // Empties every tag, names the two players and sets Result to "*".
+  void ResetTags(const std::string& red, const std::string& black);
+
   int NewGame(const int32_t* board, int redToMove);
   int LoadPgn(const std::string& path);
   int SavePgn(const std::string& path);
@@ -54,6 +58,14 @@ class CGame {
   bool IsRedWin() const { return Result == "1-0"; }
   bool IsDraw() const { return Result == "1/2-1/2"; }
   bool IsBlackWin() const { return Result == "0-1"; }
+  // Why Result left "*" (CGameEnd::None when it was set from outside, by a
+  // file or the options, or when the game goes on).
+  CGameEnd EndReason() const;
+  // The end of the game as a UTF-8 sentence with its reason; empty while
+  // Result is "*".
+  std::string EndMessage() const { return GameEndMessage(EndReason(), Result); }
+  // Whether the record holds its 1024 plies, so no move can be added.
+  bool RecordIsFull() { return Record().Current + 1 >= MAX_RECORD_ENTRIES; }
   // Speaks GB2312 text asynchronously; 0 when there is no voice.
   int SpeakText(const std::string& text);
 
@@ -63,7 +75,16 @@ class CGame {
 
  private:
   void SetDefaults();
+  // Sets Result and remembers why, for the result as it stands now.
+  void EndGame(const char* result, CGameEnd reason);
+  // The side to move with no legal move has lost: true when that ended the game.
+  bool EndIfNoLegalMove();
   CVoiceFactory VoiceFactory;
+  // The reason holds while Result and the record are as they were when it was set.
+  CGameEnd EndCause = CGameEnd::None;
+  std::string EndResult;
+  int32_t EndCurrent = -1;
+  int32_t EndLength = 0;
 };
 
 // The process-wide game object.

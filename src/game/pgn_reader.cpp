@@ -114,7 +114,11 @@ int ReadPgnText(CGame& game, std::string_view text, CPgnReadReport& report) {
   game.Record().Reset();
   game.Painter.ResetPainter();
 
+  // Playing the moves may end the game (a mate on the last move); the result
+  // of a file is what its tag says, so the tag's value is put back.
+  const std::string tagResult = game.Result;
   CMoveReader(game, text.substr(at), line, report).Run();
+  game.Result = tagResult;
   game.LastMoveTick = GetTick();
   return 1;
 }

@@ -5,10 +5,12 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <vector>
 
 #include "ann/tdbp_ann.h"
 #include "ann/tdbp_ann_list.h"
 #include "common/file_util.h"
+#include "common/notices.h"
 #include "common/random.h"
 #include "test_support.h"
 
@@ -147,7 +149,10 @@ TEST_F(AnnFileTest, DamagedTextFilesAreRefused) {
     const char* to;
   };
   const Damage damages[] = {
-      {"ThreadCount=3\n", ""},                                 // a missing parameter
+      {"ThreadCount=3\n", "ThreadCount=3\nThreadCount=4\n"},  // a repeated parameter
+      {"ThreadCount=3\n", "ThreadCount=3x\n"},                 // trailing garbage
+      {"ThreadCount=3\n", "Threads=3\n"},                      // an unknown line
+      {"Count0 =2", "Count0 =2147483648"},                     // beyond 32 bits
       {"Lambda=7.500000e-01", "Lambda=oops"},                  // garbage value
       {"-1.250000e+00;", "-1.250000e+00;x"},                   // garbage between weights
       {"3.000000e-05;", "nan;"},                               // not a number
@@ -165,6 +170,56 @@ TEST_F(AnnFileTest, DamagedTextFilesAreRefused) {
   }
   CTdbpAnn loaded;
   EXPECT_EQ(loaded.Load(Path("missing.ann")), 0);
+}
+
+TEST_F(AnnFileTest, MissingParameterLinesTakeTheirPresetsAndSaySo) {
+  TakeNotices();
+  std::string text = kSmallNetworkText;
+  text.erase(text.find("ThreadCount=3\n"), 14);
+  ASSERT_EQ(WritePlain(Path("nothreads.ann"), text), 1);
+  CTdbpAnn loaded;
+  ASSERT_EQ(loaded.Load(Path("nothreads.ann")), 1);
+  EXPECT_EQ(loaded.ThreadCount, 1);
+  EXPECT_EQ(loaded.MaxLearnCount, 100);
+  EXPECT_EQ(loaded.Weight11s[1][1], 1234.5f);  // the weights are read as they stand
+  std::vector<std::string> notices = TakeNotices();
+  ASSERT_EQ(notices.size(), 1u);
+  EXPECT_NE(notices[0].find("nothreads.ann"), std::string::npos);
+  EXPECT_NE(notices[0].find("ThreadCount (1)"), std::string::npos);
+
+  // Every other parameter's preset is 0.
+  text = kSmallNetworkText;
+  for (const char* line : {"MaxLearnCount=100\n", "AutoSaveCount=2\n", "Alpha =2.500000e-01\n",
+                           "Lambda=7.500000e-01\n", "Lower=-5.000000e-01\n"})
+    text.erase(text.find(line), std::string(line).size());
+  ASSERT_EQ(WritePlain(Path("fewer.ann"), text), 1);
+  ASSERT_EQ(loaded.Load(Path("fewer.ann")), 1);
+  EXPECT_EQ(loaded.MaxLearnCount, 0);
+  EXPECT_EQ(loaded.AutoSaveCount, 0);
+  EXPECT_EQ(loaded.ThreadCount, 3);
+  EXPECT_EQ(loaded.Alpha, 0.0f);
+  EXPECT_EQ(loaded.Lambda, 0.0f);
+  EXPECT_EQ(loaded.Lower, 0.0f);
+  EXPECT_EQ(loaded.Upper, 0.5f);
+  notices = TakeNotices();
+  ASSERT_EQ(notices.size(), 1u);
+  EXPECT_NE(notices[0].find("MaxLearnCount (0)"), std::string::npos);
+  EXPECT_NE(notices[0].find("Lambda (0)"), std::string::npos);
+
+  // A missing count is 0: an empty network, whatever weights follow.
+  text = kSmallNetworkText;
+  text.erase(text.find("Count12=1\n"), 10);
+  ASSERT_EQ(WritePlain(Path("nocount.ann"), text), 1);
+  ASSERT_EQ(loaded.Load(Path("nocount.ann")), 1);
+  EXPECT_TRUE(loaded.IsEmpty());
+
+  // A file that is all presets still needs its weight header to be whole.
+  ASSERT_EQ(WritePlain(Path("bare.ann"), "\nWeight11s=\n\nWeight12s=\n\nWeight2s=\n"), 1);
+  EXPECT_EQ(loaded.Load(Path("bare.ann")), 1);
+  EXPECT_TRUE(loaded.IsEmpty());
+  ASSERT_EQ(WritePlain(Path("none.ann"), "\n\n"), 1);
+  EXPECT_EQ(loaded.Load(Path("none.ann")), 0);
+  TakeNotices();
 }
 
 TEST_F(AnnFileTest, ACountOfZeroLoadsAnEmptyNetwork) {

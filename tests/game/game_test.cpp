@@ -125,6 +125,25 @@ TEST_F(GameTest, The1025thMoveIsRefused) {
   EXPECT_TRUE(game->Position().SamePlacement(before));
 }
 
+TEST_F(GameTest, UndoAtTheFullRecordLetsAnotherMoveIn) {
+  ChariotWalk walk(*game);
+  ASSERT_EQ(walk.Start(), 1);
+  for (int ply = 0; ply < MAX_RECORD_ENTRIES; ++ply) ASSERT_EQ(walk.Play(), 1) << ply;
+  const CMove last = game->Record()[MAX_RECORD_ENTRIES - 1].Move;
+  ASSERT_EQ(game->Undo(), 1);
+  EXPECT_EQ(game->PlayMove(last, 0), 1);
+  EXPECT_EQ(game->Record().Current, MAX_RECORD_ENTRIES - 1);
+  EXPECT_EQ(game->Record().Length, MAX_RECORD_ENTRIES);
+  EXPECT_EQ(game->PlayMove(walk.NextMove(), 0), 0);
+
+  // The computer cannot add a move either: the game ends as a draw, and says why.
+  game->NaturalLimitPlies = 2000;
+  EXPECT_EQ(game->ComputerMove(), 0);
+  EXPECT_EQ(game->Result, "1/2-1/2");
+  EXPECT_EQ(game->EndReason(), CGameEnd::RecordFull);
+  EXPECT_NE(game->EndMessage().find("1024"), std::string::npos);
+}
+
 TEST_F(GameTest, FourthRepetitionLosesThirdIsAllowed) {
   // The start board stands after plies 0, 4 and 8; black's 12th ply would
   // make it a fourth time.
@@ -147,6 +166,23 @@ TEST_F(GameTest, RedLosesWhenRedRepeatsFourthTime) {
   for (int ply = 0; ply < 11; ++ply) ASSERT_EQ(Play(shuffle[ply % 4]), 1) << ply;
   EXPECT_EQ(Play(shuffle[3]), 0);
   EXPECT_EQ(game->Result, "0-1");
+}
+
+// A red chariot checks the black king along ranks 9 and 8 while the king
+// steps between e9 and e8. The start board (chariot a8, king e9) is the one
+// black makes again with every fourth ply, in check each time.
+TEST_F(GameTest, PerpetualCheckPunishesTheCheckerNotTheCheckedSide) {
+  game->HumanVsHuman = 1;
+  ASSERT_EQ(StartFrom("4k4/R8/9/9/9/9/9/9/9/3K5 w - - 0 1"), 1);
+  const char* const cycle[4] = {"a8a9", "e9e8", "a9a8", "e8e9"};
+  // Black's 12th ply makes the start board stand a fourth time: black is in check, so it stands.
+  for (int ply = 0; ply < 12; ++ply) ASSERT_EQ(Play(cycle[ply % 4]), 1) << ply;
+  EXPECT_EQ(game->Result, "*");
+  // Red's 13th ply would give the same check a fourth time: red loses.
+  EXPECT_EQ(Play(cycle[0]), 0);
+  EXPECT_EQ(game->Result, "0-1");
+  EXPECT_EQ(game->EndReason(), CGameEnd::Repetition);
+  EXPECT_EQ(game->Record().Current, 11);
 }
 
 TEST_F(GameTest, CaptureResetsRepetitionAndNaturalCount) {
@@ -269,6 +305,77 @@ TEST_F(GameTest, WinningCaptureEndsTheGameWithoutAMove) {
   EXPECT_EQ(game->ComputerMove(), 0);
   EXPECT_EQ(game->Result, "1-0");
   EXPECT_EQ(game->Record().Current, -1);
+}
+
+// Red chariots on d1 and f1 guard d9 and f9, a red pawn on e7 guards e8:
+// the black king on e9 has no move.
+const char* const kBlackStalemated = "4k4/9/4P4/9/9/9/9/9/3R1R3/3K5 b - - 0 1";
+// The same with the colours swapped: red to move, and red has no move.
+const char* const kRedStalemated = "3k5/3r1r3/9/9/9/9/9/4p4/9/4K4 w - - 0 1";
+
+TEST_F(GameTest, ComputerWithoutALegalMoveLoses) {
+  game->HumanVsHuman = 1;
+  ASSERT_EQ(StartFrom(kBlackStalemated), 1);
+  EXPECT_EQ(game->ComputerMove(), 0);
+  EXPECT_EQ(game->Result, "1-0");
+  EXPECT_EQ(game->EndReason(), CGameEnd::Stalemate);
+  EXPECT_EQ(game->Record().Current, -1);
+
+  ASSERT_EQ(StartFrom(kRedStalemated), 1);
+  EXPECT_EQ(game->ComputerMove(), 0);
+  EXPECT_EQ(game->Result, "0-1");
+  EXPECT_EQ(game->EndReason(), CGameEnd::Stalemate);
+}
+
+TEST_F(GameTest, PeopleMatingOrStalematingEndTheGame) {
+  game->HumanVsHuman = 1;
+  // The chariot from b0 to b9 checks along rank 9; the chariot on a8 guards rank 8.
+  ASSERT_EQ(StartFrom("4k4/R8/9/9/9/9/9/9/9/1R1K5 w - - 0 1"), 1);
+  ASSERT_EQ(Play("b0b9"), 1);
+  EXPECT_EQ(game->Result, "1-0");
+  EXPECT_EQ(game->EndReason(), CGameEnd::Checkmate);
+  EXPECT_NE(game->EndMessage().find("黑方被将死"), std::string::npos);
+
+  // Black mates red the same way.
+  ASSERT_EQ(StartFrom("1r1k5/9/9/9/9/9/9/9/r8/4K4 b - - 0 1"), 1);
+  ASSERT_EQ(Play("b9b0"), 1);
+  EXPECT_EQ(game->Result, "0-1");
+  EXPECT_EQ(game->EndReason(), CGameEnd::Checkmate);
+
+  // The pawn's step to e7 leaves black without a move, not in check.
+  ASSERT_EQ(StartFrom("4k4/9/9/4P4/9/9/9/9/3R1R3/3K5 w - - 0 1"), 1);
+  ASSERT_EQ(Play("e6e7"), 1);
+  EXPECT_EQ(game->Result, "1-0");
+  EXPECT_EQ(game->EndReason(), CGameEnd::Stalemate);
+
+  // A mate on the last ply the no-capture limit allows stays a mate when the computer is asked.
+  ASSERT_EQ(StartFrom("4k4/R8/9/9/9/9/9/9/9/1R1K5 w - - 0 1"), 1);
+  ASSERT_EQ(Play("b0b9"), 1);
+  game->NaturalLimitPlies = 1;
+  EXPECT_EQ(game->ComputerMove(), 0);
+  EXPECT_EQ(game->Result, "1-0");
+  EXPECT_EQ(game->EndReason(), CGameEnd::Checkmate);
+  game->NaturalLimitPlies = 80;
+
+  // A move that leaves the other side a move goes on.
+  ASSERT_EQ(StartFrom("4k4/R8/9/9/9/9/9/9/9/1R1K5 w - - 0 1"), 1);
+  ASSERT_EQ(Play("b0b8"), 1);
+  EXPECT_EQ(game->Result, "*");
+  EXPECT_EQ(game->EndMessage(), "");
+}
+
+TEST_F(GameTest, EndReasonFollowsTheResultItExplains) {
+  EXPECT_EQ(game->Resign(), 1);
+  EXPECT_EQ(game->EndReason(), CGameEnd::Resignation);
+  EXPECT_EQ(game->EndMessage(), "红方认输, 黑胜");
+  // A result set from outside (the options, a file) has no reason of its own.
+  game->Result = "1-0";
+  EXPECT_EQ(game->EndReason(), CGameEnd::None);
+  EXPECT_EQ(game->EndMessage(), "对局结束, 红胜");
+  ASSERT_EQ(game->NewGame(InitialBoard.data(), 1), 1);
+  EXPECT_EQ(game->EndReason(), CGameEnd::None);
+  EXPECT_EQ(GameEndMessage(CGameEnd::NaturalLimit, "1/2-1/2").find("自然限着"), 0u);
+  EXPECT_EQ(GameEndMessage(CGameEnd::Checkmate, "*"), "");
 }
 
 TEST_F(GameTest, ResignAndClearBoard) {

@@ -49,6 +49,13 @@ class GameSuite : public testing::Test {
     EXPECT_EQ(MoveFromIccs(game->Position(), text, move), 1) << text;
     return move;
   }
+  // A new game from the position in FEN.
+  int StartFrom(const char* fen) {
+    CPosition position;
+    int redToMove = 1;
+    if (!position.SetFromFen(fen, redToMove)) return 0;
+    return game->NewGame(position.Board, redToMove);
+  }
   int Play(const std::string& iccs) { return game->PlayMove(Iccs(iccs), 1); }
 
   std::string Folder() const { return Home->Path(); }

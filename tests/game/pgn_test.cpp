@@ -136,6 +136,18 @@ TEST_F(PgnTest, ResultComesFromTheTagWhateverTheMovesRepeat) {
   EXPECT_EQ(game->Result, "1/2-1/2");
 }
 
+TEST_F(PgnTest, MateOnTheLastMoveLeavesTheTagsResult) {
+  // 車八进二 mates; a file without a Result tag is still undecided, and a
+  // tag is kept whatever the moves decide.
+  const std::string body = "[FEN \"3k5/R8/1R7/9/9/9/9/9/9/4K4 w - - 0 1\"]\n\n1. 車八进二\n";
+  ASSERT_EQ(Load(body), 1);
+  EXPECT_EQ(Plies(), 1);
+  EXPECT_EQ(game->Result, "*");
+  ASSERT_EQ(Load("[Result \"1/2-1/2\"]\n" + body), 1);
+  EXPECT_EQ(Plies(), 1);
+  EXPECT_EQ(game->Result, "1/2-1/2");
+}
+
 TEST_F(PgnTest, MoveLeavingTheKingAttackedIsRefused) {
   ASSERT_EQ(Load("[FEN \"4k4/9/9/9/9/9/9/9/4R4/4K4 w - - 0 1\"]\n\n1. 車五平四\n"), 1);
   EXPECT_EQ(Plies(), 0);

@@ -108,6 +108,10 @@ std::string CUcciSession::MoveText(const CMove& move) const {
 }
 
 void CUcciSession::Run(std::istream& in) {
+  // A tied input stream (std::cin is tied to std::cout) would flush the
+  // output from this thread outside OutMutex while the worker writes its
+  // lines: interleaved or repeated text. Every Send flushes anyway.
+  in.tie(nullptr);
   std::string line;
   while (std::getline(in, line)) {
     if (!line.empty() && line.back() == '\r') line.pop_back();
@@ -413,6 +417,10 @@ void CUcciSession::Go(const std::vector<std::string>& words) {
   for (size_t i = 1; i < words.size(); ++i) {
     const std::string& word = words[i];
     const long long next = i + 1 < words.size() ? ParseCount(words[i + 1]) : -1;
+    static const char* const kNumbered[] = {"depth",    "nodes", "mate",  "movetime", "time",
+                                            "increment", "movestogo", "wtime", "btime", "winc", "binc"};
+    if (next < 0 && std::find(std::begin(kNumbered), std::end(kNumbered), word) != std::end(kNumbered))
+      Send("info string go: " + word + " needs a whole number; ignored");
     if (word == "infinite") infinite = true;
     else if (word == "depth") depth = next;
     else if (word == "nodes") nodes = next;

@@ -28,6 +28,7 @@ class CUcciSession {
   bool HandleLine(const std::string& line);
   // Handles lines until "quit" or the end of the input; a search still
   // running at the end of the input answers first (an infinite one is stopped).
+  // Unties `in` from any output stream: only Send may flush the output.
   void Run(std::istream& in);
 
   // Whether a search has been started and has not answered yet.

@@ -217,6 +217,12 @@ TEST_F(UcciSessionTest, EveryLimitOfGoHolds) {
   EXPECT_EQ(engine.MaxSearchTime, 40);
   session.HandleLine("stop");
 
+  // A limit without its number is named and ignored.
+  const auto said = Say(session, "go depth x");
+  ASSERT_FALSE(said.empty());
+  EXPECT_EQ(said[0], "info string go: depth needs a whole number; ignored");
+  session.HandleLine("stop");
+
   // Depth 0 and a tiny node count: the first iteration, then the move.
   for (const char* go : {"go depth 0", "go nodes 1"}) {
     const size_t before = Count();
@@ -353,7 +359,11 @@ TEST_F(UcciSessionTest, UciFormUsesRanksOneToTen) {
 TEST_F(UcciSessionTest, EndOfInputLetsTheSearchAnswer) {
   CUcciSession session(Out, CProtocol::Ucci);
   std::istringstream in("ucci\nsetoption usebook false\nposition startpos\ngo depth 2\n");
+  // Tied like std::cin to std::cout, reading would flush the output from
+  // the reading thread while the worker writes to it.
+  in.tie(&Out);
   session.Run(in);
+  EXPECT_EQ(in.tie(), nullptr);
   const auto lines = Buffer.Lines();
   ASSERT_FALSE(lines.empty());
   EXPECT_EQ(lines.back().rfind("bestmove ", 0), 0u);

@@ -65,8 +65,9 @@ int ParseGoOptions(const std::vector<std::string>& args, GoOptions& options) {
     } else if (arg == "--depth") {
       const std::string* text = single("number");
       if (!text) return 1;
-      if (!ParseNumber(*text, 128, number) || number < 1)
-        return CliError("go: bad depth '" + *text + "': expected a whole number from 1 to 128");
+      if (!ParseNumber(*text, DEFAULT_MAX_DEPTH, number) || number < 1)
+        return CliError("go: bad depth '" + *text + "': expected a whole number from 1 to " +
+                        std::to_string(DEFAULT_MAX_DEPTH));
       options.Depth = static_cast<int>(number);
     } else if (arg == "--movetime") {
       const std::string* text = single("number");
@@ -147,7 +148,9 @@ const CliCommand kGo {"go",
                       "[--search negascout|mtdf] [--no-book] [--no-null]",
                       "The engine's move for the side to move: the opening book, else an iterative-deepening\n"
                       "search. --moves plays moves (ICCS, e.g. h2e2) after the FEN first. Without --movetime\n"
-                      "the engine's own limits hold (no new iteration after 3000 ms, none runs past 4000 ms).\n"
+                      "the engine's own limits hold (no new iteration after 3000 ms, none runs past 4000 ms);\n"
+                      "without --depth at most 124 iterations run. Every limit holds, the first reached ends\n"
+                      "the search, but the first iteration always finishes.\n"
                       "Prints one info line per finished iteration, then\n"
                       "'bestmove ICCS NOTATION score=.. depth=.. ms=.. nodes=..'.",
                       RunGo};

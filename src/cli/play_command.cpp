@@ -11,6 +11,7 @@
 #include "cli_command.h"
 #include "cli_game.h"
 #include "common/text_encoding.h"
+#include "engine/search_engine.h"
 #include "rules/iccs.h"
 #include "rules/move_rules.h"
 #include "rules/notation.h"
@@ -166,9 +167,9 @@ int ParsePlayOptions(const std::vector<std::string>& args, CPlayOptions& options
         return CliError("play: " + arg + " takes 'human' or 'computer', not '" + value + "'");
       (arg == "--red" ? options.RedIsComputer : options.BlackIsComputer) = value == "computer";
     } else if (arg == "--depth") {
-      if (!ParseWholeNumber(value, 1, MAX_PLY, options.Depth))
+      if (!ParseWholeNumber(value, 1, DEFAULT_MAX_DEPTH, options.Depth))
         return CliError("play: bad depth '" + value + "': expected a whole number from 1 to " +
-                        std::to_string(MAX_PLY));
+                        std::to_string(DEFAULT_MAX_DEPTH));
     } else if (arg == "--movetime") {
       if (!ParseWholeNumber(value, 1, 2000000000, options.MoveTime))
         return CliError("play: bad move time '" + value + "': expected milliseconds, at least 1");
@@ -379,7 +380,7 @@ const CliCommand kPlay {
     "Plays a game on the terminal (from FILE, or the start position): moves in Chinese\n"
     "notation (炮二平五) or ICCS (h2e2), or the commands undo, redo, moves (the move list),\n"
     "resign, save FILE, new, help, quit, read line by line from standard input.\n"
-    "Defaults: red human, black computer. --depth caps the iterations (1 to 128), --movetime\n"
+    "Defaults: red human, black computer. --depth caps the iterations (1 to 124), --movetime\n"
     "the milliseconds per move; --eval and --search choose the evaluation and the search as\n"
     "for 'go'; --silent turns off spoken moves. Every end of the game is shown with its\n"
     "reason (mate, stalemate, repetition, move limit, resignation).",

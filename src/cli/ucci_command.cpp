@@ -18,7 +18,8 @@ int RunUcci(const std::vector<std::string>& args) {
 
 const CliCommand kUcci {"ucci", "",
                         "Runs the engine under the UCCI protocol on standard input and output\n"
-                        "(ucci, isready, setoption, position, go depth|time|movetime|infinite, stop, quit).",
+                        "(ucci, isready, setoption, position, banmoves, probe, go depth|nodes|mate|time|\n"
+                        "movetime|infinite, stop, quit). Times are in seconds unless 'setoption usemillisec true'.",
                         RunUcci};
 
 }  // namespace

@@ -18,7 +18,7 @@ int RunUci(const std::vector<std::string>& args) {
 
 const CliCommand kUci {"uci", "",
                        "Runs the engine under the UCI protocol on standard input and output; moves use\n"
-                       "ranks 1..10 as UCI xiangqi programs do (go wtime/btime/winc/binc/movetime/depth).",
+                       "ranks 1..10 as UCI xiangqi programs do (go wtime/btime/winc/binc/movetime/depth/nodes/mate).",
                        RunUci};
 
 }  // namespace

@@ -276,28 +276,40 @@ int COpeningBook::RandomIndex(int32_t draw, int count) {
   return index;
 }
 
+template <typename Visit>
+void COpeningBook::ForEachCandidate(size_t at, int redToMove, Visit&& visit) const {
+  const int side = redToMove ? RED : BLACK;
+  auto consider = [&](size_t i) {
+    const int id = Nodes[i].Piece;
+    if (id >= 1 && id <= 32 && PieceSide[id] == side) visit(i);
+  };
+  consider(at);
+  for (size_t i = at; i-- > 0 && SameLock(Nodes[i], Nodes[at]);) consider(i);
+  for (size_t i = at + 1; i < Nodes.size() && SameLock(Nodes[i], Nodes[at]); ++i) consider(i);
+}
+
+int COpeningBook::Candidates(uint32_t lockLo, int32_t lockHi, int redToMove, BookNode* out, int maxCount) const {
+  bool found = false;
+  const size_t at = FindLock(Nodes, lockLo, lockHi, found);
+  if (!found) return 0;
+  int count = 0;
+  ForEachCandidate(at, redToMove, [&](size_t i) {
+    if (count < maxCount) out[count++] = Nodes[i];
+  });
+  return count;
+}
+
 int COpeningBook::Lookup(uint32_t lockLo, int32_t lockHi, int redToMove, int random, int& piece, int& toRow,
                          int& toCol) {
   bool found = false;
   const size_t at = FindLock(Nodes, lockLo, lockHi, found);
   if (!found) return 0;
 
-  // Candidates in order: the node found, then backwards, then forwards; only
-  // moves of the side to move. Visited twice rather than collected, so a
-  // lookup allocates nothing.
-  const int side = redToMove ? RED : BLACK;
-  auto forEachCandidate = [&](auto&& visit) {
-    auto consider = [&](size_t i) {
-      const int id = Nodes[i].Piece;
-      if (id >= 1 && id <= 32 && PieceSide[id] == side) visit(i);
-    };
-    consider(at);
-    for (size_t i = at; i-- > 0 && SameLock(Nodes[i], Nodes[at]);) consider(i);
-    for (size_t i = at + 1; i < Nodes.size() && SameLock(Nodes[i], Nodes[at]); ++i) consider(i);
-  };
+  // The candidates are visited twice rather than collected, so a lookup
+  // allocates nothing.
   int count = 0;
   size_t chosen = 0;
-  forEachCandidate([&](size_t i) {
+  ForEachCandidate(at, redToMove, [&](size_t i) {
     // Without the random flag: the largest weight, the earliest among equals.
     if (count == 0 || Nodes[i].Weight > Nodes[chosen].Weight) chosen = i;
     ++count;
@@ -308,7 +320,7 @@ int COpeningBook::Lookup(uint32_t lockLo, int32_t lockHi, int redToMove, int ran
     SeedRandom();
     const int target = RandomIndex(static_cast<int32_t>(Random32()), count);
     int seen = 0;
-    forEachCandidate([&](size_t i) {
+    ForEachCandidate(at, redToMove, [&](size_t i) {
       if (seen++ == target) chosen = i;
     });
   }

@@ -38,6 +38,11 @@ class COpeningBook {
   int Lookup(uint32_t lockLo, int32_t lockHi, int redToMove, int random, int& piece, int& toRow,
              int& toCol);
 
+  // The candidates Lookup chooses from, in its order (the node the binary
+  // search found, then the others of that lock backwards and forwards); at
+  // most maxCount are copied. Their count.
+  int Candidates(uint32_t lockLo, int32_t lockHi, int redToMove, BookNode* out, int maxCount) const;
+
   // The candidate a random draw picks: floor(draw * count / 2^31), clamped
   // to 0..count-1 (a negative draw picks the first).
   static int RandomIndex(int32_t draw, int count);
@@ -47,4 +52,10 @@ class COpeningBook {
 
   // "<exe dir>book/book.tab"
   static std::string DefaultPath();
+
+ private:
+  // Calls visit(index) for each candidate of the side to move at the lock
+  // found at `at`, in lookup order.
+  template <typename Visit>
+  void ForEachCandidate(size_t at, int redToMove, Visit&& visit) const;
 };

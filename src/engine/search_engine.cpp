@@ -33,9 +33,11 @@ void CSearchEngine::Reset() {
   IterDepth = 0;
   StartTick = 0;
   Elapsed = 0;
-  MaxDepth = 124;
+  MaxDepth = DEFAULT_MAX_DEPTH;
   MaxIterTime = 3000;
   MaxSearchTime = 4000;
+  MaxNodes = NO_NODE_LIMIT;
+  BannedCount = 0;
   UseBook = 1;
   UseNullMove = 1;
   EngineIdle.store(1);
@@ -47,6 +49,20 @@ std::string CSearchEngine::NotReadyReason() const {
   if (IsReady()) return {};
   return "the transposition table is not set up: the key file " + CTransTable::KeyFilePath() +
          " could not be read or written";
+}
+
+int CSearchEngine::BanMove(const CMove& move) {
+  if (IsBanned(move)) return 1;
+  if (BannedCount >= MAX_BANNED_MOVES) return 0;
+  BannedMoves[BannedCount++] = move;
+  return 1;
+}
+
+bool CSearchEngine::IsBanned(const CMove& move) const {
+  for (int i = 0; i < BannedCount; ++i)
+    if (BannedMoves[i].Piece == move.Piece && BannedMoves[i].From == move.From && BannedMoves[i].To == move.To)
+      return true;
+  return false;
 }
 
 void CSearchEngine::ClearPath() {
@@ -68,8 +84,9 @@ int CSearchEngine::FindBestMove(int redToMove, int nullAllowed) {
   StartTick = GetTick();
   EngineIdle.store(0);
   RootInCheck = IsInCheck(Position, s);
-  TransTable.ClearAll();
+  TransTable.NewGeneration();
   TransTable.ResetKeys(Position);
+  LosingMove = CMove {};
 
   if ((UseBook || Record.Current < 0) && TryBookMove(s)) {
     IterDepth = -1;
@@ -117,12 +134,21 @@ int CSearchEngine::FindBestMove(int redToMove, int nullAllowed) {
       BestScore = MATE_SCORE;
       break;
     }
+    // No root move at all (no legal move, or every one refused): deeper
+    // iterations would say the same.
+    if (r == -MATE_SCORE && !BestMove.IsComplete() && !LosingMove.IsComplete()) break;
     if (static_cast<int64_t>(Elapsed) >= MaxIterTime) break;
   }
   if (IterDepth >= maxDepth) IterDepth = maxDepth - 1;
   if (!BestMove.IsComplete() && PrevMove.IsComplete()) {
     BestScore = PrevScore;
     BestMove = PrevMove;
+  }
+  // Every move loses: play on with a legal one rather than give up a game
+  // the opponent may still fail to win.
+  if (!BestMove.IsComplete() && LosingMove.IsComplete()) {
+    BestScore = -MATE_SCORE;
+    BestMove = LosingMove;
   }
   EngineIdle.store(1);
   Elapsed = GetTick() - StartTick;
@@ -143,7 +169,7 @@ int CSearchEngine::TryBookMove(int s) {
   move.From = Position.PieceSquare[piece];
   move.To = CSquare {toRow, toCol};
   move.Captured = Position.Board[move.To.Index()];
-  if (!IsPseudoLegal(Position, s, move)) return 0;
+  if (!IsPseudoLegal(Position, s, move) || IsBanned(move)) return 0;
   if (!RootInCheck && HistoryRepetitionCount(move) >= 3) return 0;
   BestMove = move;
   return 1;
@@ -223,7 +249,15 @@ void CSearchEngine::RewardMove(int depth, const CMove& move) {
 }
 
 bool CSearchEngine::RefusedAtRoot(int depth, const CMove& move) {
-  return depth == IterDepth && !RootInCheck && HistoryRepetitionCount(move) >= 3;
+  return depth == IterDepth &&
+         ((BannedCount > 0 && IsBanned(move)) || (!RootInCheck && HistoryRepetitionCount(move) >= 3));
+}
+
+bool CSearchEngine::IsLegalAtRoot(int s, const CMove& move) {
+  Position.MakeMove(move);
+  const bool exposed = IsInCheck(Position, s) != 0;
+  Position.UnmakeMove(move);
+  return !exposed;
 }
 
 bool CSearchEngine::IsPathRepetition(int depth) {
@@ -269,9 +303,13 @@ CSearchEngine::CStep CSearchEngine::SearchMove(int s, int n, int depth, const CM
   TransTable.UnmakeMoveKeys(m);
   if (v == -NO_SCORE) return CStep::Abort;
 
-  if (depth == IterDepth && v > BestScore) {
-    BestScore = v;
-    BestMove = m;
+  if (depth == IterDepth) {
+    if (v > BestScore) {
+      BestScore = v;
+      BestMove = m;
+    } else if (v == -MATE_SCORE && !LosingMove.IsComplete() && IsLegalAtRoot(s, m)) {
+      LosingMove = m;
+    }
   }
   if (v > node.Best) {
     node.Best = v;
@@ -287,9 +325,12 @@ CSearchEngine::CStep CSearchEngine::SearchMove(int s, int n, int depth, const CM
 
 int CSearchEngine::AlphaBeta(int s, int n, int depth, int alpha, int beta) {
   ++NodeCount;
-  if (EngineIdle.load(std::memory_order_relaxed) != 0) return NO_SCORE;
   Elapsed = GetTick() - StartTick;
-  if (static_cast<int64_t>(Elapsed) >= MaxSearchTime) return NO_SCORE;
+  // The first iteration always finishes, whatever the limits: it is short,
+  // and it gives the side to move a searched move.
+  if (IterDepth > 0 && (EngineIdle.load(std::memory_order_relaxed) != 0 ||
+                        static_cast<int64_t>(Elapsed) >= MaxSearchTime || NodeCount > MaxNodes))
+    return NO_SCORE;
 
   const int status = KingStatus(Position, s);
   if (status > 0) return MATE_SCORE;

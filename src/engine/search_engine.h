@@ -20,6 +20,11 @@
 constexpr int MATE_SCORE = 536870912;  // the side to move wins; no distance-to-mate
 constexpr int NO_SCORE = 987654321;    // aborted search / no score
 constexpr int DEFAULT_HASH_ENTRIES = 1048576;
+// The iterations a search may run when nobody caps them (tarvo-cli go and
+// play, the desktop program); the path arrays hold 128 plies.
+constexpr int DEFAULT_MAX_DEPTH = 124;
+constexpr uint64_t NO_NODE_LIMIT = UINT64_MAX;
+constexpr int MAX_BANNED_MOVES = 128;
 
 constexpr int SEARCH_NEGASCOUT = 0;
 constexpr int SEARCH_MTDF = 1;
@@ -42,9 +47,12 @@ class CSearchEngine {
 
   // Settings.
   int32_t SearchMode = SEARCH_NEGASCOUT;
-  int32_t MaxDepth = 124;  // iterations for depths 0 .. MaxDepth - 1 (at most 128)
+  int32_t MaxDepth = DEFAULT_MAX_DEPTH;  // iterations for depths 0 .. MaxDepth - 1 (at most 128)
   int32_t MaxIterTime = 3000;
   int32_t MaxSearchTime = 4000;
+  // Like MaxSearchTime, a count of AlphaBeta calls after which the search
+  // stops. No limit stops the first iteration: it always finishes.
+  uint64_t MaxNodes = NO_NODE_LIMIT;
   int32_t UseBook = 1;
   int32_t RandomBook = 0;
   int32_t UseNullMove = 1;
@@ -69,13 +77,25 @@ class CSearchEngine {
   CPosition Position;
   CGameRecord Record;
 
+  // Root moves the search must not play (a protocol's banned moves: long
+  // check and long chase); kept until ClearBannedMoves.
+  CMove BannedMoves[MAX_BANNED_MOVES] {};
+  int32_t BannedCount = 0;
+  // 0 when the list is full.
+  int BanMove(const CMove& move);
+  void ClearBannedMoves() { BannedCount = 0; }
+  bool IsBanned(const CMove& move) const;
+
   // Whether the transposition table is set up; without it the engine refuses to search.
   bool IsReady() const { return TransTable.HasTables(); }
   // Why the engine cannot search (empty when it can).
   std::string NotReadyReason() const;
 
   void Reset();
-  // 1 when BestMove holds a complete move. Sets BestScore, IterDepth, Elapsed.
+  // 1 when BestMove holds a complete move: whenever the side to move has a
+  // legal move that is not refused at the root (a lost position gets its
+  // first searched legal move with BestScore -MATE_SCORE). Sets BestScore,
+  // IterDepth, Elapsed.
   int FindBestMove(int redToMove, int nullAllowed);
   // Score for the side to move, or NO_SCORE on abort. Expects the keys of
   // Position in TransTable, EngineIdle 0 and StartTick set (FindBestMove does that).
@@ -111,6 +131,7 @@ class CSearchEngine {
   CStep SearchMove(int redToMove, int nullAllowed, int depth, const CMove& move, CNodeWindow& node);
   bool IsPathRepetition(int depth);
   bool RefusedAtRoot(int depth, const CMove& move);
+  bool IsLegalAtRoot(int redToMove, const CMove& move);
   void OrderByHistory(CMove** moves, int count, int at) const;
   void RewardMove(int depth, const CMove& move);
   void ClearPath();
@@ -118,6 +139,7 @@ class CSearchEngine {
     return History[PieceSide[move.Piece] & 1][move.From.Index()][move.To.Index()];
   }
 
+  CMove LosingMove;  // the first legal root move found to lose
   CMove PathMoves[128] {};
   int32_t PathSeen[65536] {};
   CMove KillerStore[256] {};

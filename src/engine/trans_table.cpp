@@ -64,6 +64,7 @@ int CTransTable::Setup(int64_t requestedEntries) {
   Tables[1] = std::move(black);
   Count = count;
   Mask = count - 1;
+  Generation = 1;
   return 1;
 }
 
@@ -131,6 +132,12 @@ int CTransTable::GenerateKeys(const std::string& path) {
 void CTransTable::ClearAll() {
   for (auto& table : Tables)
     if (table) std::fill(table.get(), table.get() + Count, HashEntry {});
+  Generation = 1;
+}
+
+void CTransTable::NewGeneration() {
+  // After 2^32 - 1 searches the stamps would come round again: clear for real.
+  if (++Generation == 0) ClearAll();
 }
 
 void CTransTable::ResetKeys(const CPosition& position) {
@@ -154,12 +161,13 @@ uint64_t CTransTable::LockOf(const CPosition& position) const {
 void CTransTable::Store(int redToMove, int flag, int value, int depth, int movePiece,
                         const CSquare& moveTo) {
   HashEntry& entry = Probe(redToMove);
-  if (entry.Lock == Lock64 && entry.Depth > depth) return;
+  if (Matches(entry) && entry.Depth > depth) return;
   entry.Lock = Lock64;
+  entry.Generation = Generation;
   entry.Flag = flag;
   entry.Value = value;
   entry.Depth = depth;
   entry.MovePiece = movePiece;
-  entry.MoveToRow = moveTo.Row;
-  entry.MoveToCol = moveTo.Col;
+  entry.MoveToRow = static_cast<int16_t>(moveTo.Row);
+  entry.MoveToCol = static_cast<int16_t>(moveTo.Col);
 }

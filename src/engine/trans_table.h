@@ -17,9 +17,11 @@ struct HashEntry {
   int32_t Value = 0;   // from the point of view of the table's side to move
   int32_t Depth = 0;   // remaining depth; -1 for a leaf evaluation
   int32_t MovePiece = 0;
-  int32_t MoveToRow = 0;
-  int32_t MoveToCol = 0;
+  int16_t MoveToRow = 0;
+  int16_t MoveToCol = 0;
+  uint32_t Generation = 0;  // the search that stored it; 0 when empty
 };
+static_assert(sizeof(HashEntry) == 32, "a table of n entries takes 32n bytes");
 
 constexpr int HASH_EMPTY = 0;
 constexpr int HASH_EXACT = 1;
@@ -38,6 +40,10 @@ class CTransTable {
   uint64_t Lock64 = 0;
   int32_t Count = 0;  // entries per table, a power of two
   int32_t Mask = 0;   // Count - 1
+  // Entries of other generations count as empty, so a new search starts
+  // with an empty table without touching every entry (a large table would
+  // spend the search's time being cleared).
+  uint32_t Generation = 1;
 
   // Loads the keys from the key file, or generates and writes them when it is
   // missing (a damaged file is kept aside first); allocates both tables with
@@ -49,6 +55,8 @@ class CTransTable {
 
   // Empties every entry of both tables.
   void ClearAll();
+  // Empties both tables for a new search at once: a new generation.
+  void NewGeneration();
   // Key32 / Lock64 from scratch for the pieces on the board.
   void ResetKeys(const CPosition& position);
   // Incremental updates around MakeMove / UnmakeMove.
@@ -66,7 +74,7 @@ class CTransTable {
   // The slot of the current position in the side's table (it matches when
   // its Lock equals Lock64).
   HashEntry& Probe(int redToMove) { return Tables[redToMove ? 0 : 1][Key32 & static_cast<uint32_t>(Mask)]; }
-  bool Matches(const HashEntry& entry) const { return entry.Lock == Lock64; }
+  bool Matches(const HashEntry& entry) const { return entry.Lock == Lock64 && entry.Generation == Generation; }
   // Writes the slot unless it holds this position with a greater depth.
   void Store(int redToMove, int flag, int value, int depth, int movePiece, const CSquare& moveTo);
 

@@ -10,12 +10,16 @@
 
 #include "engine/engine_position.h"
 #include "rules/iccs.h"
+#include "rules/move_rules.h"
 
 namespace {
 
 constexpr int kDefaultHashMb = 64;
 constexpr int kMaxHashMb = 1024;
 constexpr int kNoLimit = INT32_MAX;
+// The engine's own limits (a fresh engine's MaxIterTime and MaxSearchTime).
+constexpr int kDefaultIterTimeMs = 3000;
+constexpr int kDefaultSearchTimeMs = 4000;
 
 std::vector<std::string> SplitWords(const std::string& line) {
   std::vector<std::string> words;
@@ -104,6 +108,10 @@ std::string CUcciSession::MoveText(const CMove& move) const {
 }
 
 void CUcciSession::Run(std::istream& in) {
+  // A tied input stream (std::cin is tied to std::cout) would flush the
+  // output from this thread outside OutMutex while the worker writes its
+  // lines: interleaved or repeated text. Every Send flushes anyway.
+  in.tie(nullptr);
   std::string line;
   while (std::getline(in, line)) {
     if (!line.empty() && line.back() == '\r') line.pop_back();
@@ -130,6 +138,14 @@ bool CUcciSession::HandleLine(const std::string& line) {
     StopSearch();
     std::string error;
     LoadEnginePosition(*EnginePtr, "", SideToMove, error);
+    EnginePtr->ClearBannedMoves();
+    HavePosition = true;
+  } else if (command == "banmoves") {
+    StopSearch();
+    BanMoves(words);
+  } else if (command == "probe") {
+    StopSearch();
+    Probe(words);
   } else if (command == "go") {
     StopSearch();
     Go(words);
@@ -151,7 +167,7 @@ void CUcciSession::SendIdentity() {
   Send("id author the Tarvo developers");
   const std::string hash = std::to_string(kDefaultHashMb), maxHash = std::to_string(kMaxHashMb);
   if (ucci) {
-    Send("option usemillisec type check default true");
+    Send("option usemillisec type check default false");
     Send("option hashsize type spin min 1 max " + maxHash + " default " + hash);
     Send("option searchmode type combo var negascout var mtdf default negascout");
     Send("option evalmodel type combo var default var ann default ann");
@@ -233,48 +249,182 @@ void CUcciSession::SetOption(const std::vector<std::string>& words) {
   }
 }
 
-void CUcciSession::SetPosition(const std::vector<std::string>& words) {
-  size_t i = 1;
-  std::string fen;
+bool CUcciSession::ReadPosition(const std::vector<std::string>& words, size_t at, CPosition& position,
+                               int& redToMove, std::vector<CMove>& moves, std::string& fen,
+                               std::string& error) const {
+  size_t i = at;
+  fen.clear();
   if (i < words.size() && words[i] == "startpos") {
     ++i;
   } else if (i < words.size() && words[i] == "fen") {
     for (++i; i < words.size() && words[i] != "moves"; ++i) fen += (fen.empty() ? "" : " ") + words[i];
   } else {
-    Send("info string position needs startpos or fen");
+    error = "needs startpos or fen";
+    return false;
+  }
+  position = CPosition {};
+  int side = 1;
+  if (!fen.empty() && !position.SetFromFen(fen.c_str(), side)) {
+    error = "invalid FEN: " + fen;
+    return false;
+  }
+  redToMove = side ? 1 : 0;
+  moves.clear();
+  if (i < words.size() && words[i] == "moves") ++i;
+  else if (i < words.size()) {
+    error = "unexpected '" + words[i] + "'";
+    return false;
+  }
+  // The game record keeps MAX_RECORD_ENTRIES - 1 moves: a longer game is
+  // refused whole rather than cut short (its last position would be another).
+  const size_t count = words.size() - std::min(i, words.size());
+  if (count > static_cast<size_t>(MAX_RECORD_ENTRIES - 1)) {
+    error = std::to_string(count) + " moves, more than the " + std::to_string(MAX_RECORD_ENTRIES - 1) +
+            " a game record holds";
+    return false;
+  }
+  for (; i < words.size(); ++i) {
+    const std::string iccs = Protocol == CProtocol::Uci ? UciToIccs(words[i]) : words[i];
+    CMove move;
+    if (!MoveFromIccs(position, iccs, move) || !IsLegalMove(position, redToMove, move)) {
+      error = "illegal move " + words[i] + " (move " + std::to_string(moves.size() + 1) + ")";
+      return false;
+    }
+    position.MakeMove(move);
+    redToMove = !redToMove;
+    moves.push_back(move);
+  }
+  return true;
+}
+
+void CUcciSession::SetPosition(const std::vector<std::string>& words) {
+  CSearchEngine& engine = *EnginePtr;
+  engine.ClearBannedMoves();
+  CPosition position;
+  int side = 1;
+  std::vector<CMove> moves;
+  std::string fen, error;
+  if (!ReadPosition(words, 1, position, side, moves, fen, error)) {
+    // Searching the last position instead would answer for another game.
+    HavePosition = false;
+    Send("info string position refused: " + error);
     return;
   }
-  std::string error;
-  if (!LoadEnginePosition(*EnginePtr, fen, SideToMove, error)) {
-    Send("info string " + error);
-    return;
+  // Checked above: entering the moves into the record cannot fail.
+  HavePosition = LoadEnginePosition(engine, fen, SideToMove, error) != 0;
+  for (const CMove& move : moves)
+    HavePosition = HavePosition && PlayEngineMove(engine, SideToMove, MoveToIccs(move), error) != 0;
+  if (!HavePosition) Send("info string position refused: " + error);
+}
+
+void CUcciSession::BanMoves(const std::vector<std::string>& words) {
+  CSearchEngine& engine = *EnginePtr;
+  for (size_t i = 1; i < words.size(); ++i) {
+    const std::string iccs = Protocol == CProtocol::Uci ? UciToIccs(words[i]) : words[i];
+    CMove move;
+    if (!MoveFromIccs(engine.Position, iccs, move) || !IsLegalMove(engine.Position, SideToMove, move))
+      Send("info string banmoves: not a legal move here: " + words[i]);
+    else if (!engine.BanMove(move))
+      Send("info string banmoves: more than " + std::to_string(MAX_BANNED_MOVES) + " moves; " + words[i] +
+           " and later ignored");
   }
-  if (i < words.size() && words[i] == "moves") {
-    for (++i; i < words.size(); ++i) {
-      const std::string iccs = Protocol == CProtocol::Uci ? UciToIccs(words[i]) : words[i];
-      if (!PlayEngineMove(*EnginePtr, SideToMove, iccs, error)) {
-        Send("info string " + error + " (" + words[i] + "); later moves ignored");
-        return;
-      }
+}
+
+void CUcciSession::Probe(const std::vector<std::string>& words) {
+  CSearchEngine& engine = *EnginePtr;
+  CPosition position = engine.Position;
+  int side = SideToMove;
+  if (words.size() > 1) {
+    std::vector<CMove> moves;
+    std::string fen, error;
+    if (!ReadPosition(words, 1, position, side, moves, fen, error)) {
+      Send("info string probe: " + error);
+      return;
     }
   }
+  const uint64_t lock = engine.TransTable.LockOf(position);
+  // The book's moves for the side to move, best first as the book orders them.
+  BookNode nodes[64];
+  const int count = engine.Book.Candidates(static_cast<uint32_t>(lock), static_cast<int32_t>(lock >> 32), side,
+                                           nodes, 64);
+  for (int i = 0; i < count; ++i) {
+    CMove move;
+    move.Piece = nodes[i].Piece;
+    move.From = position.PieceSquare[move.Piece];
+    move.To = CSquare {nodes[i].ToRow, nodes[i].ToCol};
+    if (!IsPlayable(move.To.Row, move.To.Col) || move.From.IsNone()) continue;
+    move.Captured = position.Board[move.To.Index()];
+    Send("info string book " + MoveText(move) + " weight " + std::to_string(nodes[i].Weight));
+  }
+  // What the last search left in the table for this position.
+  std::string line = "pophash";
+  if (engine.IsReady()) {
+    CTransTable& table = engine.TransTable;
+    const uint32_t key = table.Key32;
+    const uint64_t searchLock = table.Lock64;
+    table.ResetKeys(position);
+    const HashEntry entry = table.Probe(side);
+    const bool known = table.Matches(entry) && entry.Flag != HASH_EMPTY && entry.Value != NO_SCORE;
+    table.Key32 = key;
+    table.Lock64 = searchLock;
+    if (known) {
+      const CSquare to {entry.MoveToRow, entry.MoveToCol};
+      if (entry.MovePiece >= 1 && entry.MovePiece <= 32 && CanMoveTo(position, side, entry.MovePiece, to)) {
+        CMove move;
+        move.Piece = entry.MovePiece;
+        move.From = position.PieceSquare[move.Piece];
+        move.To = to;
+        line += " bestmove " + MoveText(move);
+      }
+      const std::string value = std::to_string(ScoreValue(entry.Value));
+      const std::string depth = " depth " + std::to_string(entry.Depth + 1);
+      if (entry.Flag != HASH_UPPER) line += " lowerbound " + value + depth;
+      if (entry.Flag != HASH_LOWER) line += " upperbound " + value + depth;
+    }
+  }
+  Send(line);
+}
+
+bool CUcciSession::AllowedMove(CMove& move) {
+  CSearchEngine& engine = *EnginePtr;
+  CMoveList& list = engine.Generator.AllMoves[0];
+  GenerateAllMoves(engine.Position, SideToMove, list);
+  for (int i = 0; i < list.Count; ++i) {
+    if (IsLegalMove(engine.Position, SideToMove, list.Moves[i]) && !engine.IsBanned(list.Moves[i])) {
+      move = list.Moves[i];
+      return true;
+    }
+  }
+  return false;
 }
 
 void CUcciSession::Go(const std::vector<std::string>& words) {
   CSearchEngine& engine = *EnginePtr;
+  const char* noMove = Protocol == CProtocol::Uci ? "bestmove (none)" : "nobestmove";
   if (!engine.IsReady()) {
     Send("info string " + engine.NotReadyReason());
-    Send(Protocol == CProtocol::Uci ? "bestmove (none)" : "nobestmove");
+    Send(noMove);
     return;
   }
-  long long depth = -1, moveTime = -1, clock = -1, increment = 0, movesToGo = 0;
+  if (!HavePosition) {
+    Send("info string no position to search: the last position command was refused");
+    Send(noMove);
+    return;
+  }
+  long long depth = -1, nodes = -1, mate = -1, moveTime = -1, clock = -1, increment = 0, movesToGo = 0;
   bool infinite = false;
   const bool red = SideToMove != 0;
   for (size_t i = 1; i < words.size(); ++i) {
     const std::string& word = words[i];
     const long long next = i + 1 < words.size() ? ParseCount(words[i + 1]) : -1;
+    static const char* const kNumbered[] = {"depth",    "nodes", "mate",  "movetime", "time",
+                                            "increment", "movestogo", "wtime", "btime", "winc", "binc"};
+    if (next < 0 && std::find(std::begin(kNumbered), std::end(kNumbered), word) != std::end(kNumbered))
+      Send("info string go: " + word + " needs a whole number; ignored");
     if (word == "infinite") infinite = true;
     else if (word == "depth") depth = next;
+    else if (word == "nodes") nodes = next;
+    else if (word == "mate") mate = next;
     else if (word == "movetime") moveTime = next;
     else if (word == "time") clock = next;
     else if (word == "increment") increment = std::max(0LL, next);
@@ -287,24 +437,51 @@ void CUcciSession::Go(const std::vector<std::string>& words) {
       if (*value > 0) *value *= 1000;
   }
 
-  engine.MaxDepth = 124;
+  // Every limit given holds; the first one reached ends the search.
+  engine.MaxDepth = DEFAULT_MAX_DEPTH;
   engine.MaxIterTime = kNoLimit;
   engine.MaxSearchTime = kNoLimit;
-  if (depth > 0) {
-    engine.MaxDepth = static_cast<int>(std::min(depth, 128LL));
-  } else if (moveTime >= 0) {
+  engine.MaxNodes = NO_NODE_LIMIT;
+  bool limited = false;
+  // Depth 0 asks for the shortest search there is: the first iteration.
+  if (depth >= 0) {
+    engine.MaxDepth = static_cast<int>(std::clamp(depth, 1LL, static_cast<long long>(DEFAULT_MAX_DEPTH)));
+    limited = true;
+  }
+  if (nodes >= 0) {
+    engine.MaxNodes = static_cast<uint64_t>(nodes);
+    limited = true;
+  }
+  if (moveTime >= 0) {
     engine.MaxSearchTime = ClampToInt(moveTime);
     engine.MaxIterTime = ClampToInt(moveTime * 3 / 4);
+    limited = true;
   } else if (clock >= 0) {
     // Spread the clock over the game; never plan more than three quarters of it.
     long long budget = (movesToGo > 0 ? clock / movesToGo : clock / 25) + increment * 3 / 4;
     budget = std::max(1LL, std::min(budget, clock * 3 / 4));
     engine.MaxSearchTime = ClampToInt(budget);
     engine.MaxIterTime = ClampToInt(std::max(1LL, budget / 2));
-  } else {
-    infinite = true;  // a bare "go" thinks until "stop"
+    limited = true;
   }
-  if (infinite) engine.MaxDepth = 128;
+  if (mate >= 0) {
+    // A mate in N moves shows within 2N + 1 plies (one more when the mated
+    // side is not in check);
+    // without a clock the engine's usual time bounds the hunt.
+    engine.MaxDepth = std::min(engine.MaxDepth, static_cast<int>(std::min(2 * mate + 1, 128LL)));
+    if (moveTime < 0 && clock < 0) {
+      engine.MaxIterTime = kDefaultIterTimeMs;
+      engine.MaxSearchTime = kDefaultSearchTimeMs;
+    }
+    limited = true;
+  }
+  if (!limited) infinite = true;  // a bare "go" thinks until "stop"
+  if (infinite) {
+    engine.MaxDepth = MAX_PLY;
+    engine.MaxIterTime = kNoLimit;
+    engine.MaxSearchTime = kNoLimit;
+    engine.MaxNodes = NO_NODE_LIMIT;
+  }
 
   {
     std::lock_guard<std::mutex> lock(StopMutex);
@@ -315,6 +492,14 @@ void CUcciSession::Go(const std::vector<std::string>& words) {
   Worker = std::thread([this, infinite] { SearchAndAnswer(infinite); });
 }
 
+long long CUcciSession::ScoreValue(int score) const {
+  if (score >= MATE_SCORE) return 30000;
+  if (score <= -MATE_SCORE) return -30000;
+  // Piece-value scores are 32 per unit (a pawn is 60); network scores span +-2^27.
+  return EnginePtr->Evaluator.EvalModel == EVAL_MODEL_ANN ? static_cast<long long>(score) * 1000 / 134217728
+                                                         : score / 32;
+}
+
 std::string CUcciSession::ScoreText(int score, int depth) const {
   const bool mate = score >= MATE_SCORE || score <= -MATE_SCORE;
   if (Protocol == CProtocol::Uci) {
@@ -322,14 +507,9 @@ std::string CUcciSession::ScoreText(int score, int depth) const {
       const int moves = std::max(1, (depth + 1) / 2);
       return "score mate " + std::to_string(score > 0 ? moves : -moves);
     }
-  } else if (mate) {
-    return std::string("score ") + (score > 0 ? "30000" : "-30000");
+    return "score cp " + std::to_string(ScoreValue(score));
   }
-  // Piece-value scores are 32 per unit (a pawn is 60); network scores span +-2^27.
-  const long long value = EnginePtr->Evaluator.EvalModel == EVAL_MODEL_ANN
-                              ? static_cast<long long>(score) * 1000 / 134217728
-                              : score / 32;
-  return std::string(Protocol == CProtocol::Uci ? "score cp " : "score ") + std::to_string(value);
+  return "score " + std::to_string(ScoreValue(score));
 }
 
 void CUcciSession::SendIteration(const CIterationInfo& info) {
@@ -353,8 +533,10 @@ void CUcciSession::SearchAndAnswer(bool infinite) {
   const int found = engine.FindBestMove(SideToMove, NullMoveAllowed(engine, NullMinPieces));
   engine.OnIteration = nullptr;
   CMove move = engine.BestMove;
-  // The answer is always a move while one exists, even a won or lost one.
-  const bool haveMove = found || FirstLegalMove(engine, SideToMove, move);
+  // The search plays on in lost positions; it refuses a move only when every
+  // legal one is banned or repeats a position a fourth time. A GUI still
+  // gets a move then, if one is not banned.
+  const bool haveMove = found || AllowedMove(move);
   if (infinite) {
     std::unique_lock<std::mutex> lock(StopMutex);
     StopSignal.wait(lock, [this] { return StopRequested; });

@@ -28,6 +28,7 @@ class CUcciSession {
   bool HandleLine(const std::string& line);
   // Handles lines until "quit" or the end of the input; a search still
   // running at the end of the input answers first (an infinite one is stopped).
+  // Unties `in` from any output stream: only Send may flush the output.
   void Run(std::istream& in);
 
   // Whether a search has been started and has not answered yet.
@@ -47,12 +48,21 @@ class CUcciSession {
   void SendIdentity();
   void SetOption(const std::vector<std::string>& words);
   void SetPosition(const std::vector<std::string>& words);
+  // Reads "startpos | fen FEN [moves M...]" from words[at]: a position and
+  // its side to move with the moves checked and played; false with a message.
+  bool ReadPosition(const std::vector<std::string>& words, size_t at, CPosition& position, int& redToMove,
+                    std::vector<CMove>& moves, std::string& fen, std::string& error) const;
+  void BanMoves(const std::vector<std::string>& words);
+  void Probe(const std::vector<std::string>& words);
+  // A legal move that is not banned (when the search refused every move).
+  bool AllowedMove(CMove& move);
   void Go(const std::vector<std::string>& words);
   void StopSearch();
   void SearchAndAnswer(bool infinite);
   void SendIteration(const CIterationInfo& info);
   std::string MoveText(const CMove& move) const;
   std::string ScoreText(int score, int depth) const;
+  long long ScoreValue(int score) const;
 
   std::ostream& Out;
   CProtocol Protocol;
@@ -60,7 +70,8 @@ class CUcciSession {
   std::unique_ptr<CSearchEngine> EnginePtr;
   int SideToMove = 1;
   int NullMinPieces = 6;
-  bool UseMillisec = true;  // UCCI times in milliseconds (seconds when cleared)
+  bool UseMillisec = false;  // UCCI times in seconds unless the GUI sets usemillisec
+  bool HavePosition = true;  // false after a refused position command: nothing to search
 
   std::thread Worker;
   std::atomic<bool> WorkerDone {true};

@@ -52,12 +52,47 @@ TEST_F(SearchCommandsTest, GoPlaysTheMovesFirstAndFindsTheMate) {
 
 TEST_F(SearchCommandsTest, GoRejectsBadInput) {
   int code = 0;
-  for (const char* args : {"go --moves h2e3", "go --depth 0", "go --movetime x", "go --fen nonsense",
+  for (const char* args : {"go --moves h2e3", "go --depth 0", "go --depth 125", "go --movetime x", "go --fen nonsense",
                            "go --eval neural", "go --search alphabeta", "go --frobnicate"}) {
     const std::string out = Cli(args, &code);
     EXPECT_EQ(code, 1) << args;
     EXPECT_NE(out.find("tarvo-cli: go: "), std::string::npos) << args << ": " << out;
   }
+}
+
+TEST_F(SearchCommandsTest, GoAlwaysAnswersWithASearchedMove) {
+  int code = -1;
+  // However short the time, the first iteration finishes.
+  std::string out = Cli("go --movetime 1 --no-book", &code);
+  EXPECT_EQ(code, 0);
+  EXPECT_TRUE(std::regex_search(out, std::regex(R"(\nbestmove [a-i]\d[a-i]\d \S+ score=-?\d+ depth=1 )"))) << out;
+
+  // A lost position still gets its move; only a side without one has none,
+  // and it is not searched again and again.
+  out = Cli("go --fen 3k5/9/9/9/9/9/9/9/3R5/4K4 b - - 0 1", &code);
+  EXPECT_EQ(code, 0);
+  const auto lines = SplitLines(out);
+  ASSERT_EQ(lines.size(), 2u) << out;
+  EXPECT_EQ(lines[0].rfind("info depth 1 score -536870912 ", 0), 0u) << lines[0];
+  EXPECT_EQ(lines[1], "bestmove none score=-536870912");
+}
+
+// The node total of a fixed search is the engine's signature: any change of
+// move order, pruning, windows or evaluation shows here.
+TEST_F(SearchCommandsTest, BenchNodeTotalIsPinned) {
+  int code = -1;
+  const auto lines = SplitLines(Cli("bench 4", &code));
+  EXPECT_EQ(code, 0);
+  ASSERT_FALSE(lines.empty());
+  EXPECT_EQ(lines.back().rfind("nodes=128624 ", 0), 0u) << lines.back();
+}
+
+TEST_F(SearchCommandsTest, SlowBenchNodeTotalAtTheDefaultDepthIsPinned) {
+  int code = -1;
+  const auto lines = SplitLines(Cli("bench", &code));
+  EXPECT_EQ(code, 0);
+  ASSERT_FALSE(lines.empty());
+  EXPECT_EQ(lines.back().rfind("nodes=2892031 ", 0), 0u) << lines.back();
 }
 
 TEST_F(SearchCommandsTest, BenchSearchesEveryPositionWithEachModel) {
@@ -90,6 +125,17 @@ TEST_F(SearchCommandsTest, UcciAndUciThroughPipes) {
   EXPECT_NE(std::find(lines.begin(), lines.end(), "ucciok"), lines.end());
   EXPECT_NE(std::find(lines.begin(), lines.end(), "readyok"), lines.end());
   EXPECT_TRUE(std::regex_match(lines.back(), std::regex(R"(bestmove [a-i]\d[a-i]\d)"))) << lines.back();
+
+  // banmoves, probe and a node limit through the pipe.
+  lines = SplitLines(Cli("ucci", &code, "setoption usebook false\\nposition startpos\\nbanmoves h0g2\\n"
+                                        "go nodes 1\\nprobe\\nquit\\n"));
+  EXPECT_EQ(code, 0);
+  ASSERT_EQ(lines.size(), 4u) << testing::PrintToString(lines);
+  EXPECT_EQ(lines[0].rfind("info depth 1 ", 0), 0u) << lines[0];
+  EXPECT_TRUE(std::regex_match(lines[1], std::regex(R"(bestmove [a-i]\d[a-i]\d)"))) << lines[1];
+  EXPECT_NE(lines[1], "bestmove h0g2");
+  EXPECT_EQ(lines[2].rfind("pophash bestmove " + lines[1].substr(9), 0), 0u) << lines[2];
+  EXPECT_EQ(lines[3], "bye");
 
   lines = SplitLines(Cli("uci", &code, "uci\\nposition startpos moves h3e3\\ngo depth 1\\nquit\\n"));
   EXPECT_EQ(code, 0);

@@ -2,12 +2,14 @@
 // on the path, the book rule, table bounds, iteration limits and stopping.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <climits>
 #include <cstdio>
 #include <memory>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "common/tick.h"
@@ -393,16 +395,178 @@ TEST_F(SearchTest, StopFromAnotherThreadReturnsTheBestMoveSoFar) {
     CSearchEngine& e = Fresh();
     e.SearchMode = mode;
     e.MaxDepth = 128;
+    std::atomic<int> finished {0};
+    e.OnIteration = [&](const CIterationInfo&) { ++finished; };
+    // Stops once two iterations are done, however long they take.
     std::thread stopper([&] {
-      while (e.EngineIdle.load() != 0) std::this_thread::yield();
-      std::this_thread::sleep_for(std::chrono::milliseconds(150));
+      while (finished.load() < 2) std::this_thread::yield();
       e.EngineIdle.store(1);
     });
     const int found = e.FindBestMove(Side, 1);
     stopper.join();
     ASSERT_EQ(found, 1);
     EXPECT_TRUE(IsLegalMove(e.Position, Side, e.BestMove));
+    EXPECT_GE(e.IterDepth, 1);
     EXPECT_LT(e.IterDepth, 40);
+    EXPECT_EQ(e.EngineIdle.load(), 1);
+  }
+}
+
+TEST_F(SearchTest, FirstIterationFinishesWhateverTheLimits) {
+  for (int mode : {SEARCH_NEGASCOUT, SEARCH_MTDF}) {
+    CSearchEngine& e = Fresh(kStartFen, EVAL_MODEL_ANN);
+    e.SearchMode = mode;
+    e.MaxDepth = 10;
+    e.MaxSearchTime = 0;
+    e.MaxIterTime = 0;
+    e.MaxNodes = 1;
+    int iterations = 0;
+    e.OnIteration = [&](const CIterationInfo&) { ++iterations; };
+    ASSERT_EQ(e.FindBestMove(Side, 1), 1) << mode;
+    EXPECT_EQ(iterations, 1);
+    EXPECT_TRUE(IsLegalMove(e.Position, Side, e.BestMove));
+    EXPECT_NE(e.BestScore, -MATE_SCORE);
+  }
+}
+
+TEST_F(SearchTest, NodeLimitEndsTheSearch) {
+  CSearchEngine& e = Fresh();
+  e.MaxDepth = 20;
+  e.MaxNodes = 5000;
+  std::vector<CIterationInfo> infos;
+  e.OnIteration = [&](const CIterationInfo& info) { infos.push_back(info); };
+  ASSERT_EQ(e.FindBestMove(Side, 1), 1);
+  ASSERT_FALSE(infos.empty());
+  EXPECT_LT(infos.size(), 20u);
+  EXPECT_LE(infos.back().Nodes, 5000u);
+  EXPECT_EQ(e.NodeCount, 5001u);  // the node that found the limit reached
+  EXPECT_TRUE(IsLegalMove(e.Position, Side, e.BestMove));
+}
+
+TEST_F(SearchTest, LostPositionStillPlaysALegalMove) {
+  // Red mates in two: after red's first move every black reply loses.
+  CSearchEngine& e = Fresh("9/9/4k4/1C7/9/9/9/1R3K3/9/9 w - - 0 1");
+  e.MaxDepth = 5;
+  ASSERT_EQ(e.FindBestMove(Side, 0), 1);
+  ASSERT_EQ(e.BestScore, MATE_SCORE);
+  Play({MoveToIccs(e.BestMove)});
+  CMoveList replies;
+  ASSERT_GT(LegalMoves(e.Position, Side, replies), 0);
+  for (int mode : {SEARCH_NEGASCOUT, SEARCH_MTDF}) {
+    e.SearchMode = mode;
+    e.MaxDepth = 5;
+    ASSERT_EQ(e.FindBestMove(Side, 0), 1) << mode;
+    EXPECT_TRUE(e.IsLoss());
+    EXPECT_TRUE(IsLegalMove(e.Position, Side, e.BestMove)) << MoveToIccs(e.BestMove);
+  }
+}
+
+TEST_F(SearchTest, PositionWithoutAMoveEndsAfterOneIteration) {
+  CSearchEngine& e = Fresh("3k5/9/9/9/9/9/9/9/3R5/4K4 b - - 0 1");
+  int iterations = 0;
+  e.OnIteration = [&](const CIterationInfo& info) {
+    ++iterations;
+    EXPECT_EQ(info.Score, -MATE_SCORE);
+  };
+  EXPECT_EQ(e.FindBestMove(Side, 1), 0);
+  EXPECT_EQ(iterations, 1);
+  EXPECT_TRUE(e.IsLoss());
+}
+
+TEST_F(SearchTest, BannedMovesAreNeverPlayed) {
+  CSearchEngine& e = Fresh();
+  e.MaxDepth = 3;
+  ASSERT_EQ(e.FindBestMove(Side, 1), 1);
+  const CMove favourite = e.BestMove;
+  ASSERT_EQ(e.BanMove(favourite), 1);
+  EXPECT_TRUE(e.IsBanned(favourite));
+  for (int mode : {SEARCH_NEGASCOUT, SEARCH_MTDF}) {
+    e.SearchMode = mode;
+    ASSERT_EQ(e.FindBestMove(Side, 1), 1);
+    EXPECT_NE(e.BestMove, favourite);
+  }
+  // Nor from the book.
+  BookNode node;
+  const uint64_t lock = e.TransTable.LockOf(e.Position);
+  node.LockLo = static_cast<uint32_t>(lock);
+  node.LockHi = static_cast<int32_t>(lock >> 32);
+  node.Weight = 10;
+  node.Piece = favourite.Piece;
+  node.ToRow = favourite.To.Row;
+  node.ToCol = favourite.To.Col;
+  e.Book.AddNode(node);
+  e.UseBook = 1;
+  ASSERT_EQ(e.FindBestMove(Side, 1), 1);
+  EXPECT_GE(e.IterDepth, 0);
+  EXPECT_NE(e.BestMove, favourite);
+  e.Book.Reset();
+
+  // Every legal move but one banned: that one; all banned: none.
+  CMoveList legal;
+  ASSERT_GT(LegalMoves(e.Position, Side, legal), 1);
+  for (int i = 1; i < legal.Count; ++i) ASSERT_EQ(e.BanMove(legal.Moves[i]), 1);
+  ASSERT_EQ(e.FindBestMove(Side, 1), 1);
+  EXPECT_EQ(e.BestMove, legal.Moves[0]);
+  ASSERT_EQ(e.BanMove(legal.Moves[0]), 1);
+  EXPECT_EQ(e.FindBestMove(Side, 1), 0);
+  e.ClearBannedMoves();
+  ASSERT_EQ(e.FindBestMove(Side, 1), 1);
+  EXPECT_EQ(e.BestMove, favourite);
+}
+
+TEST_F(SearchTest, FirstMoveOfAGameIsDrawnAtRandomFromTheBook) {
+  CSearchEngine& e = Fresh();
+  ASSERT_EQ(e.RandomBook, 0);
+  // A heavy and a light move: a weighted pick would always take the heavy one.
+  const CMove heavy = Iccs("h2e2"), light = Iccs("b0c2");
+  const uint64_t lock = e.TransTable.LockOf(e.Position);
+  for (const auto& [move, weight] : {std::pair {heavy, 1000}, std::pair {light, 1}}) {
+    BookNode node;
+    node.LockLo = static_cast<uint32_t>(lock);
+    node.LockHi = static_cast<int32_t>(lock >> 32);
+    node.Weight = weight;
+    node.Piece = move.Piece;
+    node.ToRow = move.To.Row;
+    node.ToCol = move.To.Col;
+    e.Book.AddNode(node);
+  }
+  // The draw is seeded from the clock's milliseconds: a new millisecond, a new draw.
+  auto millis = [] {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(
+               std::chrono::system_clock::now().time_since_epoch())
+        .count();
+  };
+  bool sawHeavy = false, sawLight = false;
+  for (int draw = 0; draw < 400 && !(sawHeavy && sawLight); ++draw) {
+    const auto before = millis();
+    ASSERT_EQ(e.FindBestMove(Side, 1), 1);
+    EXPECT_EQ(e.IterDepth, -1);
+    sawHeavy = sawHeavy || e.BestMove == heavy;
+    sawLight = sawLight || e.BestMove == light;
+    while (millis() == before) std::this_thread::yield();
+  }
+  EXPECT_TRUE(sawHeavy);
+  EXPECT_TRUE(sawLight);
+
+  // After the first move the book is weighted again.
+  Play({"h2e2"});
+  e.Book.Reset();
+  e.UseBook = 1;
+  const uint64_t after = e.TransTable.LockOf(e.Position);
+  for (const auto& [text, weight] : {std::pair {"h9g7", 1000}, std::pair {"b9c7", 1}}) {
+    const CMove move = Iccs(text);
+    BookNode node;
+    node.LockLo = static_cast<uint32_t>(after);
+    node.LockHi = static_cast<int32_t>(after >> 32);
+    node.Weight = weight;
+    node.Piece = move.Piece;
+    node.ToRow = move.To.Row;
+    node.ToCol = move.To.Col;
+    e.Book.AddNode(node);
+  }
+  for (int draw = 0; draw < 3; ++draw) {
+    ASSERT_EQ(e.FindBestMove(Side, 1), 1);
+    EXPECT_EQ(MoveToIccs(e.BestMove), "h9g7");
   }
 }
 

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -181,6 +183,32 @@ TEST_F(TransTableTest, StoreKeepsDeeperEntriesOfTheSamePosition) {
   Table->ClearAll();
   EXPECT_EQ(Table->Probe(1).Lock, 0u);
   EXPECT_EQ(Table->Probe(1).Flag, HASH_EMPTY);
+}
+
+TEST_F(TransTableTest, NewGenerationEmptiesTheTablesWithoutTouchingThem) {
+  ASSERT_EQ(Table->Setup(1024), 1);
+  CPosition start;
+  Table->ResetKeys(start);
+  Table->Store(1, HASH_EXACT, 77, 9, 1, CSquare {8, 11});
+  ASSERT_TRUE(Table->Matches(Table->Probe(1)));
+
+  // A new search: the entry is still there but counts as empty, so a
+  // shallower store for the same position now writes.
+  Table->NewGeneration();
+  EXPECT_EQ(Table->Probe(1).Lock, Table->Lock64);
+  EXPECT_FALSE(Table->Matches(Table->Probe(1)));
+  Table->Store(1, HASH_UPPER, 5, 0, 0, CSquare {});
+  EXPECT_TRUE(Table->Matches(Table->Probe(1)));
+  EXPECT_EQ(Table->Probe(1).Value, 5);
+
+  // When the stamps come round, the tables are cleared for real.
+  Table->Generation = UINT32_MAX;
+  Table->Store(1, HASH_EXACT, 6, 3, 0, CSquare {});
+  Table->NewGeneration();
+  EXPECT_EQ(Table->Generation, 1u);
+  EXPECT_EQ(Table->Probe(1).Lock, 0u);
+  EXPECT_EQ(Table->Probe(1).Flag, HASH_EMPTY);
+  EXPECT_FALSE(Table->Matches(Table->Probe(1)));
 }
 
 TEST_F(TransTableTest, EachSideToMoveHasItsOwnTable) {

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <functional>
 #include <mutex>
@@ -125,6 +126,9 @@ TEST_F(UcciSessionTest, ScriptedUcciConversation) {
   const auto refused = Say(session, "position startpos moves h2e2 h2e3");
   ASSERT_EQ(refused.size(), 1u);
   EXPECT_EQ(refused[0].rfind("info string", 0), 0u);
+  // Refused as a whole: no position is left to search, not even a part of it.
+  EXPECT_EQ(Think(session, "go depth 1"), "nobestmove");
+  EXPECT_TRUE(Say(session, "position startpos moves h2e2").empty());
   EXPECT_EQ(session.Engine().Record.Current, 0);
 
   // A finite search: one info line per iteration, then a legal move for black.
@@ -165,7 +169,8 @@ TEST_F(UcciSessionTest, ScriptedUcciConversation) {
   EXPECT_TRUE(Say(session, "position fen 3k5/9/9/9/9/9/9/9/3R5/4K4 b - - 0 1").empty());
   EXPECT_EQ(Think(session, "go depth 3"), "nobestmove");
 
-  // Clock-driven searches.
+  // Clock-driven searches, in milliseconds once the GUI says so.
+  EXPECT_TRUE(Say(session, "setoption usemillisec true").empty());
   EXPECT_TRUE(Say(session, "position startpos").empty());
   EXPECT_EQ(Think(session, "go movetime 100").size(), 4u);
   EXPECT_EQ(Think(session, "go time 3000 increment 100").size(), 4u);
@@ -174,6 +179,150 @@ TEST_F(UcciSessionTest, ScriptedUcciConversation) {
   before = Count();
   EXPECT_FALSE(session.HandleLine("quit"));
   EXPECT_EQ(Buffer.Lines().back(), "bye");
+}
+
+TEST_F(UcciSessionTest, TimesAreSecondsUnlessUseMillisecIsSet) {
+  CUcciSession session(Out, CProtocol::Ucci);
+  const auto hello = Say(session, "ucci");
+  EXPECT_NE(std::find(hello.begin(), hello.end(), "option usemillisec type check default false"), hello.end());
+  EXPECT_TRUE(Say(session, "setoption usebook false").empty());
+  EXPECT_TRUE(Say(session, "position startpos").empty());
+  // Limits are read before the worker starts; stop answers at once.
+  EXPECT_TRUE(session.HandleLine("go movetime 2"));
+  EXPECT_EQ(session.Engine().MaxSearchTime, 2000);
+  session.HandleLine("stop");
+  EXPECT_TRUE(session.HandleLine("go time 50 increment 2"));
+  EXPECT_EQ(session.Engine().MaxSearchTime, 50000 / 25 + 1500);
+  session.HandleLine("stop");
+  EXPECT_TRUE(Say(session, "setoption usemillisec true").empty());
+  EXPECT_TRUE(session.HandleLine("go movetime 2"));
+  EXPECT_EQ(session.Engine().MaxSearchTime, 2);
+  session.WaitForSearch();
+}
+
+TEST_F(UcciSessionTest, EveryLimitOfGoHolds) {
+  CUcciSession session(Out, CProtocol::Ucci);
+  EXPECT_TRUE(Say(session, "setoption usebook false").empty());
+  EXPECT_TRUE(Say(session, "setoption usemillisec true").empty());
+  EXPECT_TRUE(Say(session, "position startpos").empty());
+  CSearchEngine& engine = session.Engine();
+
+  // Depth and time together: both hold.
+  EXPECT_TRUE(session.HandleLine("go depth 100 movetime 30"));
+  EXPECT_EQ(engine.MaxDepth, 100);
+  EXPECT_EQ(engine.MaxSearchTime, 30);
+  session.HandleLine("stop");
+  EXPECT_TRUE(session.HandleLine("go depth 100 time 1000"));
+  EXPECT_EQ(engine.MaxDepth, 100);
+  EXPECT_EQ(engine.MaxSearchTime, 40);
+  session.HandleLine("stop");
+
+  // A limit without its number is named and ignored.
+  const auto said = Say(session, "go depth x");
+  ASSERT_FALSE(said.empty());
+  EXPECT_EQ(said[0], "info string go: depth needs a whole number; ignored");
+  session.HandleLine("stop");
+
+  // Depth 0 and a tiny node count: the first iteration, then the move.
+  for (const char* go : {"go depth 0", "go nodes 1"}) {
+    const size_t before = Count();
+    const std::string move = Think(session, go);
+    EXPECT_EQ(move.size(), 4u) << go;
+    EXPECT_GE(Buffer.WaitFor("info depth 1 ", before, 1), 0) << go;
+    EXPECT_LT(Buffer.WaitFor("info depth 2 ", before, 1), 0) << go;
+  }
+  EXPECT_EQ(engine.MaxNodes, 1u);
+
+  // A mate hunt is bounded by plies and, without a clock, by the usual time.
+  EXPECT_TRUE(Say(session, "position fen 3k5/9/9/9/9/9/9/9/4R4/4K4 w - - 0 1").empty());
+  EXPECT_EQ(Think(session, "go mate 1"), "e1d1");
+  EXPECT_TRUE(Say(session, "position startpos").empty());
+  EXPECT_TRUE(session.HandleLine("go mate 3"));
+  EXPECT_EQ(engine.MaxDepth, 7);
+  EXPECT_EQ(engine.MaxSearchTime, 4000);
+  session.HandleLine("stop");
+}
+
+TEST_F(UcciSessionTest, BannedMovesAreNotPlayedUntilTheNextPosition) {
+  CUcciSession session(Out, CProtocol::Ucci);
+  EXPECT_TRUE(Say(session, "setoption usebook false").empty());
+  EXPECT_TRUE(Say(session, "position startpos moves h2e2").empty());
+  const std::string favourite = Think(session, "go depth 2");
+  ASSERT_EQ(favourite.size(), 4u);
+  EXPECT_TRUE(Say(session, "banmoves " + favourite).empty());
+  const std::string other = Think(session, "go depth 2");
+  EXPECT_EQ(other.size(), 4u);
+  EXPECT_NE(other, favourite);
+  const auto bad = Say(session, "banmoves a0a1 e9e7");  // red's move; a king cannot go there
+  ASSERT_EQ(bad.size(), 2u);
+  EXPECT_NE(bad[0].find("a0a1"), std::string::npos);
+
+  EXPECT_TRUE(Say(session, "position startpos moves h2e2").empty());
+  EXPECT_EQ(Think(session, "go depth 2"), favourite);
+
+  // Only banned moves left: no move.
+  EXPECT_TRUE(Say(session, "position fen 4k4/9/9/9/9/9/9/9/9/3K5 w - - 0 1").empty());
+  EXPECT_EQ(Think(session, "go depth 2"), "d0d1");  // the only legal move (e0 faces the king)
+  EXPECT_TRUE(Say(session, "banmoves d0d1").empty());
+  EXPECT_EQ(Think(session, "go depth 2"), "nobestmove");
+}
+
+TEST_F(UcciSessionTest, ProbeTellsTheBookAndTheTable) {
+  CUcciSession session(Out, CProtocol::Ucci);
+  CSearchEngine& engine = session.Engine();
+  engine.Book.Reset();
+  const uint64_t lock = engine.TransTable.LockOf(CPosition {});
+  CMove cannon;
+  ASSERT_EQ(MoveFromIccs(CPosition {}, "h2e2", cannon), 1);
+  BookNode node;
+  node.LockLo = static_cast<uint32_t>(lock);
+  node.LockHi = static_cast<int32_t>(lock >> 32);
+  node.Weight = 42;
+  node.Piece = cannon.Piece;
+  node.ToRow = cannon.To.Row;
+  node.ToCol = cannon.To.Col;
+  engine.Book.AddNode(node);
+
+  auto lines = Say(session, "probe startpos");
+  ASSERT_EQ(lines.size(), 2u);
+  EXPECT_EQ(lines[0], "info string book h2e2 weight 42");
+  EXPECT_EQ(lines[1], "pophash");  // nothing searched yet
+
+  // After a search the table knows the root and the positions below it.
+  EXPECT_TRUE(Say(session, "position startpos moves h2e2").empty());
+  const std::string reply = Think(session, "go depth 3");
+  ASSERT_EQ(reply.size(), 4u);
+  lines = Say(session, "probe");
+  ASSERT_EQ(lines.size(), 1u);
+  EXPECT_EQ(lines[0].rfind("pophash bestmove " + reply + " lowerbound ", 0), 0u) << lines[0];
+  EXPECT_NE(lines[0].find(" depth 3"), std::string::npos) << lines[0];
+  lines = Say(session, "probe startpos moves h2e2 " + reply);
+  ASSERT_EQ(lines.size(), 1u);
+  EXPECT_EQ(lines[0].rfind("pophash bestmove ", 0), 0u) << lines[0];
+  EXPECT_EQ(Say(session, "probe startpos moves h2e3")[0].rfind("info string probe: ", 0), 0u);
+  // Probing leaves the session's position alone.
+  EXPECT_EQ(session.Engine().Record.Current, 0);
+}
+
+TEST_F(UcciSessionTest, OverlongGameIsRefusedWhole) {
+  CUcciSession session(Out, CProtocol::Ucci);
+  EXPECT_TRUE(Say(session, "setoption usebook false").empty());
+  std::string moves;
+  for (int i = 0; i < 256; ++i) moves += " h0g2 h9g7 g2h0 g7h9";  // 1,024 moves
+  const auto refused = Say(session, "position startpos moves" + moves);
+  ASSERT_EQ(refused.size(), 1u);
+  EXPECT_EQ(refused[0].rfind("info string position refused: 1024 moves", 0), 0u) << refused[0];
+  EXPECT_EQ(Think(session, "go depth 1"), "nobestmove");
+
+  // 1,023 moves fit: black is to move.
+  moves.resize(moves.size() - std::string(" g7h9").size());
+  EXPECT_TRUE(Say(session, "position startpos moves" + moves).empty());
+  EXPECT_EQ(session.Engine().Record.Current, 1022);
+  EXPECT_EQ(session.RedToMove(), 0);
+  const std::string reply = Think(session, "go depth 2");
+  CMove move;
+  ASSERT_EQ(MoveFromIccs(session.Engine().Position, reply, move), 1) << reply;
+  EXPECT_EQ(IsLegalMove(session.Engine().Position, 0, move), 1) << reply;
 }
 
 TEST_F(UcciSessionTest, UciFormUsesRanksOneToTen) {
@@ -210,7 +359,11 @@ TEST_F(UcciSessionTest, UciFormUsesRanksOneToTen) {
 TEST_F(UcciSessionTest, EndOfInputLetsTheSearchAnswer) {
   CUcciSession session(Out, CProtocol::Ucci);
   std::istringstream in("ucci\nsetoption usebook false\nposition startpos\ngo depth 2\n");
+  // Tied like std::cin to std::cout, reading would flush the output from
+  // the reading thread while the worker writes to it.
+  in.tie(&Out);
   session.Run(in);
+  EXPECT_EQ(in.tie(), nullptr);
   const auto lines = Buffer.Lines();
   ASSERT_FALSE(lines.empty());
   EXPECT_EQ(lines.back().rfind("bestmove ", 0), 0u);

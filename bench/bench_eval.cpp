@@ -53,6 +53,8 @@ std::unique_ptr<CEvaluator> MakeEvaluator(int model) {
 void RunModel(benchmark::State& state, int model) {
   auto evaluator = MakeEvaluator(model);
   std::vector<CSample> samples = LoadSamples();
+  // As inside a search: the network model reads its packed weights.
+  const CEvaluator::CSearchScope searching(*evaluator);
   size_t next = 0;
   for (auto _ : state) {
     CSample& sample = samples[next];

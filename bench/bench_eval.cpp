@@ -12,6 +12,7 @@
 
 #include "common/random.h"
 #include "engine/evaluator.h"
+#include "rules/move_rules.h"
 
 namespace {
 
@@ -53,6 +54,26 @@ std::unique_ptr<CEvaluator> MakeEvaluator(int model) {
 void RunModel(benchmark::State& state, int model) {
   auto evaluator = MakeEvaluator(model);
   std::vector<CSample> samples = LoadSamples();
+  // As inside a search: the network model reads its packed weights.
+  const CEvaluator::CSearchScope searching(*evaluator);
+  size_t next = 0;
+  for (auto _ : state) {
+    CSample& sample = samples[next];
+    benchmark::DoNotOptimize(evaluator->EvaluatePosition(sample.Position, sample.RedToMove, 127));
+    if (++next == samples.size()) next = 0;
+  }
+  state.counters["positions"] = static_cast<double>(samples.size());
+}
+
+// One network evaluation as a search leaf makes it: positions with no check
+// (so no evasion search), the packed weights of a search.
+void BM_EvaluateNetworkOnce(benchmark::State& state) {
+  auto evaluator = MakeEvaluator(EVAL_MODEL_ANN);
+  std::vector<CSample> samples;
+  for (const CSample& sample : LoadSamples())
+    if (!IsInCheck(sample.Position, sample.RedToMove) && !IsAttackingKing(sample.Position, sample.RedToMove))
+      samples.push_back(sample);
+  const CEvaluator::CSearchScope searching(*evaluator);
   size_t next = 0;
   for (auto _ : state) {
     CSample& sample = samples[next];
@@ -115,6 +136,7 @@ void BM_NetworkPass(benchmark::State& state) {
 
 BENCHMARK(BM_EvaluatePieceValue);
 BENCHMARK(BM_EvaluateNetwork);
+BENCHMARK(BM_EvaluateNetworkOnce);
 BENCHMARK(BM_PlainNetworkPass);
 BENCHMARK(BM_NetworkPass);
 BENCHMARK_MAIN();

@@ -328,7 +328,9 @@ int SaveBinary(const CTdbpAnn& ann, const std::string& path) {
 }  // namespace
 
 int CTdbpAnn::Load(const std::string& path, int binary) {
-  return binary ? LoadBinary(*this, path) : LoadText(*this, path);
+  const int result = binary ? LoadBinary(*this, path) : LoadText(*this, path);
+  WeightsChanged();
+  return result;
 }
 
 int CTdbpAnn::Save(const std::string& path, int binary) const {

@@ -1,19 +1,11 @@
 #include "ann/tdbp_ann.h"
 
 #include <algorithm>
-#include <bit>
-#include <cmath>
 #include <new>
 
 #include "common/random.h"
 
 namespace {
-
-// 1 / (1 + e^-x) as the reference defines it: extended precision, then float.
-float LogisticExtended(float x) {
-  const long double e = expl(-static_cast<long double>(x));
-  return static_cast<float>(1.0L / (1.0L + e));
-}
 
 // Weighted sums of a layer: sums[i] = sum over k of value[k] * rows[i][index[k]]
 // (index[k] = k when dense), each sum taking its terms in k order with every
@@ -47,7 +39,7 @@ void LayerSums(const std::vector<std::vector<float>>& weights, int units, const 
 // Hidden layer 2 and the output, from the hidden-1 sums.
 void FinishForward(const CTdbpAnn& ann, const float* sum11, float* sum12, float* out11,
                    float* out12, float& sumOut, float& out) {
-  for (int i = 0; i < ann.Count11; ++i) out11[i] = Logistic(sum11[i]);
+  LogisticMany(sum11, out11, ann.Count11);
   LayerSums<true>(ann.Weight12s, ann.Count12, nullptr, out11, ann.Count11, sum12);
   sumOut = 0.0f;
   for (int i = 0; i < ann.Count12; ++i) {
@@ -60,22 +52,9 @@ void FinishForward(const CTdbpAnn& ann, const float* sum11, float* sum12, float*
 
 }  // namespace
 
-// The double-precision value lies within a few double ulps of the exact one,
-// and so does the extended-precision one. Unless a float rounding boundary
-// (the midpoint between two neighbouring floats) lies within a wide margin of
-// it, both round to the same float; only then is the slow path needed, about
-// once in 60000 calls.
-float Logistic(float x) {
-  const double d = 1.0 / (1.0 + std::exp(-static_cast<double>(x)));  // in [0, 1]
-  const float f = static_cast<float>(d);
-  const uint32_t bits = std::bit_cast<uint32_t>(f);
-  const double fd = f;
-  const double up = (fd + static_cast<double>(std::bit_cast<float>(bits + 1))) * 0.5;
-  const double down =
-      bits ? (fd + static_cast<double>(std::bit_cast<float>(bits - 1))) * 0.5 : -1.0;
-  const double margin = d * 0x1p-40;
-  if (d - down > margin && up - d > margin) return f;  // false for NaN too
-  return LogisticExtended(x);
+void CTdbpAnn::WeightsChanged() {
+  static std::atomic<uint64_t> lastVersion {0};
+  WeightVersion = ++lastVersion;
 }
 
 CTdbpAnn::CTdbpAnn(int count0, int count11, int count12, float lower, float upper,
@@ -101,6 +80,7 @@ void CTdbpAnn::Destroy() {
   Out = 0;
   CurrLearnCount = 0;
   Running = 0;
+  WeightsChanged();
 }
 
 int CTdbpAnn::Create(int count0, int count11, int count12, float lower, float upper,
@@ -155,6 +135,7 @@ int CTdbpAnn::Randomize(float lower, float upper) {
   for (auto& row : Weight12s)
     for (float& w : row) w = next();
   for (float& w : Weight2s) w = next();
+  WeightsChanged();
   return 1;
 }
 
@@ -211,6 +192,7 @@ int CTdbpAnn::CopyFrom(const CTdbpAnn& other) {
   Out = other.Out;
   CurrLearnCount = other.CurrLearnCount;
   Running = other.Running.load();
+  WeightsChanged();
   return 1;
 }
 
@@ -236,5 +218,6 @@ void CTdbpAnn::MoveFrom(CTdbpAnn& other) noexcept {
   Out = other.Out;
   CurrLearnCount = other.CurrLearnCount;
   Running = other.Running.load();
+  WeightsChanged();
   other.Destroy();
 }

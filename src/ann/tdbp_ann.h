@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "ann/logistic.h"
+
 class CTdbpAnn {
  public:
   // Parameter block, in file order.
@@ -33,6 +35,12 @@ class CTdbpAnn {
 
   int32_t CurrLearnCount = 0;
   std::atomic<int> Running {0};  // 1 while a training run may go on; 0 asks it to stop
+
+  // Moves on (to a value no network had before) whenever the weights change:
+  // copies of the weights in another layout (CPackedAnn) are refreshed when
+  // it differs from theirs. Whoever writes weights in place calls WeightsChanged.
+  uint64_t WeightVersion = 0;
+  void WeightsChanged();
 
   CTdbpAnn() = default;
   CTdbpAnn(int count0, int count11, int count12, float lower, float upper, int maxLearnCount,
@@ -80,10 +88,6 @@ class CTdbpAnn {
   int Load(const std::string& path, int binary = 0);
   int Save(const std::string& path, int binary = 0) const;
 };
-
-// The logistic function 1 / (1 + e^-x), computed in extended precision and
-// rounded to float.
-float Logistic(float x);
 
 // Largest unit count and weight count a network file may declare; anything
 // bigger is a damaged file, not a request for gigabytes.

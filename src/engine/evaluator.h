@@ -5,6 +5,7 @@
 // searched a few plies deep (ply indexes 124..127).
 #include <cstdint>
 
+#include "ann/packed_ann.h"
 #include "ann/tdbp_ann_list.h"
 #include "rules/move_generator.h"
 #include "rules/position.h"
@@ -55,6 +56,25 @@ class CEvaluator {
   // The start-up call: one 91-31-11 network, ann/eval000.ann.
   int InitDefaultAnnList();
 
+  // For the length of a search the network model reads a packed copy of the
+  // weights (CPackedAnn), taken at the first evaluation after the search
+  // starts and again whenever the network's WeightVersion moves on; weights
+  // written in place take effect at the next search. Outside a search every
+  // evaluation reads the weights themselves.
+  class CSearchScope {
+   public:
+    explicit CSearchScope(CEvaluator& evaluator) : Evaluator(evaluator) {
+      Evaluator.Packed.Forget();
+      Evaluator.UsePacked = true;
+    }
+    ~CSearchScope() { Evaluator.UsePacked = false; }
+    CSearchScope(const CSearchScope&) = delete;
+    CSearchScope& operator=(const CSearchScope&) = delete;
+
+   private:
+    CEvaluator& Evaluator;
+  };
+
   CTdbpAnnList AnnList;
   CAttackRecord Attacks[48];
   int32_t Control[2] {};
@@ -82,4 +102,7 @@ class CEvaluator {
   // The non-zero inputs of the position being scored, in input order.
   int32_t ActiveIndex[ANN_INPUT_COUNT] {};
   float ActiveValue[ANN_INPUT_COUNT] {};
+  // The network's weights as the fast forward pass reads them (see CSearchScope).
+  CPackedAnn Packed;
+  bool UsePacked = false;
 };

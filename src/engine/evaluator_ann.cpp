@@ -61,7 +61,12 @@ int CEvaluator::StaticAnn(const CPosition& position, int redToMove) {
   }
   ActiveIndex[count] = ANN_INPUT_COUNT - 1;
   ActiveValue[count++] = redToMove ? kRedToMoveInput : -kRedToMoveInput;
-  network.EvaluateSparse(ActiveIndex, ActiveValue, count);
+  if (!UsePacked || network.IsEmpty() || !CPackedAnn::Fits(network)) {
+    network.EvaluateSparse(ActiveIndex, ActiveValue, count);
+  } else {
+    if (!Packed.IsCopyOf(network)) Packed.Pack(network);
+    Packed.Evaluate(ActiveIndex, ActiveValue, count, network);
+  }
 
   // Exact in double: Out has 24 significant bits.
   const int score =

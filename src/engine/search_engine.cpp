@@ -81,6 +81,7 @@ int CSearchEngine::FindBestMove(int redToMove, int nullAllowed) {
     return 0;
   }
 
+  const CEvaluator::CSearchScope packedWeights(Evaluator);
   StartTick = GetTick();
   EngineIdle.store(0);
   RootInCheck = IsInCheck(Position, s);
@@ -235,9 +236,16 @@ int CSearchEngine::MtdfDriver(int s, int n, int depth, int g) {
   return g;
 }
 
+// One bubble pass from the end; the score of the move carried down is kept
+// rather than looked up again.
 void CSearchEngine::OrderByHistory(CMove** moves, int count, int at) const {
-  for (int j = count - 1; j > at; --j)
-    if (HistoryOf(*moves[j]) > HistoryOf(*moves[j - 1])) std::swap(moves[j], moves[j - 1]);
+  if (count - 1 <= at) return;
+  int carried = HistoryOf(*moves[count - 1]);
+  for (int j = count - 1; j > at; --j) {
+    const int before = HistoryOf(*moves[j - 1]);
+    if (carried > before) std::swap(moves[j], moves[j - 1]);
+    else carried = before;
+  }
 }
 
 void CSearchEngine::RewardMove(int depth, const CMove& move) {
@@ -281,6 +289,7 @@ bool CSearchEngine::IsPathRepetition(int depth) {
 CSearchEngine::CStep CSearchEngine::SearchMove(int s, int n, int depth, const CMove& m, CNodeWindow& node) {
   Position.MakeMove(m);
   TransTable.MakeMoveKeys(m);
+  TransTable.Prefetch(!s);
   PathMoves[depth] = m;
   const uint32_t k = static_cast<uint32_t>(TransTable.Lock64) & 0xFFFFu;
   const bool repeated = PathSeen[k] != 0 && IsPathRepetition(depth);

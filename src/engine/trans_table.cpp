@@ -1,8 +1,12 @@
 #include "engine/trans_table.h"
 
+#include <sys/mman.h>
+
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <new>
 
 #include "common/bits.h"
@@ -30,7 +34,23 @@ bool ReadField(const char*& p, const char* end, int32_t& value) {
   return true;
 }
 
+// A table on 2 MB pages where the system offers them: probes land anywhere
+// in it, and small pages would make most of them miss the address cache.
+HashEntry* AllocateTable(size_t count) {
+  constexpr size_t kHugePage = size_t {2} << 20;
+  const size_t bytes = count * sizeof(HashEntry);
+  const bool huge = bytes % kHugePage == 0;
+  void* memory = huge ? std::aligned_alloc(kHugePage, bytes) : std::malloc(bytes);
+  if (!memory) return nullptr;
+  if (huge) madvise(memory, bytes, MADV_HUGEPAGE);  // only advice: failure changes nothing
+  auto* table = static_cast<HashEntry*>(memory);
+  std::uninitialized_default_construct_n(table, count);
+  return table;
+}
+
 }  // namespace
+
+void CTransTable::CTableFree::operator()(HashEntry* table) const { std::free(table); }
 
 std::string CTransTable::KeyFilePath() { return GetExePath() + "rand/rand.has"; }
 
@@ -57,8 +77,8 @@ int CTransTable::Setup(int64_t requestedEntries) {
 
   const int log2 = std::min(FloorLog2(requestedEntries), MAX_TABLE_LOG2);
   const int32_t count = int32_t {1} << log2;
-  std::unique_ptr<HashEntry[]> red(new (std::nothrow) HashEntry[static_cast<size_t>(count)]);
-  std::unique_ptr<HashEntry[]> black(new (std::nothrow) HashEntry[static_cast<size_t>(count)]);
+  std::unique_ptr<HashEntry[], CTableFree> red(AllocateTable(static_cast<size_t>(count)));
+  std::unique_ptr<HashEntry[], CTableFree> black(AllocateTable(static_cast<size_t>(count)));
   if (!red || !black) return 0;  // no memory for this size: no tables, the search refuses to run
   Tables[0] = std::move(red);
   Tables[1] = std::move(black);

@@ -75,6 +75,8 @@ class CTransTable {
   // its Lock equals Lock64).
   HashEntry& Probe(int redToMove) { return Tables[redToMove ? 0 : 1][Key32 & static_cast<uint32_t>(Mask)]; }
   bool Matches(const HashEntry& entry) const { return entry.Lock == Lock64 && entry.Generation == Generation; }
+  // Starts loading the current position's slot (after MakeMoveKeys, before the probe).
+  void Prefetch(int redToMove) const { __builtin_prefetch(&Tables[redToMove ? 0 : 1][Key32 & static_cast<uint32_t>(Mask)]); }
   // Writes the slot unless it holds this position with a greater depth.
   void Store(int redToMove, int flag, int value, int depth, int movePiece, const CSquare& moveTo);
 
@@ -93,5 +95,8 @@ class CTransTable {
   int ReadKeyFile(const std::string& path);
   int GenerateKeys(const std::string& path);
 
-  std::unique_ptr<HashEntry[]> Tables[2];
+  struct CTableFree {
+    void operator()(HashEntry* table) const;
+  };
+  std::unique_ptr<HashEntry[], CTableFree> Tables[2];
 };

@@ -77,8 +77,12 @@ int BuildBook(const std::vector<std::string>& args) {
     built = book.LoadDIR(*game, dir, weights[0], weights[1], weights[2], weights[3]);
     stopped = watch.Requested();
   }
+  if (!built) {
+    // Games loaded before the failure may have shown a progress line: end it.
+    if (book.LoadedCount > 0) progress.Finish(book.LoadedCount, "failed");
+    return CliError("book build: " + book.BuildError);
+  }
   progress.Finish(book.LoadedCount, std::to_string(book.Nodes.size()) + " nodes after culling");
-  if (!built) return CliError("book build: " + book.BuildError);
 
   if (stopped)
     std::printf("stopped on request after %lld of %lld files; the book so far was culled and saved\n",

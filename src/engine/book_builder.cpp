@@ -54,6 +54,41 @@ CMove TurnedMove(const CMove& move) {
   return turned;
 }
 
+// The locks of the position (0), its left-right mirror (1), the position
+// turned round with colours swapped (2) and the mirror turned round (3), in
+// one pass over the pieces: the same locks MirrorInto and RotateInto give,
+// without building the three positions. False where an image would put a
+// piece on a square its kind cannot stand on, as those transforms refuse.
+bool ImageLocks(const CPosition& position, const CTransTable& keys, uint64_t locks[4]) {
+  locks[0] = locks[1] = locks[2] = locks[3] = 0;
+  for (int id = 1; id <= 32; ++id) {
+    if (!position.IsOnBoard(id)) continue;
+    const int row = position.PieceSquare[id].Row, col = position.PieceSquare[id].Col;
+    const int images[4] = {id, MirrorPiece[id], SwapColourPiece[id], SwapColourPiece[MirrorPiece[id]]};
+    const int squares[4] = {SquareOf(row, col), SquareOf(row, 14 - col), SquareOf(15 - row, 14 - col),
+                            SquareOf(15 - row, col)};
+    for (int i = 0; i < 4; ++i) {
+      if (!CanStand[PieceKind[images[i]]][PieceSide[images[i]]][squares[i]]) return false;
+      locks[i] ^= keys.LockTable[images[i]][squares[i]];
+    }
+  }
+  return true;
+}
+
+// The same four locks the plain way, through the three transformed
+// positions; the reference the fast pass is checked against.
+bool ImageLocksPlainly(const CPosition& position, const CTransTable& keys, uint64_t locks[4]) {
+  CPosition mirrored, turned;
+  locks[0] = keys.LockOf(position);
+  if (!position.MirrorInto(mirrored)) return false;
+  locks[1] = keys.LockOf(mirrored);
+  if (!position.RotateInto(turned)) return false;
+  locks[2] = keys.LockOf(turned);
+  if (!mirrored.RotateInto(turned)) return false;
+  locks[3] = keys.LockOf(turned);
+  return true;
+}
+
 }  // namespace
 
 std::string COpeningBook::LogPath() { return GetExePath() + "creating.txt"; }
@@ -72,20 +107,15 @@ size_t COpeningBook::BuildNodeCount() const { return InsertEachNode ? Nodes.size
 int COpeningBook::AddPosition(const CPosition& position, const CTransTable& keys, const CMove& move, int32_t w1,
                               int32_t w2) {
   if (move.Piece < 1 || move.Piece > 32) return 0;
-  AddBuildNode(NodeOf(keys.LockOf(position), w1, move.Piece, move.To.Row, move.To.Col));
-
-  CPosition mirrored, turned;
-  if (!position.MirrorInto(mirrored)) return 0;
+  uint64_t locks[4];
+  if (InsertEachNode ? !ImageLocksPlainly(position, keys, locks) : !ImageLocks(position, keys, locks)) return 0;
   const CMove mirroredMove = MirroredMove(move);
-  AddBuildNode(NodeOf(keys.LockOf(mirrored), w1, mirroredMove.Piece, mirroredMove.To.Row, mirroredMove.To.Col));
-
-  if (!position.RotateInto(turned)) return 0;
   const CMove turnedMove = TurnedMove(move);
-  AddBuildNode(NodeOf(keys.LockOf(turned), w2, turnedMove.Piece, turnedMove.To.Row, turnedMove.To.Col));
-
-  if (!mirrored.RotateInto(turned)) return 0;
   const CMove bothMove = TurnedMove(mirroredMove);
-  AddBuildNode(NodeOf(keys.LockOf(turned), w2, bothMove.Piece, bothMove.To.Row, bothMove.To.Col));
+  AddBuildNode(NodeOf(locks[0], w1, move.Piece, move.To.Row, move.To.Col));
+  AddBuildNode(NodeOf(locks[1], w1, mirroredMove.Piece, mirroredMove.To.Row, mirroredMove.To.Col));
+  AddBuildNode(NodeOf(locks[2], w2, turnedMove.Piece, turnedMove.To.Row, turnedMove.To.Col));
+  AddBuildNode(NodeOf(locks[3], w2, bothMove.Piece, bothMove.To.Row, bothMove.To.Col));
   return 1;
 }
 

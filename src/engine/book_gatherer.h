@@ -7,7 +7,6 @@
 // order they first arrived, weights summed.
 #include <cstddef>
 #include <cstdint>
-#include <unordered_map>
 #include <vector>
 
 struct BookNode;
@@ -25,23 +24,13 @@ class CBookGatherer {
   void LayOut(std::vector<BookNode>& out);
 
  private:
-  struct CKey {
-    uint64_t Lock;
-    int32_t Piece, ToRow, ToCol;
-    bool operator==(const CKey& other) const {
-      return Lock == other.Lock && Piece == other.Piece && ToRow == other.ToRow && ToCol == other.ToCol;
-    }
-  };
-  struct CKeyHash {
-    size_t operator()(const CKey& key) const {
-      // The locks are random already; fold the move in with an odd multiplier.
-      const uint64_t move = static_cast<uint64_t>(static_cast<uint32_t>(key.Piece)) << 40 ^
-                            static_cast<uint64_t>(static_cast<uint32_t>(key.ToRow)) << 20 ^
-                            static_cast<uint32_t>(key.ToCol);
-      return static_cast<size_t>(key.Lock ^ move * 0x9E3779B97F4A7C15ull);
-    }
-  };
+  uint64_t* FindSlot(const BookNode& node, uint64_t hash);
+  void Grow();
 
   std::vector<BookNode> Nodes;  // in order of first arrival
-  std::unordered_map<CKey, uint32_t, CKeyHash> IndexOf;
+  std::vector<uint64_t> Hashes;  // of each node, for growing without rehashing
+  // Open addressing with linear probing, kept at most half full. A slot holds
+  // the node's index + 1 in its low half (0: empty) and the high half of the
+  // node's hash above it, so most mismatches are seen without visiting Nodes.
+  std::vector<uint64_t> Slots;
 };

@@ -83,8 +83,9 @@ class COpeningBook {
   // The build's limit in seconds (seven days) and its clock; tests change them.
   uint32_t MaxBuildSeconds = 604800;
   uint32_t (*BuildClock)() = nullptr;  // nullptr: GetTick
-  // Reference path for tests and benchmarks: every node goes through AddNode
-  // (a binary search and an array insertion each) instead of the gatherer.
+  // Reference path for tests and benchmarks: the images are built as whole
+  // positions and every node goes through AddNode (a binary search and an
+  // array insertion each) instead of the gatherer.
   bool InsertEachNode = false;
 
   // "<exe dir>creating.txt", the build log.

@@ -4,6 +4,7 @@
 // the book is written. Progress goes to the log creating.txt.
 #include <cstdarg>
 #include <cstdio>
+#include <filesystem>
 
 #include "common/dir_list.h"
 #include "common/exe_path.h"
@@ -89,7 +90,20 @@ bool ImageLocksPlainly(const CPosition& position, const CTransTable& keys, uint6
   return true;
 }
 
+std::string CanonicalPath(const std::string& path) {
+  std::error_code error;
+  const std::filesystem::path canonical = std::filesystem::canonical(path, error);
+  return error ? path : canonical.string();
+}
+
 }  // namespace
+
+bool COpeningBook::IsInsideWalk(const std::string& dir) const {
+  const std::string canonical = CanonicalPath(dir);
+  for (const std::string& folder : WalkStack)
+    if (folder == canonical) return true;
+  return false;
+}
 
 std::string COpeningBook::LogPath() { return GetExePath() + "creating.txt"; }
 
@@ -157,7 +171,12 @@ int COpeningBook::WalkDir(CGame& game, const std::string& dir, uint32_t startTic
   }
   for (const CDirEntry& entry : entries) {
     if (entry.IsDir) {
-      if (!WalkDir(game, WithTrailingSlash(entry.Path), startTick)) return 0;
+      // A link back to a folder the walk is inside would never end: skip it.
+      if (IsInsideWalk(entry.Path)) continue;
+      WalkStack.push_back(CanonicalPath(entry.Path));
+      const int walked = WalkDir(game, WithTrailingSlash(entry.Path), startTick);
+      WalkStack.pop_back();
+      if (!walked) return 0;
       continue;
     }
     if (Stop) return 1;
@@ -188,7 +207,9 @@ int COpeningBook::LoadDIR(CGame& game, const std::string& dir, int32_t minWeight
   LoadedCount = 0;
 
   Log("Running LoadDIR().\n");
+  WalkStack.assign(1, CanonicalPath(dir));
   const int walked = WalkDir(game, WithTrailingSlash(dir), startTick);
+  WalkStack.clear();
   if (!InsertEachNode) Gatherer.LayOut(Nodes);
   if (!walked) {
     Stop = 1;

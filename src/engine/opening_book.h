@@ -96,7 +96,9 @@ class COpeningBook {
   size_t BuildNodeCount() const;
   int WalkDir(CGame& game, const std::string& dir, uint32_t startTick);
   uint32_t BuildTick() const;
+  bool IsInsideWalk(const std::string& dir) const;
   CBookGatherer Gatherer;
+  std::vector<std::string> WalkStack;  // the folders the walk is inside, resolved
 };
 
 // a + b, held at the ends of the 32-bit range instead of wrapping round.

@@ -251,6 +251,16 @@ TEST_F(BookBuilderTest, StopRequestEndsTheWalkAndTheBookSoFarIsCulledAndSaved) {
   EXPECT_EQ(Book().Stop, 1);
 }
 
+TEST_F(BookBuilderTest, LinkBackToAnEnclosingFolderIsNotWalkedAgain) {
+  const std::string games = Folder("games");
+  std::filesystem::create_directories(games + "a");
+  SaveGame(games + "a/1.pgn", {"h2e2"}, "*");
+  std::filesystem::create_directory_symlink(games, games + "a/loop");
+  std::filesystem::create_directory_symlink(games + "a", games + "b");  // a sibling link is walked
+  ASSERT_EQ(Book().LoadDIR(*Game, games, 1, 3, 1, -1), 1);
+  EXPECT_EQ(Book().LoadedCount, 2);
+}
+
 uint32_t g_FakeTick = 0;
 uint32_t FakeTick() { return g_FakeTick; }
 

@@ -261,6 +261,15 @@ TEST_F(BookBuilderTest, LinkBackToAnEnclosingFolderIsNotWalkedAgain) {
   EXPECT_EQ(Book().LoadedCount, 2);
 }
 
+TEST_F(BookBuilderTest, BookThatCannotBeWrittenFailsTheBuild) {
+  const std::string games = Folder("games");
+  SaveGame(games + "a.pgn", {"h2e2"}, "*");
+  std::filesystem::create_directories(COpeningBook::DefaultPath());  // a folder where the file goes
+  EXPECT_EQ(Book().LoadDIR(*Game, games, 1, 3, 1, -1), 0);
+  EXPECT_NE(Book().BuildError.find("book/book.tab"), std::string::npos) << Book().BuildError;
+  EXPECT_EQ(Book().Stop, 1);
+}
+
 uint32_t g_FakeTick = 0;
 uint32_t FakeTick() { return g_FakeTick; }
 

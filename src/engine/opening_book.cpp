@@ -1,5 +1,6 @@
 #include "engine/opening_book.h"
 
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -233,9 +234,22 @@ int COpeningBook::Save(const std::string& path) {
   std::fprintf(out, "DrawWeight=%d\n", DrawWeight);
   std::fprintf(out, "LossWeight=%d\n", LossWeight);
   std::fprintf(out, "\nBookNodeCount=%d\n\n", static_cast<int>(Nodes.size()));
-  for (const BookNode& node : Nodes)
-    std::fprintf(out, "%d;%d;%d;%d;%d;%d;", static_cast<int32_t>(node.LockLo), node.LockHi, node.Weight,
-                 node.Piece, node.ToRow, node.ToCol);
+  // The records as "%d;%d;%d;%d;%d;%d;" each, formatted in blocks: a built
+  // book holds hundreds of thousands of them before it is culled.
+  char block[1 << 16];
+  size_t used = 0;
+  for (const BookNode& node : Nodes) {
+    if (used > sizeof block - 6 * 12) {
+      std::fwrite(block, 1, used, out);
+      used = 0;
+    }
+    for (const int32_t value : {static_cast<int32_t>(node.LockLo), node.LockHi, node.Weight, node.Piece,
+                                node.ToRow, node.ToCol}) {
+      used = static_cast<size_t>(std::to_chars(block + used, block + sizeof block, value).ptr - block);
+      block[used++] = ';';
+    }
+  }
+  std::fwrite(block, 1, used, out);
   std::fprintf(out, "\n");
   return file.Commit();
 }
@@ -251,18 +265,18 @@ int COpeningBook::AddNode(const BookNode& node) {
     return other.Piece == node.Piece && other.ToRow == node.ToRow && other.ToCol == node.ToCol;
   };
   if (sameMove(Nodes[at])) {
-    Nodes[at].Weight += node.Weight;
+    Nodes[at].Weight = AddWeights(Nodes[at].Weight, node.Weight);
     return 1;
   }
   for (size_t i = at; i-- > 0 && SameLock(Nodes[i], node);)
     if (sameMove(Nodes[i])) {
-      Nodes[i].Weight += node.Weight;
+      Nodes[i].Weight = AddWeights(Nodes[i].Weight, node.Weight);
       return 1;
     }
   size_t last = at;
   for (; last + 1 < Nodes.size() && SameLock(Nodes[last + 1], node); ++last)
     if (sameMove(Nodes[last + 1])) {
-      Nodes[last + 1].Weight += node.Weight;
+      Nodes[last + 1].Weight = AddWeights(Nodes[last + 1].Weight, node.Weight);
       return 1;
     }
   Nodes.insert(Nodes.begin() + static_cast<std::ptrdiff_t>(last + 1), node);

@@ -84,7 +84,7 @@ TEST_F(SearchCommandsTest, BenchNodeTotalIsPinned) {
   const auto lines = SplitLines(Cli("bench 4", &code));
   EXPECT_EQ(code, 0);
   ASSERT_FALSE(lines.empty());
-  EXPECT_EQ(lines.back().rfind("nodes=128624 ", 0), 0u) << lines.back();
+  EXPECT_EQ(lines.back().rfind("nodes=129995 ", 0), 0u) << lines.back();
 }
 
 TEST_F(SearchCommandsTest, SlowBenchNodeTotalAtTheDefaultDepthIsPinned) {
@@ -92,7 +92,7 @@ TEST_F(SearchCommandsTest, SlowBenchNodeTotalAtTheDefaultDepthIsPinned) {
   const auto lines = SplitLines(Cli("bench", &code));
   EXPECT_EQ(code, 0);
   ASSERT_FALSE(lines.empty());
-  EXPECT_EQ(lines.back().rfind("nodes=2892031 ", 0), 0u) << lines.back();
+  EXPECT_EQ(lines.back().rfind("nodes=2898772 ", 0), 0u) << lines.back();
 }
 
 TEST_F(SearchCommandsTest, BenchSearchesEveryPositionWithEachModel) {

@@ -1,21 +1,30 @@
 #include "app/larko_view.h"
 
 #include <QCoreApplication>
-#include <QDesktopServices>
-#include <QDir>
-#include <QFileInfo>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QUrl>
+#include <algorithm>
+#include <array>
 #include <chrono>
 
 #include "app/command_ids.h"
+#include "app/deferred_reply.h"
+#include "app/help_pages.h"
 #include "app/larko_doc.h"
 #include "app/message_box.h"
 #include "app/options_dialog.h"
 #include "game/game.h"
 
+namespace {
+std::array<int32_t, 256> BoardOf(const CGame& game) {
+  std::array<int32_t, 256> board {};
+  std::copy(game.Engine.Position.Board, game.Engine.Position.Board + 256, board.begin());
+  return board;
+}
+}  // namespace
+
 CLarkoView::CLarkoView(CLarkoDoc* doc, QWidget* parent) : QWidget(parent), Doc(doc) {
+  connect(doc, &CLarkoDoc::ComputerToMove, this, &CLarkoView::StartComputerReply);
   setMouseTracking(true);
   setAttribute(Qt::WA_OpaquePaintEvent);
   setMinimumSize(1, 1);
@@ -38,6 +47,7 @@ bool CLarkoView::IsCommandEnabled(int id) const {
     case Cmd::AppExit:
     case Cmd::ViewToolBar:
     case Cmd::ViewStatusBar:
+    case Cmd::MoveList:
       return true;
     case Cmd::TextureGrayMarble:
     case Cmd::TexturePaleMarble:
@@ -46,7 +56,6 @@ bool CLarkoView::IsCommandEnabled(int id) const {
     case Cmd::TextureStone:
       // A worker paints with the texture path; it is changed only between jobs.
       return !IsWorkerRunning();
-    case Cmd::MoveList:
     case Cmd::OpeningBook:
     case Cmd::BatchTraining:
     case Cmd::GameTraining:
@@ -101,7 +110,7 @@ void CLarkoView::OnCommand(int id) {
     case Cmd::Resign: OnResign(); break;
     case Cmd::MirrorHorizontal:
     case Cmd::MirrorVertical: OnMirror(); break;
-    case Cmd::UserManual: break;  // there is no separate manual
+    case Cmd::UserManual: OpenHelpDocument(this, QString::fromUtf8(MANUAL_FILE)); break;
     case Cmd::HomePage: OnHomePage(); break;
     default:
       for (const auto& texture : kTextureCommands) {
@@ -174,13 +183,7 @@ void CLarkoView::OnMirror() {
   Redraw();
 }
 
-void CLarkoView::OnHomePage() {
-  // The project's own manual: installed with the program, else in the source tree.
-  const QDir programDir(QCoreApplication::applicationDirPath());
-  QString manual = programDir.absoluteFilePath(QStringLiteral("../../share/doc/tarvo/README.md"));
-  if (!QFileInfo::exists(manual)) manual = QStringLiteral(TARVO_SOURCE_DIR "/README.md");
-  QDesktopServices::openUrl(QUrl::fromLocalFile(QDir::cleanPath(manual)));
-}
+void CLarkoView::OnHomePage() { OpenHelpDocument(this, QString::fromUtf8(README_FILE)); }
 
 QImage CLarkoView::RenderPicture() {
   const int width = std::max(1, ClientWidth.load());
@@ -228,10 +231,15 @@ void CLarkoView::mousePressEvent(QMouseEvent* event) {
   if (event->button() == Qt::LeftButton) {
     if (!IsIdle()) return;
     Doc->SetModifiedFlag();
-    const int result = g_Game->Painter.OnClick(*g_Game, point);
+    const bool editMode = g_Game->EditMode == 1;
+    const std::array<int32_t, 256> boardBefore = BoardOf(*g_Game);
+    // An edit that makes a new game would have the computer answer at once on
+    // this thread; its move is left to the reply worker instead.
+    const int result = WithoutImmediateComputerMove(
+        *g_Game, [&] { return g_Game->Painter.OnClick(*g_Game, point); });
     Redraw();
-    if (result == 1 && g_Game->EditMode == 0 && g_Game->HumanVsHuman == 0 &&
-        g_Game->HumanPlaysRed != g_Game->RedToMove) {
+    const bool newPosition = editMode && BoardOf(*g_Game) != boardBefore;
+    if (result == 1 && (g_Game->EditMode == 0 || newPosition) && IsComputerToMove(*g_Game)) {
       StartWorker(ReplyWorker, false);
     }
   } else if (event->button() == Qt::RightButton) {
@@ -247,6 +255,11 @@ void CLarkoView::mouseMoveEvent(QMouseEvent* event) {
   const CPoint point {static_cast<int32_t>(event->position().x()),
                       static_cast<int32_t>(event->position().y())};
   if (g_Game->Painter.OnMouseMove(point)) Redraw();
+}
+
+void CLarkoView::StartComputerReply() {
+  if (IsIdle() && IsComputerToMove(*g_Game)) StartWorker(ReplyWorker, false);
+  emit StateChanged();
 }
 
 void CLarkoView::StartWorker(CWorker& worker, bool engineCommand) {

@@ -37,6 +37,9 @@ class CLarkoView : public QWidget {
   void Redraw();
   const QImage& Picture() const { return CachedPicture; }
 
+  // Starts the reply worker when the computer is to move in a new game.
+  void StartComputerReply();
+
   // The destroy step: asks every job to stop and joins the workers.
   void StopWorkers();
 

@@ -11,6 +11,7 @@ class QMenu;
 class QToolBar;
 class CLarkoDoc;
 class CLarkoView;
+class CMoveListDock;
 
 class CMainFrame : public QMainWindow {
   Q_OBJECT
@@ -25,6 +26,7 @@ class CMainFrame : public QMainWindow {
   CLarkoDoc* Doc() const { return Document; }
   CLarkoView* View() const { return BoardView; }
   QToolBar* ToolBar() const { return Tools; }
+  CMoveListDock* MoveList() const { return MoveListDock; }
   // The action of a command identifier, nullptr when there is none.
   QAction* Action(int id) const;
 
@@ -40,6 +42,7 @@ class CMainFrame : public QMainWindow {
   void CreateMenus();
   void CreateToolBar();
   void CreateStatusBar();
+  void CreateMoveList();
   QAction* AddCommand(QMenu* menu, int id, const char* text, const char* prompt, const char* tip);
   void UpdateTitle();
   void ShowAbout();
@@ -47,5 +50,6 @@ class CMainFrame : public QMainWindow {
   CLarkoDoc* Document;
   CLarkoView* BoardView;
   QToolBar* Tools = nullptr;
+  CMoveListDock* MoveListDock = nullptr;
   std::map<int, QAction*> Actions;
 };

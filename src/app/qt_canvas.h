@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "app/canvas.h"
+#include "board/canvas.h"
 
 class QPainter;
 

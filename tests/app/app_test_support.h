@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "app/canvas.h"
+#include "board/canvas.h"
 #include "app/larko_app.h"
 #include "app/message_box.h"
 #include "game/game.h"

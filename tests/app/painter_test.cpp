@@ -2,7 +2,7 @@
 // a recording canvas, the grid and slot mappings, and clicks.
 #include <QtTest>
 
-#include "app/board_painter.h"
+#include "board/board_painter.h"
 #include "app_test_support.h"
 #include "common/text_encoding.h"
 #include "common/exe_path.h"

@@ -8,7 +8,7 @@
 #include <QToolBar>
 #include <QtTest>
 
-#include "app/board_painter.h"
+#include "board/board_painter.h"
 #include "app/command_ids.h"
 #include "app/larko_doc.h"
 #include "app/larko_view.h"

@@ -1,4 +1,4 @@
-#include "app/board_painter.h"
+#include "board/board_painter.h"
 
 #include <algorithm>
 #include <array>

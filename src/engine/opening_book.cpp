@@ -249,18 +249,18 @@ int COpeningBook::AddNode(const BookNode& node) {
     return other.Piece == node.Piece && other.ToRow == node.ToRow && other.ToCol == node.ToCol;
   };
   if (sameMove(Nodes[at])) {
-    Nodes[at].Weight += node.Weight;
+    Nodes[at].Weight = AddWeights(Nodes[at].Weight, node.Weight);
     return 1;
   }
   for (size_t i = at; i-- > 0 && SameLock(Nodes[i], node);)
     if (sameMove(Nodes[i])) {
-      Nodes[i].Weight += node.Weight;
+      Nodes[i].Weight = AddWeights(Nodes[i].Weight, node.Weight);
       return 1;
     }
   size_t last = at;
   for (; last + 1 < Nodes.size() && SameLock(Nodes[last + 1], node); ++last)
     if (sameMove(Nodes[last + 1])) {
-      Nodes[last + 1].Weight += node.Weight;
+      Nodes[last + 1].Weight = AddWeights(Nodes[last + 1].Weight, node.Weight);
       return 1;
     }
   Nodes.insert(Nodes.begin() + static_cast<std::ptrdiff_t>(last + 1), node);

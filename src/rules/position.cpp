@@ -88,11 +88,19 @@ void LetterToPiece(char letter, int& kind, int& side) {
     default: kind = KIND_NONE; side = NO_SIDE; return;
   }
 }
+
+// The side recorded in SetFromFen's letter board (NO_SIDE when empty).
+int PieceSideOfLetter(int32_t letter) { return letter == 0 ? NO_SIDE : (letter - 1) % 2; }
 }  // namespace
 
+// Like pieces are numbered as in the start position: each side from its own
+// back rank and its own right-hand side, so black in reading order (top row
+// first, left to right) and red in the reverse order (bottom row first, right
+// to left). The start FEN thus gives exactly the start position's identities,
+// and a game loaded from a file names the same pieces as one begun new.
 int CPosition::SetFromFen(const char* text, int& redToMove) {
-  int32_t board[256] {};
-  bool used[48] {};
+  int32_t letters[256] {};  // kind * 2 + side + 1 per square, 0 when empty
+  int pieceCount[8][2] {};
   int row = ROW_TOP, col = COL_LEFT;
   const char* p = text;
   for (; *p != ' '; ++p) {
@@ -111,15 +119,27 @@ int CPosition::SetFromFen(const char* text, int& redToMove) {
       col += ch - '0';
       continue;
     }
-    int id = KindIdRange[kind][side][0];
-    while (id <= KindIdRange[kind][side][1] && used[id]) ++id;
-    if (id > KindIdRange[kind][side][1]) return 0;
-    used[id] = true;
-    board[SquareOf(row, col)] = id;
+    // A sixth pawn, a third chariot, a second king... of one side.
+    if (++pieceCount[kind][side] > KindIdRange[kind][side][1] - KindIdRange[kind][side][0] + 1) return 0;
+    letters[SquareOf(row, col)] = kind * 2 + side + 1;
     ++col;
   }
   while (*p == ' ') ++p;
   redToMove = (*p == 'b' || *p == 'B') ? 0 : 1;
+
+  int32_t board[256] {};
+  int nextId[8][2] {};
+  for (int kind = 1; kind <= 7; ++kind)
+    for (int side = RED; side <= BLACK; ++side) nextId[kind][side] = KindIdRange[kind][side][0];
+  auto number = [&](int square) {
+    if (letters[square] == 0) return;
+    const int kind = (letters[square] - 1) / 2, side = (letters[square] - 1) % 2;
+    board[square] = nextId[kind][side]++;
+  };
+  for (int square = 0; square < 256; ++square)
+    if (PieceSideOfLetter(letters[square]) == BLACK) number(square);
+  for (int square = 255; square >= 0; --square)
+    if (PieceSideOfLetter(letters[square]) == RED) number(square);
   return SetFromBoard(board, redToMove, nullptr);
 }
 

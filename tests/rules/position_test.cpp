@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 namespace {
 
 constexpr const char* kStartFen = "rnbakabnr/9/1c5c1/p1p1p1p1p/9/9/P1P1P1P1P/1C5C1/9/RNBAKABNR w - - 0 1";
@@ -25,16 +27,46 @@ TEST(Position, SetFromBoardWritesFen) {
   EXPECT_STREQ(fen, "rnbakabnr/9/1c5c1/p1p1p1p1p/9/9/P1P1P1P1P/1C5C1/9/RNBAKABNR b - - 0 1");
 }
 
-TEST(Position, FenRoundTripsAndAssignsIdentitiesInReadingOrder) {
+TEST(Position, StartFenGivesTheStartPositionMemberForMember) {
   CPosition position;
+  position.Clear();
   int red = -1;
   ASSERT_EQ(position.SetFromFen(kStartFen, red), 1);
   EXPECT_EQ(red, 1);
-  // Reading order gives the top-left chariot of each side the lower identity.
+  const CPosition start;
+  EXPECT_EQ(std::memcmp(position.Board, start.Board, sizeof start.Board), 0);
+  for (int id = 0; id < 48; ++id) {
+    EXPECT_EQ(position.PieceSquare[id].Row, start.PieceSquare[id].Row) << id;
+    EXPECT_EQ(position.PieceSquare[id].Col, start.PieceSquare[id].Col) << id;
+  }
+  EXPECT_EQ(std::memcmp(position.RowBits, start.RowBits, sizeof start.RowBits), 0);
+  EXPECT_EQ(std::memcmp(position.ColBits, start.ColBits, sizeof start.ColBits), 0);
+  // Each side's right-hand chariot has the lower identity.
   EXPECT_EQ(position.Board[SquareOf(3, 3)], 17);
   EXPECT_EQ(position.Board[SquareOf(3, 11)], 18);
-  EXPECT_EQ(position.Board[SquareOf(12, 3)], 1);
+  EXPECT_EQ(position.Board[SquareOf(12, 11)], 1);
+  EXPECT_EQ(position.Board[SquareOf(12, 3)], 2);
   EXPECT_EQ(position.Fen(1), kStartFen);
+}
+
+TEST(Position, FenNumbersEachSideFromItsOwnBackRankAndRightHand) {
+  // Black: top row first, left to right. Red: bottom row first, right to left.
+  CPosition position;
+  int red;
+  ASSERT_EQ(position.SetFromFen("r3k4/9/9/P3p3r/9/6P2/2R6/9/9/R3K4 w - - 0 1", red), 1);
+  EXPECT_EQ(position.Board[SquareOf(3, 3)], 17);
+  EXPECT_EQ(position.Board[SquareOf(6, 11)], 18);
+  EXPECT_EQ(position.Board[SquareOf(6, 7)], 27);
+  EXPECT_EQ(position.Board[SquareOf(12, 3)], 1);   // red's back rank comes first
+  EXPECT_EQ(position.Board[SquareOf(9, 5)], 2);
+  EXPECT_EQ(position.Board[SquareOf(8, 9)], 11);   // red pawns: the nearer row first
+  EXPECT_EQ(position.Board[SquareOf(6, 3)], 12);
+
+  // Reading the board turned round gives the turned-round identities.
+  CPosition turned, readTurned;
+  ASSERT_EQ(position.RotateInto(turned), 1);
+  ASSERT_EQ(readTurned.SetFromFen(turned.Fen(1).c_str(), red), 1);
+  EXPECT_EQ(std::memcmp(readTurned.Board, turned.Board, sizeof turned.Board), 0);
 }
 
 TEST(Position, FenRejectsImpossiblePlacements) {

@@ -1,0 +1,204 @@
+// Building the opening book from a tree of game records: every move of every
+// game for its position, the left-right mirror and both turned round with
+// colours swapped, weighted by the game's result; then the weak nodes go and
+// the book is written. Progress goes to the log creating.txt.
+#include <cstdarg>
+#include <cstdio>
+
+#include "common/dir_list.h"
+#include "common/exe_path.h"
+#include "common/tick.h"
+#include "engine/opening_book.h"
+#include "engine/trans_table.h"
+#include "game/game.h"
+#include "rules/pieces.h"
+#include "rules/position.h"
+
+namespace {
+
+constexpr long long kProgressPeriod = 10;  // games between two counter lines
+
+// Appends one formatted line to the build log; a log that cannot be opened is ignored.
+void Log(const char* format, ...) {
+  FILE* log = std::fopen(COpeningBook::LogPath().c_str(), "a+");
+  if (!log) return;
+  va_list args;
+  va_start(args, format);
+  std::vfprintf(log, format, args);
+  va_end(args);
+  std::fclose(log);
+}
+
+BookNode NodeOf(uint64_t lock, int32_t weight, int piece, int toRow, int toCol) {
+  BookNode node;
+  node.LockLo = static_cast<uint32_t>(lock);
+  node.LockHi = static_cast<int32_t>(static_cast<uint32_t>(lock >> 32));
+  node.Weight = weight;
+  node.Piece = piece;
+  node.ToRow = toRow;
+  node.ToCol = toCol;
+  return node;
+}
+
+CMove MirroredMove(const CMove& move) {
+  CMove mirrored;
+  mirrored.Piece = MirrorPiece[move.Piece];
+  mirrored.To = CSquare {move.To.Row, 14 - move.To.Col};
+  return mirrored;
+}
+
+CMove TurnedMove(const CMove& move) {
+  CMove turned;
+  turned.Piece = SwapColourPiece[move.Piece];
+  turned.To = CSquare {15 - move.To.Row, 14 - move.To.Col};
+  return turned;
+}
+
+}  // namespace
+
+std::string COpeningBook::LogPath() { return GetExePath() + "creating.txt"; }
+
+uint32_t COpeningBook::BuildTick() const { return BuildClock ? BuildClock() : GetTick(); }
+
+void COpeningBook::AddBuildNode(const BookNode& node) {
+  if (InsertEachNode)
+    AddNode(node);
+  else
+    Gatherer.Add(node);
+}
+
+size_t COpeningBook::BuildNodeCount() const { return InsertEachNode ? Nodes.size() : Gatherer.Count(); }
+
+int COpeningBook::AddPosition(const CPosition& position, const CTransTable& keys, const CMove& move, int32_t w1,
+                              int32_t w2) {
+  if (move.Piece < 1 || move.Piece > 32) return 0;
+  AddBuildNode(NodeOf(keys.LockOf(position), w1, move.Piece, move.To.Row, move.To.Col));
+
+  CPosition mirrored, turned;
+  if (!position.MirrorInto(mirrored)) return 0;
+  const CMove mirroredMove = MirroredMove(move);
+  AddBuildNode(NodeOf(keys.LockOf(mirrored), w1, mirroredMove.Piece, mirroredMove.To.Row, mirroredMove.To.Col));
+
+  if (!position.RotateInto(turned)) return 0;
+  const CMove turnedMove = TurnedMove(move);
+  AddBuildNode(NodeOf(keys.LockOf(turned), w2, turnedMove.Piece, turnedMove.To.Row, turnedMove.To.Col));
+
+  if (!mirrored.RotateInto(turned)) return 0;
+  const CMove bothMove = TurnedMove(mirroredMove);
+  AddBuildNode(NodeOf(keys.LockOf(turned), w2, bothMove.Piece, bothMove.To.Row, bothMove.To.Col));
+  return 1;
+}
+
+int COpeningBook::LoadGame(CGame& game, const std::string& path) {
+  if (!game.LoadPgn(path)) {
+    Log("      Load %s failed.\n", path.c_str());
+    return 0;
+  }
+  const int moveCount = game.Record().Current + 1;
+  while (game.Undo()) {
+  }
+
+  int32_t weight[2] = {DrawWeight, DrawWeight};  // by side, red 0 and black 1
+  if (game.Result == "1-0") {
+    weight[RED] = WonWeight;
+    weight[BLACK] = LossWeight;
+  } else if (game.Result == "0-1") {
+    weight[RED] = LossWeight;
+    weight[BLACK] = WonWeight;
+  }
+
+  CGameRecord& record = game.Record();
+  for (int i = 0; i < moveCount; ++i) {
+    const CMove move = record[i].Move;
+    const int side = PieceSide[move.Piece] == BLACK ? BLACK : RED;
+    if (!AddPosition(game.Position(), game.Engine.TransTable, move, weight[side], weight[1 - side])) return 0;
+    game.Redo();
+  }
+  return 1;
+}
+
+int COpeningBook::WalkDir(CGame& game, const std::string& dir, uint32_t startTick) {
+  if ((BuildTick() - startTick) / 1000 > MaxBuildSeconds || Stop) return 1;
+  std::vector<CDirEntry> entries;
+  std::string error;
+  if (!ListDirSorted(dir, entries, &error)) {
+    BuildError = "cannot read folder " + dir + (error.empty() ? "" : ": " + error);
+    return 0;
+  }
+  for (const CDirEntry& entry : entries) {
+    if (entry.IsDir) {
+      if (!WalkDir(game, WithTrailingSlash(entry.Path), startTick)) return 0;
+      continue;
+    }
+    if (Stop) return 1;
+    if (!LoadGame(game, entry.Path)) {
+      BuildError = "cannot load game record " + entry.Path;
+      return 0;
+    }
+    ++LoadedCount;
+    if (LoadedCount % kProgressPeriod == 0)
+      Log("   LoadedCount=%07lld; BookNodeCount=%07d; ElapsedTime=%07u\n", LoadedCount,
+          static_cast<int>(BuildNodeCount()), (BuildTick() - startTick) / 1000);
+    if (OnGameLoaded) OnGameLoaded(LoadedCount, BuildNodeCount(), entry.Path);
+  }
+  return 1;
+}
+
+int COpeningBook::LoadDIR(CGame& game, const std::string& dir, int32_t minWeight, int32_t wonWeight,
+                          int32_t drawWeight, int32_t lossWeight) {
+  const uint32_t startTick = BuildTick();
+  MinWeight = minWeight;
+  WonWeight = wonWeight;
+  DrawWeight = drawWeight;
+  LossWeight = lossWeight;
+  Stop = 0;
+  Nodes.clear();
+  Gatherer.Clear();
+  BuildError.clear();
+  LoadedCount = 0;
+
+  Log("Running LoadDIR().\n");
+  const int walked = WalkDir(game, WithTrailingSlash(dir), startTick);
+  if (!InsertEachNode) Gatherer.LayOut(Nodes);
+  if (!walked) {
+    Stop = 1;
+    return 0;  // the book in memory holds what was added; nothing is saved
+  }
+  Log("   LoadedCount=%07lld; BookNodeCount=%07d; ElapsedTime=%07u\n", LoadedCount, static_cast<int>(Nodes.size()),
+      (BuildTick() - startTick) / 1000);
+
+  // A book that cannot be written is a failed build, not a finished one.
+  int saved = 1;
+  Log("Running Save().\n");
+  saved &= Save();
+  Log("Running CullBad().\n");
+  CullBad(startTick);
+  Log("Running Save().\n");
+  saved &= Save();
+  if (!saved) BuildError = "cannot write book file " + DefaultPath();
+
+  game.NewGame(InitialBoard.data(), 1);
+  Stop = 1;
+  return saved;
+}
+
+int COpeningBook::CullBad(uint32_t startTick) {
+  std::vector<BookNode> all;
+  all.swap(Nodes);
+  Nodes.reserve(all.size());
+  for (const BookNode& node : all)
+    if (node.Weight >= MinWeight) Nodes.push_back(node);
+  // An empty book logs the two marks; otherwise the true extremes, which
+  // may lie beyond the marks once weights have summed that far.
+  int32_t smallest = 536870912, largest = -536870912;
+  for (size_t i = 0; i < Nodes.size(); ++i) {
+    if (i == 0 || Nodes[i].Weight < smallest) smallest = Nodes[i].Weight;
+    if (i == 0 || Nodes[i].Weight > largest) largest = Nodes[i].Weight;
+  }
+  Nodes.shrink_to_fit();
+  CulledMinWeight = smallest;
+  CulledMaxWeight = largest;
+  Log("   BookNodeCount=%07d; MinWeight=%07d; MaxWeight=%07d; ElapsedTime=%07u\n", static_cast<int>(Nodes.size()),
+      smallest, largest, (BuildTick() - startTick) / 1000);
+  return 1;
+}

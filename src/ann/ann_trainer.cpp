@@ -1,0 +1,274 @@
+#include "ann/ann_trainer.h"
+
+#include <cmath>
+#include <cstdio>
+#include <vector>
+
+#include "ann/job_log.h"
+#include "ann/sample_file.h"
+#include "ann/td_learner.h"
+#include "ann/training_samples.h"
+#include "common/dir_list.h"
+#include "common/exe_path.h"
+#include "common/file_util.h"
+#include "common/tick.h"
+
+namespace {
+
+// Files of 4 GiB or more are not taken.
+constexpr std::uintmax_t kMaxSampleFileBytes = 1ULL << 32;
+
+enum class ELearnMode { Every, Category };
+
+// What the passes of one run share.
+struct CRun {
+  CTdbpAnnList& List;
+  const CLearnOptions& Options;
+  std::string Log;
+  CTrainBuffers Buffers;
+  CTrainProgress Progress;
+};
+
+bool StopRequested(const CLearnOptions& options) {
+  return options.StopRequest && options.StopRequest->load() != 0;
+}
+
+void Refuse(const CLearnOptions& options, const std::string& log, const std::string& message) {
+  AppendLog(log, "   Refused: %s.\n", message.c_str());
+  if (options.Error) *options.Error = message;
+}
+
+void Report(CRun& run, bool passEnded) {
+  run.Progress.PassEnded = passEnded;
+  if (run.Options.OnProgress) run.Options.OnProgress(run.Progress);
+}
+
+// Takes the supplied values into the network.
+void StoreValues(CTdbpAnn& network, const CLearnOptions& options) {
+  if (options.MaxLearnCount) network.MaxLearnCount = *options.MaxLearnCount;
+  if (options.AutoSaveCount) network.AutoSaveCount = *options.AutoSaveCount;
+  if (options.ThreadCount) network.ThreadCount = *options.ThreadCount;
+  if (options.Alpha) network.Alpha = *options.Alpha;
+  if (options.Lambda) network.Lambda = *options.Lambda;
+}
+
+// "_<local time>_<pass, 7 digits>", the tail of a snapshot's name.
+std::string PassStamp(int pass) {
+  char text[64];
+  std::snprintf(text, sizeof text, "_%s_%07d", LocalTimeStamp().c_str(), pass);
+  return text;
+}
+
+// The sample files of a folder, in byte order of their names; false when
+// the folder cannot be listed.
+bool ListSampleFiles(const std::string& folder, std::vector<std::string>& files) {
+  std::vector<CDirEntry> entries;
+  files.clear();
+  if (!ListDirSorted(folder, entries)) return false;
+  for (const CDirEntry& entry : entries)
+    if (!entry.IsDir && entry.Size < kMaxSampleFileBytes) files.push_back(entry.Path);
+  return true;
+}
+
+// Maps a sample file for the run; a file that cannot be used is logged and
+// skipped (nullptr-like false).
+bool OpenSampleFile(CRun& run, CSampleFile& file, const std::string& path, int count0,
+                    int categoryLimit) {
+  if (!file.Open(path, count0, categoryLimit)) {
+    AppendLog(run.Log, "      Skipped %s: %s.\n", path.c_str(), file.Error().c_str());
+    return false;
+  }
+  for (const std::string& note : file.Notes())
+    AppendLog(run.Log, "      In %s: %s.\n", path.c_str(), note.c_str());
+  return true;
+}
+
+int TrainOne(CTdbpAnnList& list, int index, const std::string& runName,
+             const std::string& extension, const std::string& samplePath,
+             const CLearnOptions& options, ELearnMode mode) {
+  const uint32_t start = GetTick();
+  CRun run {list, options, TrainingLogPath(runName), {}, {}};
+  if (index < 0 || index >= list.Count() || runName.empty() || samplePath.empty()) return 0;
+  CTdbpAnn& network = list.GetAt(index);
+  const std::string refusal = CheckLearnValues(network, options);
+  if (!refusal.empty()) {
+    Refuse(options, run.Log, refusal);
+    return 0;
+  }
+  if (network.IsEmpty()) {
+    Refuse(options, run.Log, "network " + runName + " is empty");
+    return 0;
+  }
+  if (!run.Buffers.Allocate(network.Count0, network.Count11, network.Count12)) {
+    Refuse(options, run.Log, "no memory for the work buffers");
+    return 0;
+  }
+  if (!options.DriverOwnsRunning) network.Running = 1;
+  StoreValues(network, options);
+  AppendLog(run.Log, "\n");
+  AppendLog(run.Log, "Training %s ann.\n", runName.c_str());
+
+  const std::string networkPath = GetExePath() + runName + extension;
+  run.Progress.RunName = runName;
+  run.Progress.MaxLearnCount = network.MaxLearnCount;
+  // Category mode needs every category to name a network of the list.
+  const int categoryLimit = mode == ELearnMode::Category ? list.Count() : 0;
+  int result = 1;
+  std::vector<std::string> files;
+  for (network.CurrLearnCount = 1; network.CurrLearnCount <= network.MaxLearnCount;
+       ++network.CurrLearnCount) {
+    run.Progress.CurrLearnCount = network.CurrLearnCount;
+    int32_t patternCount = 0;
+    ListSampleFiles(samplePath, files);
+    for (const std::string& path : files) {
+      CSampleFile file;
+      if (!OpenSampleFile(run, file, path, network.Count0, categoryLimit)) continue;
+      patternCount += file.PatternCount();
+      for (const CPatternView& pattern : file.Patterns()) {
+        if (mode == ELearnMode::Every)
+          LearnPattern(network, pattern, run.Buffers);
+        else
+          LearnPatternCategory(list, index, pattern, run.Buffers, network.ThreadCount);
+        run.Progress.PositionsLearned += pattern.StatusCount;
+      }
+      network.Save(networkPath);
+      Report(run, false);
+    }
+    network.Save(networkPath);
+    if (network.CurrLearnCount % network.AutoSaveCount == 0)
+      network.Save(UniqueFileName(GetExePath() + "_" + runName + PassStamp(network.CurrLearnCount),
+                                  extension));
+    AppendLog(run.Log, "   CurrLearnCount=%7d; PatternCount=%7d; ElapsedTime=%7d\n",
+              network.CurrLearnCount, patternCount, SecondsSince(start));
+    Report(run, true);
+    if (network.Running.load() == 0 || StopRequested(options)) {
+      result = 0;
+      break;
+    }
+  }
+  if (!options.DriverOwnsRunning) network.Running = 0;
+  return result;
+}
+
+// One sample file of a list run.
+void TrainListFile(CRun& run, const std::string& path, int32_t& patternCount) {
+  CSampleFile file;
+  if (!OpenSampleFile(run, file, path, run.List.GetAt(0).Count0, run.List.Count())) return;
+  patternCount += file.PatternCount();
+  for (const CPatternView& pattern : file.Patterns()) {
+    LearnPatternList(run.List, pattern, run.Buffers);
+    run.Progress.PositionsLearned += pattern.StatusCount;
+  }
+  Report(run, false);
+}
+
+bool AnyStopped(const CTdbpAnnList& list, const CLearnOptions& options) {
+  for (int i = 0; i < list.Count(); ++i)
+    if (list.GetAt(i).Running.load() == 0) return true;
+  return StopRequested(options);
+}
+
+}  // namespace
+
+std::string RunName(const std::string& name, int index) {
+  char number[16];
+  std::snprintf(number, sizeof number, "%03d", index);
+  return name + number;
+}
+
+std::string TrainingLogPath(const std::string& runName) {
+  return GetExePath() + "training_" + runName + "_ann.txt";
+}
+
+std::string TrainingListLogPath(const std::string& name) {
+  return GetExePath() + "training_" + name + "_ann_list.txt";
+}
+
+std::string CheckLearnValues(const CTdbpAnn& network, const CLearnOptions& options) {
+  const int32_t autoSave = options.AutoSaveCount.value_or(network.AutoSaveCount);
+  const int32_t threads = options.ThreadCount.value_or(network.ThreadCount);
+  const float alpha = options.Alpha.value_or(network.Alpha);
+  const float lambda = options.Lambda.value_or(network.Lambda);
+  if (autoSave < 1) return "AutoSaveCount must be at least 1 (it is " + std::to_string(autoSave) + ")";
+  if (threads > MAX_TRAIN_THREADS)
+    return "ThreadCount must be at most " + std::to_string(MAX_TRAIN_THREADS) + " (it is " +
+           std::to_string(threads) + ")";
+  if (!std::isfinite(alpha)) return "Alpha is not a number";
+  if (!std::isfinite(lambda)) return "Lambda is not a number";
+  return {};
+}
+
+int TrainEvery(CTdbpAnnList& list, int index, const std::string& runName,
+               const std::string& extension, const std::string& samplePath,
+               const CLearnOptions& options) {
+  return TrainOne(list, index, runName, extension, samplePath, options, ELearnMode::Every);
+}
+
+int TrainCategory(CTdbpAnnList& list, int index, const std::string& runName,
+                  const std::string& extension, const std::string& samplePath,
+                  const CLearnOptions& options) {
+  return TrainOne(list, index, runName, extension, samplePath, options, ELearnMode::Category);
+}
+
+int TrainList(CTdbpAnnList& list, const std::string& name, const std::string& extension,
+              const std::string& samplePath, const CLearnOptions& options) {
+  if (list.IsEmpty() || name.empty() || extension.empty() || samplePath.empty()) return 0;
+  const uint32_t start = GetTick();
+  CRun run {list, options, TrainingListLogPath(name), {}, {}};
+  // Every value from the options or else from network 0, into every network.
+  const CTdbpAnn& first = list.GetAt(0);
+  CLearnOptions values = options;
+  values.MaxLearnCount = options.MaxLearnCount.value_or(first.MaxLearnCount);
+  values.AutoSaveCount = options.AutoSaveCount.value_or(first.AutoSaveCount);
+  values.ThreadCount = options.ThreadCount.value_or(first.ThreadCount);
+  values.Alpha = options.Alpha.value_or(first.Alpha);
+  values.Lambda = options.Lambda.value_or(first.Lambda);
+  std::string refusal = CheckLearnValues(first, values);
+  for (int i = 0; i < list.Count() && refusal.empty(); ++i) {
+    const CTdbpAnn& network = list.GetAt(i);
+    if (network.IsEmpty() || network.Count0 != first.Count0 || network.Count11 != first.Count11 ||
+        network.Count12 != first.Count12)
+      refusal = "the networks of the list are not all of one size";
+  }
+  if (refusal.empty() && !run.Buffers.Allocate(first.Count0, first.Count11, first.Count12))
+    refusal = "no memory for the work buffers";
+  if (!refusal.empty()) {
+    Refuse(options, run.Log, refusal);
+    return 0;
+  }
+  if (!options.DriverOwnsRunning) list.SetRunning(1);
+  for (int i = 0; i < list.Count(); ++i) StoreValues(list.GetAt(i), values);
+  AppendLog(run.Log, "\n");
+  AppendLog(run.Log, "Training %s ann list.\n", name.c_str());
+
+  const int32_t maxLearn = *values.MaxLearnCount;
+  const int32_t autoSave = *values.AutoSaveCount;
+  run.Progress.RunName = name;
+  run.Progress.MaxLearnCount = maxLearn;
+  std::vector<std::string> files;
+  for (int32_t pass = 1; pass <= maxLearn; ++pass) {
+    run.Progress.CurrLearnCount = pass;
+    for (int i = 0; i < list.Count(); ++i) list.GetAt(i).CurrLearnCount = pass;
+    int32_t patternCount = 0;
+    if (!ListSampleFiles(samplePath, files)) {
+      TrainListFile(run, samplePath, patternCount);  // not a folder: one sample file
+    } else {
+      for (const std::string& path : files) TrainListFile(run, path, patternCount);
+    }
+    if (pass % autoSave == 0) {
+      const std::string folder =
+          UniqueFileName(GetExePath() + "_" + name + PassStamp(pass), "") + "/";
+      EnsureDirectory(folder);
+      list.SaveAll(list.Count(), name.c_str(), extension.c_str(), folder.c_str());
+    }
+    AppendLog(run.Log, "   CurrLearnCount=%7d; PatternCount=%7d; ElapsedTime=%7d\n", pass,
+              patternCount, SecondsSince(start));
+    Report(run, true);
+    if (AnyStopped(list, options)) {
+      if (!options.DriverOwnsRunning) list.SetRunning(0);
+      return 0;
+    }
+  }
+  if (!options.DriverOwnsRunning) list.SetRunning(0);
+  return 1;
+}

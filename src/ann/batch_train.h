@@ -1,0 +1,89 @@
+#pragma once
+// The batch-training driver and its two entry points: training from a tree
+// of game records (samples generated first, then BatchTrain over the sample
+// folder) and training from one freshly played game.
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+
+#include "ann/ann_trainer.h"
+#include "ann/tdbp_ann_list.h"
+
+class CGame;
+
+// The parameter block of a training from records. The defaults are what
+// game training passes; a learning value left unset keeps the network's own.
+struct CTrainParams {
+  // Sample generation.
+  int32_t CullDraw = 1;
+  int32_t MaxPatternListBytes = 1073741824;
+  int32_t TestOverflowFreq = 1000;
+  float TestOverflowCoeff = 0.8f;
+  int32_t MinStatusCount = 6;
+  float MinMoveCoeff = 0.0f;
+
+  // Networks to train: -1 means no index given. TrainFromGameRecord uses
+  // StartTdbpAnnIndex only and trains up to the last network.
+  int32_t StartTdbpAnnIndex = 0;
+  int32_t EndTdbpAnnIndex = 0;
+  int32_t MaxRelearnCount = 1;
+
+  // Learning; unset keeps the network's value.
+  std::optional<int32_t> MaxLearnCount;
+  std::optional<int32_t> AutoSaveCount;
+  std::optional<int32_t> ThreadCount = 1;
+  std::optional<float> Alpha;
+  std::optional<float> Lambda;
+
+  // Names: networks <name>NNN<extension>; sample files in SampleDir (empty:
+  // the sample/ folder of the data folder) with SampleExtension.
+  std::string AnnName = "eval";
+  std::string AnnExtension = ".ann";
+  std::string SampleDir;
+  std::string SampleExtension = ".sam";
+
+  // Not part of the block: a stop request that outlives the Running flags
+  // (see CLearnOptions), progress of sample generation and of training,
+  // and the refusal message.
+  const std::atomic<int>* StopRequest = nullptr;
+  std::function<void(int32_t loadedCount, int32_t offeredCount)> OnRecord;
+  std::function<void(const CTrainProgress&)> OnProgress;
+  std::string* Error = nullptr;
+};
+
+// The data folder's sample/ folder, with a trailing "/".
+std::string DefaultSampleDir();
+
+// Empty when the block can be used with these networks, else the message
+// that refuses it (TestOverflowFreq or AutoSaveCount below 1, ThreadCount
+// above 64, ...).
+std::string CheckTrainParams(const CTdbpAnnList& list, const CTrainParams& params);
+
+// The driver. n: how many networks take part (0: one, below 0: the whole
+// list); start/end: the range of networks, -1 for none given, wrapping
+// around when start > end. Runs maxRelearnCount outer passes, each:
+//   n <= 1 or no range given: TrainEvery on each network of the range;
+//   the range covers all n networks: TrainList once;
+//   otherwise TrainCategory on each network of the range.
+// 1 when every run ended normally; 0 when refused or stopped.
+// currRelearnCount, when given, shows the outer pass.
+int BatchTrain(CTdbpAnnList& list, std::atomic<int>* currRelearnCount, int n, int start, int end,
+               int maxRelearnCount, const std::string& name, const std::string& extension,
+               const std::string& samplePath, const CLearnOptions& options);
+
+// Generates samples from the records below rootDir into the sample folder,
+// then, whatever that gave, BatchTrain over the sample folder with all the
+// game's networks (game.Engine.Evaluator.AnnList).
+int BatchTrainFromRecords(CGame& game, const std::string& rootDir, const CTrainParams& params,
+                          std::atomic<int>* currRelearnCount = nullptr);
+
+// Trains the game's networks on one game record: its patterns go to a
+// temporary sample file <data folder><random number>.sam that one list run
+// learns from and that is deleted on success. 0 when the record cannot be
+// loaded, the block is refused, or the training failed or was stopped.
+// A game that sample generation skips (CullDraw, MinStatusCount) trains
+// nothing and still gives 1.
+int TrainFromGameRecord(CGame& game, const std::string& recordPath, const CTrainParams& params,
+                        std::atomic<int>* currRelearnCount = nullptr);

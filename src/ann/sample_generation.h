@@ -1,0 +1,69 @@
+#pragma once
+// Sample generation: every game record below a folder becomes two patterns,
+// the game as played and its left-right mirror, gathered in a pattern list
+// that is written to a new sample file whenever its estimated size passes a
+// budget, and once more at the end. Progress goes to gen_sample_list.txt in
+// the data folder.
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "ann/training_samples.h"
+
+class CGame;
+
+struct CSampleSettings {
+  int32_t CullDraw = 0;                       // skip games that are neither "1-0" nor "0-1"
+  int32_t MaxPatternListBytes = 1073741824;   // memory budget of the pattern list
+  int32_t TestOverflowFreq = 1000;            // test the budget at multiples of this pattern count
+  float TestOverflowCoeff = 0.8f;             // fraction of the budget that makes a flush
+  int32_t MinStatusCount = 6;                 // games of fewer moves are skipped
+  float MinMoveCoeff = 0.0f;                  // fraction of each game's first moves not sampled
+  int32_t TimeBudgetSeconds = 604800;         // no folder is entered after this much time
+  int32_t LogPeriod = 1000;                   // a log line every this many games taken
+
+  // Set to non-zero by another thread: no further record is taken, and what
+  // was gathered is written as at the end of the walk.
+  const std::atomic<int>* StopRequest = nullptr;
+  // Called after every file offered to the loader.
+  std::function<void(int32_t loadedCount, int32_t offeredCount)> OnRecord;
+};
+
+// The state of one run.
+struct CSampleRun {
+  CPatternList Patterns;
+  int32_t LoadedCount = 0;               // games taken
+  int32_t OfferedCount = 0;              // files offered to the loader
+  std::vector<int32_t> CategoryCounts;   // statuses added per category, played and mirrored
+  uint32_t StartTick = 0;
+  long long EstimatedPatternBytes = 0;   // the patterns' part of the list's size estimate
+  std::vector<std::string> WrittenFiles;  // sample files written, in order
+  std::vector<std::string> FailedFiles;   // sample files that could not be written
+  std::string FailedRecord;               // the record whose loading ended the walk
+  std::string Error;                      // why the run was refused
+  bool Stopped = false;                   // a stop request ended the walk
+};
+
+// Empty when the settings can be used, else the message that refuses them.
+std::string CheckSampleSettings(const CSampleSettings& settings);
+
+// Walks rootDir (a folder, or one record file) into sample files
+// sampleDir + name + "_<local time>" + extension. 1 when at least one game
+// was taken and the walk did not fail; 0 otherwise (then patterns gathered
+// since the last flush are not written). run, when given, receives the
+// run's state.
+int GenerateSamples(CGame& game, const std::string& rootDir, const std::string& name,
+                    const std::string& sampleDir, const std::string& extension,
+                    const CSampleSettings& settings, CSampleRun* run = nullptr);
+
+// Loads one record into the game and adds its two patterns to run.Patterns
+// (unless it is skipped), then flushes the list when it outgrew the budget.
+// 1 when the record was taken or skipped, 0 when it could not be loaded.
+int AddGameSamples(CGame& game, CSampleRun& run, const std::string& recordPath,
+                   const std::string& name, const std::string& sampleDir,
+                   const std::string& extension, const CSampleSettings& settings);
+
+// The sample-generation log in the data folder.
+std::string SampleLogPath();

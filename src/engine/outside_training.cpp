@@ -140,6 +140,7 @@ int OutsideTraining(CGame& game, COutsideEngine& outside, const CGameTrainingVal
         return 0;
       }
       if (hooks.Trainer && !hooks.Trainer(game, report.Path, values)) {
+        if (run.StopRequested()) break;  // the stop ended the training early
         hooks.Error = "training on " + report.Path + " failed";
         return 0;
       }

@@ -72,6 +72,7 @@ int SelfPlayTraining(CGame& game, const CGameTrainingValues& values, CGameTraini
         return 0;
       }
       if (hooks.Trainer && !hooks.Trainer(game, report.Path, values)) {
+        if (run.StopRequested()) break;  // the stop ended the training early
         hooks.Error = "training on " + report.Path + " failed";
         return 0;
       }

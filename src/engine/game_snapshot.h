@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "game/game_record.h"
+#include "record/game_record.h"
 #include "rules/position.h"
 
 class CGame;

@@ -4,7 +4,7 @@
 // saved game.
 #include <string>
 
-#include "game/game_record.h"
+#include "record/game_record.h"
 #include "rules/position.h"
 
 // Moves at the end of the record since the last capture.

@@ -4,7 +4,7 @@
 #include <QFileInfo>
 
 #include "app/deferred_reply.h"
-#include "app/game_snapshot.h"
+#include "app/failed_load_guard.h"
 #include "app/message_box.h"
 #include "app/recent_files.h"
 #include "game/game.h"
@@ -42,7 +42,7 @@ bool CLarkoDoc::OnNewDocument() {
 }
 
 bool CLarkoDoc::OnOpenDocument(const QString& path) {
-  const CGameSnapshot before(*g_Game);
+  const CFailedLoadGuard before(*g_Game);
   if (!g_Game->LoadPgn(LocalPath(path))) {
     before.RestoreAfterFailedLoad(*g_Game);
     ShowMessage(Window, QStringLiteral("加载棋谱失败."));

@@ -8,11 +8,22 @@
 #include <chrono>
 
 #include "app/command_ids.h"
+#include "app/batch_training_dialog.h"
+#include "app/book_dialog.h"
 #include "app/deferred_reply.h"
+#include "app/field_reader.h"
+#include "app/folder_field.h"
+#include "app/game_training_dialog.h"
 #include "app/help_pages.h"
 #include "app/larko_doc.h"
 #include "app/message_box.h"
 #include "app/options_dialog.h"
+#include "common/file_util.h"
+#include "engine/network_game_trainer.h"
+#include "engine/outside_training.h"
+#include "engine/record_checking.h"
+#include "engine/self_play_training.h"
+#include "engine/ucci_engine_process.h"
 #include "game/game.h"
 
 namespace {
@@ -25,6 +36,7 @@ std::array<int32_t, 256> BoardOf(const CGame& game) {
 
 CLarkoView::CLarkoView(CLarkoDoc* doc, QWidget* parent) : QWidget(parent), Doc(doc) {
   connect(doc, &CLarkoDoc::ComputerToMove, this, &CLarkoView::StartComputerReply);
+  TrainingValues = new CGameTrainingDialog(this);
   setMouseTracking(true);
   setAttribute(Qt::WA_OpaquePaintEvent);
   setMinimumSize(1, 1);
@@ -32,7 +44,10 @@ CLarkoView::CLarkoView(CLarkoDoc* doc, QWidget* parent) : QWidget(parent), Doc(d
 
 CLarkoView::~CLarkoView() { StopWorkers(); }
 
-bool CLarkoView::IsWorkerRunning() const { return EngineWorker.Running() || ReplyWorker.Running(); }
+bool CLarkoView::IsWorkerRunning() const {
+  return EngineWorker.Running() || ReplyWorker.Running() || TrainingWorker.Running() ||
+         CheckingWorker.Running();
+}
 
 bool CLarkoView::IsIdle() const {
   return !IsWorkerRunning() && g_Game->Engine.EngineIdle.load() == 1 &&
@@ -56,11 +71,6 @@ bool CLarkoView::IsCommandEnabled(int id) const {
     case Cmd::TextureStone:
       // A worker paints with the texture path; it is changed only between jobs.
       return !IsWorkerRunning();
-    case Cmd::OpeningBook:
-    case Cmd::BatchTraining:
-    case Cmd::GameTraining:
-    case Cmd::RecordCheck:
-      return false;
     default:
       break;
   }
@@ -74,6 +84,10 @@ bool CLarkoView::IsCommandEnabled(int id) const {
     case Cmd::Redo:
       return g_Game->EditMode == 0 &&
              g_Game->Engine.Record.Current < g_Game->Engine.Record.Length - 1;
+    case Cmd::OpeningBook:
+    case Cmd::BatchTraining:
+    case Cmd::GameTraining:
+    case Cmd::RecordCheck:
     case Cmd::Options:
     case Cmd::EngineMove:
     case Cmd::ClearBoard:
@@ -112,6 +126,10 @@ void CLarkoView::OnCommand(int id) {
     case Cmd::MirrorVertical: OnMirror(); break;
     case Cmd::UserManual: OpenHelpDocument(this, QString::fromUtf8(MANUAL_FILE)); break;
     case Cmd::HomePage: OnHomePage(); break;
+    case Cmd::OpeningBook: OnOpeningBook(); break;
+    case Cmd::BatchTraining: OnBatchTraining(); break;
+    case Cmd::GameTraining: OnGameTraining(); break;
+    case Cmd::RecordCheck: OnRecordCheck(); break;
     default:
       for (const auto& texture : kTextureCommands) {
         if (texture.Id == id) {
@@ -181,6 +199,90 @@ void CLarkoView::OnMirror() {
   g_Game->Engine.Record.Reset();
   g_Game->FEN = fen;
   Redraw();
+}
+
+void CLarkoView::OnOpeningBook() {
+  {
+    CBookDialog dialog(this);
+    dialog.exec();
+  }
+  update();
+}
+
+void CLarkoView::OnBatchTraining() {
+  {
+    CBatchTrainingDialog dialog(this);
+    dialog.exec();
+  }
+  update();
+}
+
+void CLarkoView::OnGameTraining() {
+  if (TrainingValues->exec() == QDialog::Accepted && !TrainingWorker.Running()) StartTraining();
+}
+
+void CLarkoView::StartTraining() {
+  if (TrainingWorker.Running()) return;
+  const CGameTrainingValues values = TrainingValues->Values();
+  const COutsideEngineSettings outside = TrainingValues->Outside();
+  EnsureDirectory(values.RootDir);
+  // Busy from now on; the training itself keeps the flag cleared while it runs.
+  g_Game->TrainingIdle = 0;
+  StartJob(TrainingWorker, [this, values, outside] {
+    CGameTrainingHooks hooks;
+    hooks.Refresh = [this] {
+      if (!StopRequested) RedrawFromWorker();
+    };
+    hooks.Trainer = MakeNetworkGameTrainer();
+    int result;
+    if (values.TrainWithOutside) {
+      CUcciEngineProcess engine(outside);
+      result = OutsideTraining(*g_Game, engine, values, hooks);
+    } else {
+      result = SelfPlayTraining(*g_Game, values, hooks);
+    }
+    g_Game->TrainingIdle = 1;
+    return result || StopRequested ? QString() : QStringLiteral("对局训练失败.");
+  });
+}
+
+void CLarkoView::OnRecordCheck() {
+  // A cancelled choice starts nothing: the check rewrites every file it finds.
+  const QString folder = BrowseFolder(this, CheckFolderPath);
+  if (!folder.isEmpty()) StartChecking(folder);
+}
+
+void CLarkoView::StartChecking(const QString& folder) {
+  if (CheckingWorker.Running() || folder.isEmpty()) return;
+  CheckFolderPath = TidyFolderText(folder);
+  const std::string root = LocalPathOf(CheckFolderPath);
+  const COutsideEngineSettings outside = TrainingValues->Outside();
+  g_Game->CheckingIdle = 0;
+  StartJob(CheckingWorker, [this, root, outside] {
+    CUcciEngineProcess engine(outside);
+    CRecordCheckValues values;  // 300 moves, 30000 ms, every file
+    CRecordCheckHooks hooks;
+    const int result = CheckRecords(*g_Game, engine, root, values, hooks);
+    g_Game->CheckingIdle = 1;
+    return result || StopRequested ? QString() : QStringLiteral("棋谱检查失败.");
+  });
+}
+
+void CLarkoView::StartJob(CWorker& worker, std::function<QString()> job) {
+  StopRequested = false;
+  worker.Done = false;
+  worker.Thread = std::thread([this, &worker, job] {
+    const QString message = job();
+    worker.Done = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this, message] {
+          JoinFinishedWorkers();
+          if (!message.isEmpty()) ShowMessage(this, message);
+        },
+        Qt::QueuedConnection);
+  });
+  emit StateChanged();
 }
 
 void CLarkoView::OnHomePage() { OpenHelpDocument(this, QString::fromUtf8(README_FILE)); }
@@ -286,7 +388,7 @@ void CLarkoView::RunWorker(CWorker& worker, bool engineCommand) {
 
 void CLarkoView::JoinFinishedWorkers() {
   bool joined = false;
-  for (CWorker* worker : {&EngineWorker, &ReplyWorker}) {
+  for (CWorker* worker : {&EngineWorker, &ReplyWorker, &TrainingWorker, &CheckingWorker}) {
     if (worker->Running() && worker->Done) {
       worker->Thread.join();
       joined = true;
@@ -299,9 +401,12 @@ void CLarkoView::JoinFinishedWorkers() {
 
 void CLarkoView::StopWorker(CWorker& worker) {
   if (!worker.Running()) return;
-  // Keep asking: a search that starts after one request clears the flag again.
+  // Keep asking: a search or a job that starts after one request clears
+  // its flag again.
   while (!worker.Done) {
     g_Game->Engine.EngineIdle = 1;
+    g_Game->TrainingIdle = 1;
+    g_Game->CheckingIdle = 1;
     std::this_thread::sleep_for(std::chrono::milliseconds(2));
   }
   worker.Thread.join();
@@ -316,4 +421,6 @@ void CLarkoView::StopWorkers() {
   }
   StopWorker(EngineWorker);
   StopWorker(ReplyWorker);
+  StopWorker(TrainingWorker);
+  StopWorker(CheckingWorker);
 }

@@ -167,7 +167,7 @@ class WindowTest : public QObject {
     QCOMPARE(Frame->Action(Cmd::Undo)->statusTip(), QStringLiteral("撤消最后一步着法"));
     QCOMPARE(Frame->Action(Cmd::Undo)->shortcuts().size(), 2);
     QVERIFY(Enabled(Cmd::MoveList));
-    QVERIFY(!Enabled(Cmd::GameTraining));
+    QVERIFY(Enabled(Cmd::GameTraining));
     QVERIFY(Enabled(Cmd::Options));
   }
 

@@ -9,9 +9,9 @@
 
 class CGame;
 
-class CGameSnapshot {
+class CFailedLoadGuard {
  public:
-  explicit CGameSnapshot(const CGame& game);
+  explicit CFailedLoadGuard(const CGame& game);
 
   // After a failed load: when the position and the record are untouched the
   // whole game is as before again; otherwise the game stays as the load left

@@ -1,16 +1,16 @@
-#include "app/game_snapshot.h"
+#include "app/failed_load_guard.h"
 
 #include <algorithm>
 
 #include "game/game.h"
 
-std::array<std::string*, CGameSnapshot::TAG_COUNT> CGameSnapshot::Tags(CGame& game) {
+std::array<std::string*, CFailedLoadGuard::TAG_COUNT> CFailedLoadGuard::Tags(CGame& game) {
   return {&game.Game,      &game.Event, &game.Round,  &game.Date,   &game.Site,
           &game.RedTeam,   &game.Red,   &game.BlackTeam, &game.Black, &game.Result,
           &game.ECCO,      &game.Opening, &game.Variation, &game.FEN};
 }
 
-CGameSnapshot::CGameSnapshot(const CGame& game) {
+CFailedLoadGuard::CFailedLoadGuard(const CGame& game) {
   // Tags() only hands out addresses; nothing is written through them here.
   const auto tags = Tags(const_cast<CGame&>(game));
   for (int i = 0; i < TAG_COUNT; ++i) TagValues[i] = *tags[i];
@@ -20,7 +20,7 @@ CGameSnapshot::CGameSnapshot(const CGame& game) {
   RecordCurrent = game.Engine.Record.Current;
 }
 
-void CGameSnapshot::RestoreAfterFailedLoad(CGame& game) const {
+void CFailedLoadGuard::RestoreAfterFailedLoad(CGame& game) const {
   const bool untouched = std::equal(Board.begin(), Board.end(), game.Engine.Position.Board) &&
                          RedToMove == game.RedToMove && RecordLength == game.Engine.Record.Length &&
                          RecordCurrent == game.Engine.Record.Current;

@@ -69,7 +69,8 @@ double NiceCeiling(double value) {
 QString ScaleText(double value) {
   if (value >= 1e6) return QString::number(value / 1e6, 'g', 3) + QStringLiteral("M");
   if (value >= 1e4) return QString::number(value / 1e3, 'g', 3) + QStringLiteral("k");
-  return QString::number(value, 'g', 3);
+  if (value == std::floor(value)) return QString::number(static_cast<long long>(value));
+  return QString::number(value, 'f', value < 1 ? 2 : 1);
 }
 }  // namespace
 
@@ -96,8 +97,9 @@ void CTrainingPlot::paintEvent(QPaintEvent*) {
     maxPatterns = std::max(maxPatterns, static_cast<double>(point.Patterns));
     maxSeconds = std::max(maxSeconds, point.Seconds);
   }
-  maxPatterns = NiceCeiling(maxPatterns);
-  maxSeconds = NiceCeiling(maxSeconds);
+  // Some room above the highest point, so no curve runs along the frame.
+  maxPatterns = NiceCeiling(maxPatterns * 1.15);
+  maxSeconds = NiceCeiling(maxSeconds * 1.15);
   const int firstPass = Shown.empty() ? 1 : Shown.front().Pass;
   const int span = std::max(1, lastPass - firstPass);
 

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Makes docs/screenshot.png: the main window in the middle of a game, drawn
+# Makes docs/screenshot.png (the main window in the middle of a game) and
+# docs/batch_training.png (the batch-training dialog after a few passes), drawn
 # on Qt's offscreen platform (no display needed). BUILD_DIR picks the build.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -15,4 +16,7 @@ cp -r "$build/src/app/image" "$home/"
 mkdir -p docs
 TARVO_HOME="$home" XDG_CONFIG_HOME="$home/config" XDG_RUNTIME_DIR="$home" QT_QPA_PLATFORM=offscreen \
   "$build/src/app/tarvo" --screenshot docs/screenshot.png
-echo "docs/screenshot.png"
+# The batch-training dialog with its plot, after a few passes over the master games.
+TARVO_HOME="$home" XDG_CONFIG_HOME="$home/config" XDG_RUNTIME_DIR="$home" QT_QPA_PLATFORM=offscreen \
+  "$build/src/app/tarvo" --screenshot-training "$PWD/tests/data/games/" docs/batch_training.png
+echo "docs/screenshot.png docs/batch_training.png"

@@ -2,6 +2,7 @@
 
 #include "app/larko_doc.h"
 #include "app/main_frame.h"
+#include "app/qt_translations.h"
 #include "app/toolbar_icons.h"
 #include "common/exe_path.h"
 #include "common/random.h"
@@ -13,6 +14,7 @@ CLarkoApp::CLarkoApp(int& argc, char** argv) : QApplication(argc, argv) {
   setApplicationName(QStringLiteral("Tarvo"));
   setOrganizationName(QStringLiteral("Tarvo"));
   setWindowIcon(ApplicationIcon());
+  InstallQtTranslations(*this);  // without the catalogue Qt's texts stay English
 }
 
 CLarkoApp::~CLarkoApp() { ExitInstance(); }

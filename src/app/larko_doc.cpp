@@ -5,6 +5,8 @@
 #include <QMainWindow>
 #include <QStatusBar>
 
+#include "app/deferred_reply.h"
+#include "app/failed_load_guard.h"
 #include "app/message_box.h"
 #include "app/recent_files.h"
 #include "game/game.h"
@@ -36,16 +38,21 @@ bool CLarkoDoc::OnNewDocument() {
   PathName_.clear();
   Modified = false;
   SetTitle(QStringLiteral("Unknown"));
-  if (!g_Game->NewGame(InitialBoard.data(), 1)) {
+  // The computer's first move (when the person plays black) is left to the
+  // view's worker, so the window never waits for a search.
+  if (!WithoutImmediateComputerMove(*g_Game, [] { return g_Game->NewGame(InitialBoard.data(), 1); })) {
     ShowMessage(Window, QStringLiteral("新建游戏失败."));
     return false;
   }
+  if (IsComputerToMove(*g_Game)) emit ComputerToMove();
   return true;
 }
 
 bool CLarkoDoc::OnOpenDocument(const QString& path) {
+  const CFailedLoadGuard before(*g_Game);
   CPgnReadReport report;
   if (!ReadPgnFile(*g_Game, LocalPath(path), report)) {
+    before.RestoreAfterFailedLoad(*g_Game);
     ShowStatus(Window, QStringLiteral("加载棋谱失败. ") + path + QStringLiteral(": ") +
                            QString::fromStdString(report.Error));
     ShowMessage(Window, QStringLiteral("加载棋谱失败."));
@@ -98,11 +105,8 @@ void CLarkoDoc::FileOpen() {
 
 bool CLarkoDoc::OpenDocumentFile(const QString& path) {
   if (!SaveModified()) return false;
-  if (OnOpenDocument(path)) return true;
-  // The failed load has already replaced part of the game: start afresh
-  // rather than leave a half-read game under the old title.
-  OnNewDocument();
-  return false;
+  // A failed load keeps the game as the load left it, under the old title.
+  return OnOpenDocument(path);
 }
 
 bool CLarkoDoc::FileSave() {

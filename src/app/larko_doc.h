@@ -15,7 +15,8 @@ class CLarkoDoc : public QObject {
 
   // A new game in the start position, red to move; titled "Unknown".
   bool OnNewDocument();
-  // Loads the game file; after a failed load the game starts afresh.
+  // Loads the game file; a failed load shows a message and keeps the
+  // players' names (the whole game when the file failed before its moves).
   bool OnOpenDocument(const QString& path);
   bool OnSaveDocument(const QString& path);
 
@@ -40,6 +41,8 @@ class CLarkoDoc : public QObject {
 
  signals:
   void TitleChanged();
+  // A new game begins with the computer to move; the view starts its reply.
+  void ComputerToMove();
 
  private:
   void SetPathName(const QString& path);

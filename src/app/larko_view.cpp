@@ -1,21 +1,42 @@
 #include "app/larko_view.h"
 
 #include <QCoreApplication>
-#include <QDesktopServices>
-#include <QDir>
-#include <QFileInfo>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QUrl>
+#include <algorithm>
+#include <array>
 #include <chrono>
 
 #include "app/command_ids.h"
+#include "app/batch_training_dialog.h"
+#include "app/book_dialog.h"
+#include "app/deferred_reply.h"
+#include "app/field_reader.h"
+#include "app/folder_field.h"
+#include "app/game_training_dialog.h"
+#include "app/help_pages.h"
 #include "app/larko_doc.h"
 #include "app/message_box.h"
 #include "app/options_dialog.h"
+#include "common/file_util.h"
+#include "engine/network_game_trainer.h"
+#include "engine/outside_training.h"
+#include "engine/record_checking.h"
+#include "engine/self_play_training.h"
+#include "engine/ucci_engine_process.h"
 #include "game/game.h"
 
+namespace {
+std::array<int32_t, 256> BoardOf(const CGame& game) {
+  std::array<int32_t, 256> board {};
+  std::copy(game.Engine.Position.Board, game.Engine.Position.Board + 256, board.begin());
+  return board;
+}
+}  // namespace
+
 CLarkoView::CLarkoView(CLarkoDoc* doc, QWidget* parent) : QWidget(parent), Doc(doc) {
+  connect(doc, &CLarkoDoc::ComputerToMove, this, &CLarkoView::StartComputerReply);
+  TrainingValues = new CGameTrainingDialog(this);
   setMouseTracking(true);
   setAttribute(Qt::WA_OpaquePaintEvent);
   setMinimumSize(1, 1);
@@ -23,7 +44,10 @@ CLarkoView::CLarkoView(CLarkoDoc* doc, QWidget* parent) : QWidget(parent), Doc(d
 
 CLarkoView::~CLarkoView() { StopWorkers(); }
 
-bool CLarkoView::IsWorkerRunning() const { return EngineWorker.Running() || ReplyWorker.Running(); }
+bool CLarkoView::IsWorkerRunning() const {
+  return EngineWorker.Running() || ReplyWorker.Running() || TrainingWorker.Running() ||
+         CheckingWorker.Running();
+}
 
 bool CLarkoView::IsIdle() const {
   return !IsWorkerRunning() && g_Game->Engine.EngineIdle.load() == 1 &&
@@ -38,6 +62,7 @@ bool CLarkoView::IsCommandEnabled(int id) const {
     case Cmd::AppExit:
     case Cmd::ViewToolBar:
     case Cmd::ViewStatusBar:
+    case Cmd::MoveList:
       return true;
     case Cmd::TextureGrayMarble:
     case Cmd::TexturePaleMarble:
@@ -46,12 +71,6 @@ bool CLarkoView::IsCommandEnabled(int id) const {
     case Cmd::TextureStone:
       // A worker paints with the texture path; it is changed only between jobs.
       return !IsWorkerRunning();
-    case Cmd::MoveList:
-    case Cmd::OpeningBook:
-    case Cmd::BatchTraining:
-    case Cmd::GameTraining:
-    case Cmd::RecordCheck:
-      return false;
     default:
       break;
   }
@@ -65,6 +84,10 @@ bool CLarkoView::IsCommandEnabled(int id) const {
     case Cmd::Redo:
       return g_Game->EditMode == 0 &&
              g_Game->Engine.Record.Current < g_Game->Engine.Record.Length - 1;
+    case Cmd::OpeningBook:
+    case Cmd::BatchTraining:
+    case Cmd::GameTraining:
+    case Cmd::RecordCheck:
     case Cmd::Options:
     case Cmd::EngineMove:
     case Cmd::ClearBoard:
@@ -101,8 +124,12 @@ void CLarkoView::OnCommand(int id) {
     case Cmd::Resign: OnResign(); break;
     case Cmd::MirrorHorizontal:
     case Cmd::MirrorVertical: OnMirror(); break;
-    case Cmd::UserManual: break;  // there is no separate manual
+    case Cmd::UserManual: OpenHelpDocument(this, QString::fromUtf8(MANUAL_FILE)); break;
     case Cmd::HomePage: OnHomePage(); break;
+    case Cmd::OpeningBook: OnOpeningBook(); break;
+    case Cmd::BatchTraining: OnBatchTraining(); break;
+    case Cmd::GameTraining: OnGameTraining(); break;
+    case Cmd::RecordCheck: OnRecordCheck(); break;
     default:
       for (const auto& texture : kTextureCommands) {
         if (texture.Id == id) {
@@ -174,13 +201,91 @@ void CLarkoView::OnMirror() {
   Redraw();
 }
 
-void CLarkoView::OnHomePage() {
-  // The project's own manual: installed with the program, else in the source tree.
-  const QDir programDir(QCoreApplication::applicationDirPath());
-  QString manual = programDir.absoluteFilePath(QStringLiteral("../../share/doc/tarvo/README.md"));
-  if (!QFileInfo::exists(manual)) manual = QStringLiteral(TARVO_SOURCE_DIR "/README.md");
-  QDesktopServices::openUrl(QUrl::fromLocalFile(QDir::cleanPath(manual)));
+void CLarkoView::OnOpeningBook() {
+  {
+    CBookDialog dialog(this);
+    dialog.exec();
+  }
+  update();
 }
+
+void CLarkoView::OnBatchTraining() {
+  {
+    CBatchTrainingDialog dialog(this);
+    dialog.exec();
+  }
+  update();
+}
+
+void CLarkoView::OnGameTraining() {
+  if (TrainingValues->exec() == QDialog::Accepted && !TrainingWorker.Running()) StartTraining();
+}
+
+void CLarkoView::StartTraining() {
+  if (TrainingWorker.Running()) return;
+  const CGameTrainingValues values = TrainingValues->Values();
+  const COutsideEngineSettings outside = TrainingValues->Outside();
+  EnsureDirectory(values.RootDir);
+  // Busy from now on; the training itself keeps the flag cleared while it runs.
+  g_Game->TrainingIdle = 0;
+  StartJob(TrainingWorker, [this, values, outside] {
+    CGameTrainingHooks hooks;
+    hooks.Refresh = [this] {
+      if (!StopRequested) RedrawFromWorker();
+    };
+    hooks.Trainer = MakeNetworkGameTrainer();
+    int result;
+    if (values.TrainWithOutside) {
+      CUcciEngineProcess engine(outside);
+      result = OutsideTraining(*g_Game, engine, values, hooks);
+    } else {
+      result = SelfPlayTraining(*g_Game, values, hooks);
+    }
+    g_Game->TrainingIdle = 1;
+    return result || StopRequested ? QString() : QStringLiteral("对局训练失败.");
+  });
+}
+
+void CLarkoView::OnRecordCheck() {
+  // A cancelled choice starts nothing: the check rewrites every file it finds.
+  const QString folder = BrowseFolder(this, CheckFolderPath);
+  if (!folder.isEmpty()) StartChecking(folder);
+}
+
+void CLarkoView::StartChecking(const QString& folder) {
+  if (CheckingWorker.Running() || folder.isEmpty()) return;
+  CheckFolderPath = TidyFolderText(folder);
+  const std::string root = LocalPathOf(CheckFolderPath);
+  const COutsideEngineSettings outside = TrainingValues->Outside();
+  g_Game->CheckingIdle = 0;
+  StartJob(CheckingWorker, [this, root, outside] {
+    CUcciEngineProcess engine(outside);
+    CRecordCheckValues values;  // 300 moves, 30000 ms, every file
+    CRecordCheckHooks hooks;
+    const int result = CheckRecords(*g_Game, engine, root, values, hooks);
+    g_Game->CheckingIdle = 1;
+    return result || StopRequested ? QString() : QStringLiteral("棋谱检查失败.");
+  });
+}
+
+void CLarkoView::StartJob(CWorker& worker, std::function<QString()> job) {
+  StopRequested = false;
+  worker.Done = false;
+  worker.Thread = std::thread([this, &worker, job] {
+    const QString message = job();
+    worker.Done = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this, message] {
+          JoinFinishedWorkers();
+          if (!message.isEmpty()) ShowMessage(this, message);
+        },
+        Qt::QueuedConnection);
+  });
+  emit StateChanged();
+}
+
+void CLarkoView::OnHomePage() { OpenHelpDocument(this, QString::fromUtf8(README_FILE)); }
 
 QImage CLarkoView::RenderPicture() {
   const int width = std::max(1, ClientWidth.load());
@@ -228,10 +333,15 @@ void CLarkoView::mousePressEvent(QMouseEvent* event) {
   if (event->button() == Qt::LeftButton) {
     if (!IsIdle()) return;
     Doc->SetModifiedFlag();
-    const int result = g_Game->Painter.OnClick(*g_Game, point);
+    const bool editMode = g_Game->EditMode == 1;
+    const std::array<int32_t, 256> boardBefore = BoardOf(*g_Game);
+    // An edit that makes a new game would have the computer answer at once on
+    // this thread; its move is left to the reply worker instead.
+    const int result = WithoutImmediateComputerMove(
+        *g_Game, [&] { return g_Game->Painter.OnClick(*g_Game, point); });
     Redraw();
-    if (result == 1 && g_Game->EditMode == 0 && g_Game->HumanVsHuman == 0 &&
-        g_Game->HumanPlaysRed != g_Game->RedToMove) {
+    const bool newPosition = editMode && BoardOf(*g_Game) != boardBefore;
+    if (result == 1 && (g_Game->EditMode == 0 || newPosition) && IsComputerToMove(*g_Game)) {
       StartWorker(ReplyWorker, false);
     }
   } else if (event->button() == Qt::RightButton) {
@@ -247,6 +357,11 @@ void CLarkoView::mouseMoveEvent(QMouseEvent* event) {
   const CPoint point {static_cast<int32_t>(event->position().x()),
                       static_cast<int32_t>(event->position().y())};
   if (g_Game->Painter.OnMouseMove(point)) Redraw();
+}
+
+void CLarkoView::StartComputerReply() {
+  if (IsIdle() && IsComputerToMove(*g_Game)) StartWorker(ReplyWorker, false);
+  emit StateChanged();
 }
 
 void CLarkoView::StartWorker(CWorker& worker, bool engineCommand) {
@@ -273,7 +388,7 @@ void CLarkoView::RunWorker(CWorker& worker, bool engineCommand) {
 
 void CLarkoView::JoinFinishedWorkers() {
   bool joined = false;
-  for (CWorker* worker : {&EngineWorker, &ReplyWorker}) {
+  for (CWorker* worker : {&EngineWorker, &ReplyWorker, &TrainingWorker, &CheckingWorker}) {
     if (worker->Running() && worker->Done) {
       worker->Thread.join();
       joined = true;
@@ -286,9 +401,12 @@ void CLarkoView::JoinFinishedWorkers() {
 
 void CLarkoView::StopWorker(CWorker& worker) {
   if (!worker.Running()) return;
-  // Keep asking: a search that starts after one request clears the flag again.
+  // Keep asking: a search or a job that starts after one request clears
+  // its flag again.
   while (!worker.Done) {
     g_Game->Engine.EngineIdle = 1;
+    g_Game->TrainingIdle = 1;
+    g_Game->CheckingIdle = 1;
     std::this_thread::sleep_for(std::chrono::milliseconds(2));
   }
   worker.Thread.join();
@@ -303,4 +421,6 @@ void CLarkoView::StopWorkers() {
   }
   StopWorker(EngineWorker);
   StopWorker(ReplyWorker);
+  StopWorker(TrainingWorker);
+  StopWorker(CheckingWorker);
 }

@@ -12,11 +12,14 @@
 #include <QImage>
 #include <QWidget>
 #include <atomic>
+#include <functional>
+#include <memory>
 #include <thread>
 
 #include "app/qt_canvas.h"
 
 class CLarkoDoc;
+class CGameTrainingDialog;
 
 class CLarkoView : public QWidget {
   Q_OBJECT
@@ -36,6 +39,20 @@ class CLarkoView : public QWidget {
   // Rebuilds the picture when no search runs and shows it.
   void Redraw();
   const QImage& Picture() const { return CachedPicture; }
+
+  // The game-training dialog, kept with the view for its values.
+  CGameTrainingDialog* TrainingDialog() const { return TrainingValues; }
+  // The folder of the last record check, ending in "/".
+  const QString& CheckFolder() const { return CheckFolderPath; }
+  bool IsTrainingRunning() const { return TrainingWorker.Running(); }
+  bool IsCheckingRunning() const { return CheckingWorker.Running(); }
+  // Starts the game training with the dialog's values (no dialog shown).
+  void StartTraining();
+  // Starts the record check of a folder (no folder browser shown).
+  void StartChecking(const QString& folder);
+
+  // Starts the reply worker when the computer is to move in a new game.
+  void StartComputerReply();
 
   // The destroy step: asks every job to stop and joins the workers.
   void StopWorkers();
@@ -67,6 +84,12 @@ class CLarkoView : public QWidget {
   void OnResign();
   void OnMirror();
   void OnHomePage();
+  void OnOpeningBook();
+  void OnBatchTraining();
+  void OnGameTraining();
+  void OnRecordCheck();
+  // Runs a tool job on a worker; at its end the message (if any) is shown.
+  void StartJob(CWorker& worker, std::function<QString()> job);
 
   void StartWorker(CWorker& worker, bool engineCommand);
   void RunWorker(CWorker& worker, bool engineCommand);
@@ -80,6 +103,10 @@ class CLarkoView : public QWidget {
   CLarkoDoc* Doc;
   CWorker EngineWorker;
   CWorker ReplyWorker;
+  CWorker TrainingWorker;
+  CWorker CheckingWorker;
+  CGameTrainingDialog* TrainingValues = nullptr;
+  QString CheckFolderPath;
   std::atomic<bool> StopRequested {false};
   std::atomic<int> ClientWidth {0};
   std::atomic<int> ClientHeight {0};

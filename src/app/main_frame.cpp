@@ -16,6 +16,7 @@
 #include "app/command_ids.h"
 #include "app/larko_doc.h"
 #include "app/larko_view.h"
+#include "app/move_list_dock.h"
 #include "app/toolbar_icons.h"
 #include "common/notices.h"
 #include "game/game.h"
@@ -31,6 +32,7 @@ CMainFrame::CMainFrame() : Document(new CLarkoDoc(this)), BoardView(new CLarkoVi
   CreateMenus();
   CreateToolBar();
   CreateStatusBar();
+  CreateMoveList();
   setMinimumSize(MIN_WIDTH, MIN_HEIGHT);
   resize(MIN_WIDTH, MIN_HEIGHT);
 
@@ -44,7 +46,11 @@ CMainFrame::CMainFrame() : Document(new CLarkoDoc(this)), BoardView(new CLarkoVi
   UpdateCommandUI();
 }
 
-CMainFrame::~CMainFrame() { BoardView->StopWorkers(); }
+CMainFrame::~CMainFrame() {
+  // The dock reports itself hidden while the window is taken apart.
+  disconnect(MoveListDock, nullptr, this, nullptr);
+  BoardView->StopWorkers();
+}
 
 QAction* CMainFrame::Action(int id) const {
   const auto found = Actions.find(id);
@@ -104,7 +110,7 @@ void CMainFrame::CreateMenus() {
   AddCommand(board, Cmd::TextureStone, "普通石纹(&B)", "普通石纹棋盘", "普通石纹");
   for (const auto& texture : kTextureCommands) Actions[texture.Id]->setCheckable(true);
   view->addSeparator();
-  AddCommand(view, Cmd::MoveList, "着法列表(&L)", "显示或隐藏着法列表", "显隐着法列表");
+  AddCommand(view, Cmd::MoveList, "着法列表(&L)", "显示或隐藏着法列表", "显隐着法列表")->setCheckable(true);
 
   QMenu* tools = menuBar()->addMenu(QStringLiteral("工具(&T)"));
   AddCommand(tools, Cmd::OpeningBook, "开局库(&O)...", nullptr, nullptr);
@@ -164,6 +170,18 @@ void CMainFrame::CreateStatusBar() {
   bar->showMessage(QString::fromUtf8(kReady));
 }
 
+void CMainFrame::CreateMoveList() {
+  MoveListDock = new CMoveListDock(BoardView, this);
+  addDockWidget(Qt::RightDockWidgetArea, MoveListDock);
+  // The check mark follows the dock, also when its own close button hides it.
+  connect(MoveListDock, &QDockWidget::visibilityChanged, this, &CMainFrame::UpdateCommandUI);
+  connect(MoveListDock, &CMoveListDock::PlyChanged, this, [this] {
+    Document->SetModifiedFlag();
+    BoardView->Redraw();
+    UpdateCommandUI();
+  });
+}
+
 void CMainFrame::UpdateTitle() {
   setWindowTitle(Document->Title() + QStringLiteral(" - Tarvo"));
 }
@@ -186,6 +204,7 @@ void CMainFrame::ShowGameNews() {
 
 void CMainFrame::UpdateCommandUI() {
   ShowGameNews();
+  if (MoveListDock) MoveListDock->Refresh();
   for (const auto& [id, action] : Actions) {
     if (id == Cmd::ViewToolBar) {
       action->setChecked(Tools && Tools->isVisible());
@@ -193,6 +212,11 @@ void CMainFrame::UpdateCommandUI() {
     }
     if (id == Cmd::ViewStatusBar) {
       action->setChecked(statusBar()->isVisible());
+      continue;
+    }
+    if (id == Cmd::MoveList) {
+      action->setEnabled(true);
+      action->setChecked(MoveListDock && !MoveListDock->isHidden());
       continue;
     }
     action->setEnabled(BoardView->IsCommandEnabled(id));
@@ -221,6 +245,9 @@ void CMainFrame::OnCommand(int id) {
       break;
     case Cmd::ViewStatusBar:
       statusBar()->setVisible(!statusBar()->isVisible());
+      break;
+    case Cmd::MoveList:
+      MoveListDock->setVisible(MoveListDock->isHidden());
       break;
     case Cmd::About:
       ShowAbout();

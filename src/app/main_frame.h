@@ -12,6 +12,7 @@ class QMenu;
 class QToolBar;
 class CLarkoDoc;
 class CLarkoView;
+class CMoveListDock;
 
 class CMainFrame : public QMainWindow {
   Q_OBJECT
@@ -26,6 +27,7 @@ class CMainFrame : public QMainWindow {
   CLarkoDoc* Doc() const { return Document; }
   CLarkoView* View() const { return BoardView; }
   QToolBar* ToolBar() const { return Tools; }
+  CMoveListDock* MoveList() const { return MoveListDock; }
   // The action of a command identifier, nullptr when there is none.
   QAction* Action(int id) const;
 
@@ -41,6 +43,7 @@ class CMainFrame : public QMainWindow {
   void CreateMenus();
   void CreateToolBar();
   void CreateStatusBar();
+  void CreateMoveList();
   QAction* AddCommand(QMenu* menu, int id, const char* text, const char* prompt, const char* tip);
   void UpdateTitle();
   void ShowAbout();
@@ -53,6 +56,7 @@ class CMainFrame : public QMainWindow {
   CLarkoDoc* Document;
   CLarkoView* BoardView;
   QToolBar* Tools = nullptr;
+  CMoveListDock* MoveListDock = nullptr;
   std::map<int, QAction*> Actions;
   QString ShownEnd;  // the game end in the status bar, empty while the game goes on
 };

@@ -12,8 +12,11 @@ CMessageHook& Hook() {
 void SetMessageHook(CMessageHook hook) { Hook() = std::move(hook); }
 
 CAnswer ShowMessage(QWidget* parent, const QString& text, CMessageKind kind) {
+  return ShowMessageTitled(parent, QStringLiteral("Tarvo"), text, kind);
+}
+
+CAnswer ShowMessageTitled(QWidget* parent, const QString& title, const QString& text, CMessageKind kind) {
   if (Hook()) return Hook()(text, kind);
-  const QString title = QStringLiteral("Tarvo");
   switch (kind) {
     case CMessageKind::Information:
       QMessageBox::information(parent, title, text);
@@ -36,4 +39,12 @@ CAnswer AskYesNoCancel(QWidget* parent, const QString& text) {
   if (answer == QMessageBox::Yes) return CAnswer::Yes;
   if (answer == QMessageBox::No) return CAnswer::No;
   return CAnswer::Cancel;
+}
+
+CAnswer AskYesNo(QWidget* parent, const QString& text) {
+  if (Hook()) return Hook()(text, CMessageKind::Question);
+  QMessageBox box(QMessageBox::Information, QStringLiteral("Tarvo"), text,
+                  QMessageBox::Yes | QMessageBox::No, parent);
+  box.setDefaultButton(QMessageBox::No);
+  return box.exec() == QMessageBox::Yes ? CAnswer::Yes : CAnswer::No;
 }

@@ -15,5 +15,9 @@ void SetMessageHook(CMessageHook hook);
 
 // A plain box with an OK button, titled "Tarvo".
 CAnswer ShowMessage(QWidget* parent, const QString& text, CMessageKind kind = CMessageKind::Warning);
+// The same with its own caption.
+CAnswer ShowMessageTitled(QWidget* parent, const QString& title, const QString& text, CMessageKind kind);
+// Yes / No, with the information icon.
+CAnswer AskYesNo(QWidget* parent, const QString& text);
 // Yes / No / Cancel.
 CAnswer AskYesNoCancel(QWidget* parent, const QString& text);

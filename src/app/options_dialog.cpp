@@ -184,8 +184,8 @@ bool COptionsDialog::ReadNumber(QLineEdit* box, const QString& label, uint32_t m
 void COptionsDialog::accept() {
   uint32_t depth = 0, iterTime = 0, searchTime = 0, hash = 0, naturalMoves = 0, nullPieces = 0;
   if (!ReadNumber(MaxDepth, QStringLiteral("最大迭代深度:"), 1, 124, depth) ||
-      !ReadNumber(MaxIterTime, QStringLiteral("最大迭代时间:"), 0, UINT32_MAX, iterTime) ||
-      !ReadNumber(MaxSearchTime, QStringLiteral("最长搜索时间:"), 0, UINT32_MAX, searchTime) ||
+      !ReadNumber(MaxIterTime, QStringLiteral("最大迭代时间:"), 1, UINT32_MAX, iterTime) ||
+      !ReadNumber(MaxSearchTime, QStringLiteral("最长搜索时间:"), 1, UINT32_MAX, searchTime) ||
       !ReadNumber(HashEntries, QStringLiteral("置换表结点数:"), 0, MAX_HASH_ENTRIES, hash) ||
       !ReadNumber(NaturalLimitMoves, QStringLiteral("自然限着回合:"), 0, UINT32_MAX, naturalMoves) ||
       !ReadNumber(NullMoveMinPieces, QStringLiteral("禁用空着子力:"), 0, UINT32_MAX, nullPieces)) {

@@ -105,3 +105,15 @@ void CQtCanvas::DrawText(int x, int y, const std::string& utf8, const CFontSpec&
   const int baseline = vAlign == CVAlign::Top ? y + entry.Ascent : y - entry.Descent;
   Painter.drawText(left, baseline, text);
 }
+
+int CQtCanvas::TextWidth(const std::string& utf8, const CFontSpec& font) {
+  if (font.Height <= 0 || utf8.empty()) return 0;
+  return QFontMetrics(FontFor(font).Font).horizontalAdvance(QString::fromStdString(utf8));
+}
+
+std::string CQtCanvas::ElideText(const std::string& utf8, const CFontSpec& font, int maxWidth) {
+  if (font.Height <= 0 || utf8.empty()) return utf8;
+  const QFontMetrics metrics(FontFor(font).Font);
+  return metrics.elidedText(QString::fromStdString(utf8), Qt::ElideRight, std::max(0, maxWidth))
+      .toStdString();
+}

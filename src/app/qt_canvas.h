@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "app/canvas.h"
+#include "board/canvas.h"
 
 class QPainter;
 
@@ -37,6 +37,8 @@ class CQtCanvas : public CCanvas {
   bool DrawImage(const std::string& path, int left, int top, int right, int bottom) override;
   void DrawText(int x, int y, const std::string& utf8, const CFontSpec& font, CColor color,
                 CHAlign hAlign, CVAlign vAlign) override;
+  int TextWidth(const std::string& utf8, const CFontSpec& font) override;
+  std::string ElideText(const std::string& utf8, const CFontSpec& font, int maxWidth) override;
 
   // The face first, then the Chinese faces Debian ships.
   static QFont MakeFont(const CFontSpec& spec);

@@ -1,8 +1,12 @@
 #include "app/screenshot.h"
 
+#include <QLineEdit>
 #include <QPixmap>
+#include <QThread>
 #include <cstdio>
 
+#include "app/batch_training_dialog.h"
+#include "app/folder_field.h"
 #include "app/larko_app.h"
 #include "app/larko_view.h"
 #include "app/main_frame.h"
@@ -44,9 +48,36 @@ int TakeScreenshot(int argc, char** argv, const char* outputPath) {
         entry.TimeMs = 800 + 97 * depth;
       }
       frame->View()->Redraw();
+      frame->UpdateCommandUI();
       app.processEvents();
       code = frame->grab().save(QString::fromLocal8Bit(outputPath), "PNG") ? 0 : 1;
     }
+  }
+  CLarkoApp::DeleteGameObject();
+  return code;
+}
+
+int TakeTrainingScreenshot(int argc, char** argv, const char* recordFolder, const char* outputPath) {
+  CLarkoApp app(argc, argv);
+  BuildNotationMaps();
+  CLarkoApp::CreateGameObject(NoVoice);
+  int code = 1;
+  {
+    CBatchTrainingDialog dialog;
+    dialog.RootDir->setText(QString::fromLocal8Bit(recordFolder));
+    dialog.MaxRelearnCount->setText(QStringLiteral("1"));
+    dialog.MaxLearnCount->setText(QStringLiteral("8"));
+    dialog.resize(1000, 520);
+    dialog.show();
+    dialog.OnTrain();
+    while (dialog.IsTraining() && !dialog.WorkerFinished()) {
+      app.processEvents();
+      QThread::msleep(20);
+    }
+    dialog.OnTimer();
+    app.processEvents();
+    code = dialog.grab().save(QString::fromLocal8Bit(outputPath), "PNG") ? 0 : 1;
+    dialog.OnStop();
   }
   CLarkoApp::DeleteGameObject();
   return code;

@@ -2,3 +2,5 @@
 // Opens the main window without a person, plays the first moves of a game,
 // saves a picture of the window as PNG and ends. Returns the exit code.
 int TakeScreenshot(int argc, char** argv, const char* outputPath);
+// The batch-training dialog after a few passes over the games of a folder.
+int TakeTrainingScreenshot(int argc, char** argv, const char* recordFolder, const char* outputPath);

@@ -13,7 +13,7 @@
 #include "engine/evaluator.h"
 #include "engine/opening_book.h"
 #include "engine/trans_table.h"
-#include "game/game_record.h"
+#include "record/game_record.h"
 #include "rules/move_generator.h"
 #include "rules/position.h"
 

@@ -7,7 +7,7 @@
 #include <memory>
 #include <string>
 
-#include "app/board_painter.h"
+#include "board/board_painter.h"
 #include "engine/search_engine.h"
 #include "game/game_end.h"
 #include "game/voice.h"

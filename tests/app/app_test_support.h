@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "app/canvas.h"
+#include "board/canvas.h"
 #include "app/larko_app.h"
 #include "app/message_box.h"
 #include "game/game.h"
@@ -51,6 +51,27 @@ class CRecordingCanvas : public CCanvas {
   void DrawText(int x, int y, const std::string& utf8, const CFontSpec& font, CColor color, CHAlign h,
                 CVAlign v) override {
     Calls.push_back({CDrawCall::TextCall, x, y, 0, 0, color, 0, false, {}, utf8, font, h, v});
+  }
+
+  // A Chinese character (and the ellipsis) as wide as the font is high, any
+  // other character half as wide.
+  int TextWidth(const std::string& utf8, const CFontSpec& font) override {
+    int width = 0;
+    for (unsigned char c : utf8) {
+      if (c < 0x80) width += font.Height / 2;
+      else if ((c & 0xC0) == 0xC0) width += font.Height;
+    }
+    return width;
+  }
+  std::string ElideText(const std::string& utf8, const CFontSpec& font, int maxWidth) override {
+    if (TextWidth(utf8, font) <= maxWidth) return utf8;
+    std::string text = utf8;
+    while (!text.empty() && TextWidth(text + "…", font) > maxWidth) {
+      // Drop the last character: its continuation bytes, then its lead byte.
+      while ((static_cast<unsigned char>(text.back()) & 0xC0) == 0x80) text.pop_back();
+      text.pop_back();
+    }
+    return text + "…";
   }
 
   int Count(CDrawCall::Kind kind) const {

@@ -64,6 +64,32 @@ class OptionsDialogTest : public QObject {
     QCOMPARE(g_Game->Engine.MaxDepth, before);
   }
 
+  // A time limit of 0 would make the computer forfeit its first move.
+  void refusesTimeLimitsBelowOne() {
+    const int iterBefore = g_Game->Engine.MaxIterTime;
+    const int searchBefore = g_Game->Engine.MaxSearchTime;
+    COptionsDialog dialog;
+    dialog.show();
+    dialog.MaxIterTime->setText(QStringLiteral("0"));
+    dialog.accept();
+    QVERIFY(dialog.isVisible());
+    QCOMPARE(Recorder->Messages.size(), 1);
+    QCOMPARE(Recorder->Messages[0], QStringLiteral("最大迭代时间: 请输入一个 1 到 4294967295 之间的整数."));
+    QCOMPARE(dialog.focusWidget(), dialog.MaxIterTime);
+    dialog.MaxIterTime->setText(QStringLiteral("1"));
+    dialog.MaxSearchTime->setText(QStringLiteral("0"));
+    dialog.accept();
+    QCOMPARE(Recorder->Messages.size(), 2);
+    QVERIFY(Recorder->Messages[1].startsWith(QStringLiteral("最长搜索时间:")));
+    QCOMPARE(g_Game->Engine.MaxIterTime, iterBefore);
+    QCOMPARE(g_Game->Engine.MaxSearchTime, searchBefore);
+    dialog.MaxSearchTime->setText(QStringLiteral("1"));
+    dialog.accept();
+    QCOMPARE(dialog.result(), int(QDialog::Accepted));
+    QCOMPARE(g_Game->Engine.MaxIterTime, 1);
+    QCOMPARE(g_Game->Engine.MaxSearchTime, 1);
+  }
+
   void acceptCopiesEverything() {
     COptionsDialog dialog;
     dialog.Event->setText(QStringLiteral("全国赛"));

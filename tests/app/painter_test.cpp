@@ -2,8 +2,9 @@
 // a recording canvas, the grid and slot mappings, and clicks.
 #include <QtTest>
 
-#include "app/board_painter.h"
+#include "board/board_painter.h"
 #include "app_test_support.h"
+#include "common/text_encoding.h"
 #include "common/exe_path.h"
 #include "rules/iccs.h"
 
@@ -166,6 +167,31 @@ class PainterTest : public QObject {
       const int labelY = humanPlaysRed ? painter.Top + 11 * 40 - 15 / 4 : painter.Top + 15 / 4;
       QVERIFY(canvas.FindText(text, painter.Left + 15 * 40 - 10, labelY) >= 0);
     }
+  }
+
+  // A long name is cut short before the "%d层 %dms" text on its line.
+  void longNameIsElided() {
+    g_Game->Red = Utf8ToGb18030("中华人民共和国象棋协会特级大师联赛冠军");
+    Play("h2e2");  // red moved: the move's text is on red's line at the bottom
+    CBoardPainter& painter = g_Game->Painter;
+    CRecordingCanvas canvas;
+    painter.Paint(canvas, *g_Game, {0, 0, 640, 580});
+    const int bottomY = painter.Top + 11 * 40 - 15 / 4;
+    const CFontSpec font {CBoardPainter::LABEL_FONT, 15};
+    const std::string moveText = "0层 " + std::to_string(g_Game->Record()[0].TimeMs) + "ms";
+    const int moveIndex = canvas.FindText(moveText, painter.Left + 15 * 40 - 10, bottomY);
+    QVERIFY(moveIndex >= 0);
+    const CDrawCall* name = nullptr;
+    for (const auto& call : canvas.Calls)
+      if (call.What == CDrawCall::TextCall && call.Y1 == bottomY && call.X1 == painter.Left + 410)
+        name = &call;
+    QVERIFY(name);
+    QVERIFY(QString::fromStdString(name->Text).startsWith(QStringLiteral("中华人民")));
+    QVERIFY(QString::fromStdString(name->Text).endsWith(QStringLiteral("…:")));
+    const int moveLeft = painter.Left + 15 * 40 - 10 - canvas.TextWidth(moveText, font);
+    QVERIFY(name->X1 + canvas.TextWidth(name->Text, font) < moveLeft);
+    // The other side's short name is whole.
+    QVERIFY(canvas.FindText("Computer:", painter.Left + 410, painter.Top + 15 / 4) >= 0);
   }
 
   void statusLine() {

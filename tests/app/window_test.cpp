@@ -8,7 +8,7 @@
 #include <QToolBar>
 #include <QtTest>
 
-#include "app/board_painter.h"
+#include "board/board_painter.h"
 #include "app/command_ids.h"
 #include "app/larko_doc.h"
 #include "app/larko_view.h"
@@ -102,12 +102,38 @@ class WindowTest : public QObject {
     // A folder that does not exist cannot take the file.
     QVERIFY(!Frame->Doc()->OnSaveDocument(dir.filePath(QStringLiteral("no/such/folder/x.pgn"))));
     QCOMPARE(Recorder->Messages, QStringList {QStringLiteral("保存棋谱失败.")});
-    // A failed open while running starts a fresh game instead of keeping half a game.
+    // A failed open while running keeps the game and its title.
     Recorder->Messages.clear();
     QVERIFY(!Frame->Doc()->OpenDocumentFile(dir.filePath(QStringLiteral("missing.pgn"))));
     QCOMPARE(Recorder->Messages, QStringList {QStringLiteral("加载棋谱失败.")});
-    QCOMPARE(Frame->windowTitle(), QStringLiteral("Unknown - Tarvo"));
-    QCOMPARE(g_Game->Record().Length, 0);
+    QCOMPARE(Frame->windowTitle(), QStringLiteral("saved.pgn - Tarvo"));
+    QCOMPARE(g_Game->Record().Length, 1);
+  }
+
+  // A file that fails in its tag block would leave the board with empty
+  // names (":"); the game keeps its names and moves.
+  void failedOpenKeepsTheNames() {
+    Open({DataFile("games/game01.pgn")});
+    const std::string red = g_Game->Red, black = g_Game->Black, fen = g_Game->Position().Fen(1);
+    QVERIFY(!red.empty() && !black.empty());
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("bad.pgn"));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("[Event \"unfinished\"\r\n[Red \"x\"");
+    file.close();
+    QVERIFY(!Frame->Doc()->OpenDocumentFile(path));
+    QCOMPARE(Recorder->Messages, QStringList {QStringLiteral("加载棋谱失败.")});
+    QCOMPARE(g_Game->Red, red);
+    QCOMPARE(g_Game->Black, black);
+    QCOMPARE(g_Game->Record().Length, 127);
+    QCOMPARE(g_Game->Position().Fen(1), fen);
+    QCOMPARE(Frame->windowTitle(), QStringLiteral("game01.pgn - Tarvo"));
+    // The picture shows the names, not a bare ":".
+    View()->Redraw();
+    CRecordingCanvas canvas;
+    g_Game->Painter.Paint(canvas, *g_Game, {0, 0, View()->width(), View()->height()});
+    for (const auto& text : canvas.Texts()) QVERIFY(text != ":");
   }
 
   void badFileEndsStartUp() {
@@ -140,8 +166,8 @@ class WindowTest : public QObject {
     QCOMPARE(separators, 9);
     QCOMPARE(Frame->Action(Cmd::Undo)->statusTip(), QStringLiteral("撤消最后一步着法"));
     QCOMPARE(Frame->Action(Cmd::Undo)->shortcuts().size(), 2);
-    QVERIFY(!Enabled(Cmd::MoveList));
-    QVERIFY(!Enabled(Cmd::GameTraining));
+    QVERIFY(Enabled(Cmd::MoveList));
+    QVERIFY(Enabled(Cmd::GameTraining));
     QVERIFY(Enabled(Cmd::Options));
   }
 
@@ -267,6 +293,67 @@ class WindowTest : public QObject {
     WaitForWorkers();
     QCOMPARE(g_Game->Record().Length, 2);
     QVERIFY(Enabled(Cmd::EngineMove));
+  }
+
+  // 新建 with the person playing black: the computer's first move runs on
+  // the reply worker, and the interface thread comes back before it is made.
+  void newGameWithComputerToMoveDoesNotBlock() {
+    Open();
+    g_Game->HumanPlaysRed = 0;
+    g_Game->Engine.MaxDepth = 124;
+    g_Game->Engine.MaxIterTime = 600000;
+    g_Game->Engine.MaxSearchTime = 600000;
+    Frame->OnCommand(Cmd::FileNew);
+    QVERIFY(View()->IsWorkerRunning());
+    QCOMPARE(g_Game->Record().Length, 0);
+    QVERIFY(!View()->IsIdle());
+    QVERIFY(!Enabled(Cmd::EngineMove));
+    // The window still answers: a repaint is served from the last picture.
+    View()->repaint();
+    View()->StopWorkers();
+    QVERIFY(!View()->IsWorkerRunning());
+    // A quick search plays the move through the same worker.
+    g_Game->Engine.MaxDepth = 2;
+    Frame->OnCommand(Cmd::FileNew);
+    WaitForWorkers();
+    QCOMPARE(g_Game->Record().Length, 1);
+    QCOMPARE(g_Game->RedToMove, 0);
+    QVERIFY(Enabled(Cmd::EngineMove));
+  }
+
+  // Placing a piece in edit mode starts a new game; when the computer is to
+  // move its answer runs on the reply worker too.
+  void editPlacementLeavesTheComputerMoveToTheWorker() {
+    Open();
+    Frame->OnCommand(Cmd::ClearBoard);
+    CBoardPainter& painter = g_Game->Painter;
+    // Kings, chariots, horses and cannons, placed while the person is to move.
+    const int placements[][3] = {{16, 5, 10}, {32, 4, 2}, {1, 1, 10}, {17, 1, 1},
+                                 {5, 2, 10},  {21, 2, 1}, {3, 2, 8},  {19, 2, 3}};
+    for (const auto& [piece, column, row] : placements) {
+      const CPoint slot = painter.SlotOf(piece);
+      ClickGrid(slot.X, slot.Y);
+      ClickGrid(column, row);
+      QCOMPARE(g_Game->Position().Board[painter.GridSquare(column, row)], piece);
+    }
+    QVERIFY(!View()->IsWorkerRunning());
+    // Now the computer plays red, the side to move: the next edit makes a new
+    // game whose first move is searched on the reply worker.
+    g_Game->HumanPlaysRed = 0;
+    g_Game->Engine.MaxDepth = 124;
+    g_Game->Engine.MaxIterTime = 600000;
+    g_Game->Engine.MaxSearchTime = 600000;
+    // The board is turned now (black at the bottom): the black king stands at
+    // grid point (6, 9) and moves one file to (4, 9).
+    View()->Redraw();
+    QCOMPARE(painter.Mode, 1);
+    ClickGrid(6, 9);
+    ClickGrid(4, 9);
+    QCOMPARE(g_Game->Position().Board[painter.GridSquare(4, 9)], 32);
+    QVERIFY(View()->IsWorkerRunning());
+    QCOMPARE(g_Game->Record().Length, 0);
+    View()->StopWorkers();
+    QVERIFY(!View()->IsWorkerRunning());
   }
 
   void closingDuringASearchEndsCleanly() {

@@ -1,4 +1,4 @@
-#include "game/game_record.h"
+#include "record/game_record.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "app/board_painter.h"
+#include "board/board_painter.h"
 
 #include <algorithm>
 #include <array>
@@ -180,25 +180,40 @@ void CBoardPainter::Paint(CCanvas& canvas, const CGame& game, const CRect& clien
     }
   }
 
-  // Players' names: the side at the top of the (left) board first.
-  const int nameX = Left + 10 * w + w / 4;
-  const std::string& topName = Mode == 1 ? game.Red : game.Black;
-  const std::string& bottomName = Mode == 1 ? game.Black : game.Red;
-  canvas.DrawText(nameX, labelTop, Gb2312ToUtf8(topName) + ":", labelFont, Colors::Black,
-                  CHAlign::Left, CVAlign::Top);
-  canvas.DrawText(nameX, labelBottom, Gb2312ToUtf8(bottomName) + ":", labelFont, Colors::Black,
-                  CHAlign::Left, CVAlign::Bottom);
-
   // Depth and time of the last move, on the side of the player who made it.
   const CGameRecord& record = game.Engine.Record;
+  std::string moveText;
+  bool moveTextAtBottom = false;
   if (record.Length > 0 && record.Current >= 0) {
     const CRecordEntry& entry = record[record.Current];
     char text[64];
     std::snprintf(text, sizeof text, "%d层 %dms", entry.Depth + 1, entry.TimeMs);
+    moveText = text;
     const bool redMoved = entry.Move.Piece >= 1 && entry.Move.Piece <= 16;
-    const bool atBottom = Mode == 1 ? !redMoved : redMoved;
-    canvas.DrawText(Left + 15 * w - w / 4, atBottom ? labelBottom : labelTop, text, labelFont,
-                    Colors::Black, CHAlign::Right, atBottom ? CVAlign::Bottom : CVAlign::Top);
+    moveTextAtBottom = Mode == 1 ? !redMoved : redMoved;
+  }
+  const int moveTextRight = Left + 15 * w - w / 4;
+
+  // Players' names: the side at the top of the (left) board first. A long
+  // name is cut short with an ellipsis before it reaches the move's text.
+  const int nameX = Left + 10 * w + w / 4;
+  const auto drawName = [&](const std::string& gbName, bool atBottom) {
+    int room = moveTextRight - nameX;
+    if (!moveText.empty() && moveTextAtBottom == atBottom)
+      room -= canvas.TextWidth(moveText, labelFont) + LabelFontHeight / 2;
+    const std::string colon = ":";
+    const std::string name =
+        canvas.ElideText(Gb2312ToUtf8(gbName), labelFont, room - canvas.TextWidth(colon, labelFont));
+    canvas.DrawText(nameX, atBottom ? labelBottom : labelTop, name + colon, labelFont, Colors::Black,
+                    CHAlign::Left, atBottom ? CVAlign::Bottom : CVAlign::Top);
+  };
+  drawName(Mode == 1 ? game.Red : game.Black, false);
+  drawName(Mode == 1 ? game.Black : game.Red, true);
+
+  if (!moveText.empty()) {
+    canvas.DrawText(moveTextRight, moveTextAtBottom ? labelBottom : labelTop, moveText, labelFont,
+                    Colors::Black, CHAlign::Right,
+                    moveTextAtBottom ? CVAlign::Bottom : CVAlign::Top);
   }
 
   // Status line.

@@ -49,4 +49,16 @@ class CCanvas {
   // UTF-8 text on a transparent background, anchored at (x, y).
   virtual void DrawText(int x, int y, const std::string& utf8, const CFontSpec& font, CColor color,
                         CHAlign hAlign, CVAlign vAlign) = 0;
+  // Width of the text in the font, in pixels (0 when the canvas cannot measure).
+  virtual int TextWidth(const std::string& utf8, const CFontSpec& font) {
+    (void)utf8;
+    (void)font;
+    return 0;
+  }
+  // The text, shortened with an ellipsis when wider than maxWidth pixels.
+  virtual std::string ElideText(const std::string& utf8, const CFontSpec& font, int maxWidth) {
+    (void)font;
+    (void)maxWidth;
+    return utf8;
+  }
 };

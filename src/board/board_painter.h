@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "app/canvas.h"
+#include "board/canvas.h"
 
 class CGame;
 

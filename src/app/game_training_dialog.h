@@ -1,0 +1,41 @@
+#pragma once
+// The game-training dialog: collects the values of a game training. It
+// lives as long as the view, so the values entered last are offered again;
+// after OK the view starts the training with them. The outside program is
+// an engine command line with its thinking time per move.
+#include <QDialog>
+
+#include "engine/game_training_values.h"
+#include "engine/ucci_engine_process.h"
+
+class QCheckBox;
+class QLineEdit;
+class CFolderEdit;
+
+class CGameTrainingDialog : public QDialog {
+  Q_OBJECT
+
+ public:
+  explicit CGameTrainingDialog(QWidget* parent = nullptr);
+
+  const CGameTrainingValues& Values() const { return V; }
+  const COutsideEngineSettings& Outside() const { return Engine; }
+
+  CFolderEdit* RootDir;
+  QCheckBox *CullDraw, *UseOutside;
+  QLineEdit *MaxTrainCount, *MaxMoveCount, *MaxWaitTime, *MaxUncapMoveCount, *MinDeltaPieceCount,
+      *MinStatusCount, *MinMoveCoeff, *MaxLearnCount, *AutoSaveCount, *Alpha, *Lambda,
+      *EngineCommand, *EngineMoveTime;
+
+ public slots:
+  // Reads and checks every field; the dialog stays open on a bad one.
+  void accept() override;
+  // Shows the values kept from last time.
+  int exec() override;
+
+ private:
+  void ShowValues();
+
+  CGameTrainingValues V;
+  COutsideEngineSettings Engine;
+};

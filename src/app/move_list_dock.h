@@ -1,0 +1,45 @@
+#pragma once
+// The move list beside the board: one row per move pair, numbered, in
+// Chinese notation, with the current move selected. Clicking a move takes
+// the game back or forward to it through undo and redo; clicking the first
+// row (the starting position) takes back every move.
+#include <QDockWidget>
+#include <string>
+#include <vector>
+
+class QTableWidget;
+class CLarkoView;
+
+class CMoveListDock : public QDockWidget {
+  Q_OBJECT
+
+ public:
+  explicit CMoveListDock(CLarkoView* view, QWidget* parent = nullptr);
+
+  // Reads the record again when it changed. Does nothing while a job runs:
+  // the game is not read then.
+  void Refresh();
+  // Plays undo or redo until the last played move is record entry ply
+  // (-1: the starting position). False when the view is busy or in edit mode.
+  bool GoToPly(int ply);
+
+  QTableWidget* Table() const { return Moves; }
+  // The table cell of a ply (row, column); ply -1 is the starting position.
+  static void CellOfPly(int ply, bool firstMoveRed, int& row, int& column);
+  // The ply of a cell, or -2 when the cell holds no move.
+  int PlyOfCell(int row, int column) const;
+
+ signals:
+  // The game moved to another ply because of a click.
+  void PlyChanged();
+
+ private:
+  void Rebuild();
+  void SelectCurrent();
+
+  CLarkoView* View;
+  QTableWidget* Moves;
+  std::vector<std::string> Shown;  // notations shown, GB2312
+  int ShownCurrent = -2;
+  bool FirstMoveRed = true;
+};

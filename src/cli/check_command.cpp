@@ -90,7 +90,7 @@ int RunCheck(const std::vector<std::string>& args) {
   const int result = CheckRecords(*game, outside, folder, values, hooks);
   const bool stopped = game->CheckingIdle.load() != 0;
   game->CheckingIdle = 1;
-  progress.Finish(done, std::to_string(written) + " written");
+  if (result || done > 0) progress.Finish(done, std::to_string(written) + " written");
   if (!result) return CliError("check: " + hooks.Error);
   return stopped && watch.Requested() ? 130 : 0;
 }

@@ -156,8 +156,11 @@ int RunTrainGames(const std::vector<std::string>& args) {
   } else {
     result = SelfPlayTraining(*game, values, hooks);
   }
+  if (!result) {
+    if (played > 0) progress.Finish(played, std::to_string(saved) + " saved in " + values.RootDir);
+    return CliError("train-games: " + hooks.Error);
+  }
   progress.Finish(played, std::to_string(saved) + " saved in " + values.RootDir);
-  if (!result) return CliError("train-games: " + hooks.Error);
   return watch.Requested() ? 130 : 0;
 }
 

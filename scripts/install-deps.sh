@@ -9,6 +9,7 @@ PACKAGES=(
   qt6-base-dev libgl-dev
   libespeak-ng-dev espeak-ng-data
   fonts-arphic-ukai fonts-wqy-microhei
+  fairy-stockfish
 )
 
 missing=()

@@ -3,7 +3,7 @@
 #include <atomic>
 #include <cstdio>
 #include <string>
-#include <sys/stat.h>
+#include <filesystem>
 #include <vector>
 
 #include "cli_command.h"
@@ -46,13 +46,6 @@ int ParseCheckOptions(const std::vector<std::string>& args, CCheckOptions& optio
   return 0;
 }
 
-bool IsGameFileName(const std::string& name) {
-  if (name.size() < 4) return false;
-  std::string ending = name.substr(name.size() - 4);
-  for (char& c : ending) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
-  return ending == ".pgn";
-}
-
 long long CountGameFiles(const std::string& folder) {
   std::vector<CDirEntry> entries;
   if (!ListDirSorted(folder, entries)) return 0;
@@ -65,8 +58,8 @@ long long CountGameFiles(const std::string& folder) {
 int RunCheck(const std::vector<std::string>& args) {
   CCheckOptions options;
   if (ParseCheckOptions(args, options)) return 1;
-  struct stat info;
-  if (::stat(options.Folder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode))
+  std::error_code error;
+  if (!std::filesystem::is_directory(options.Folder, error))
     return CliError("check: " + options.Folder + " is not a folder");
   const std::string folder = WithTrailingSlash(options.Folder);
 

@@ -2,6 +2,7 @@
 // against an outside engine program, colours alternating.
 #include <atomic>
 #include <cstdio>
+#include <filesystem>
 #include <string>
 #include <sys/stat.h>
 #include <vector>
@@ -65,8 +66,8 @@ int ParseMatchOptions(const std::vector<std::string>& args, CMatchOptions& optio
 }
 
 bool IsFolder(const std::string& path) {
-  struct stat info;
-  return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+  std::error_code error;
+  return std::filesystem::is_directory(path, error);
 }
 
 // <out>/match_<time of the run>_<game number>.pgn, never over an existing file.

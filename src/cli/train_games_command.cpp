@@ -1,8 +1,8 @@
 // tarvo-cli train-games: game training, by self-play or against an outside
 // engine program; every finished game is saved and the networks learn from it.
 #include <cstdio>
+#include <filesystem>
 #include <string>
-#include <sys/stat.h>
 #include <vector>
 
 #include "cli_command.h"
@@ -95,8 +95,8 @@ int ParseTrainGamesOptions(const std::vector<std::string>& args, CTrainGamesOpti
 }
 
 bool IsFolder(const std::string& path) {
-  struct stat info;
-  return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+  std::error_code error;
+  return std::filesystem::is_directory(path, error);
 }
 
 std::string FileName(const std::string& path) {

@@ -121,6 +121,9 @@ int CUcciEngineProcess::Start(int waitMs) {
     return 0;
   }
   if (EngineName.empty()) EngineName = ProgramName(Settings.Command);
+  // The name goes into a game's tags, whose values cannot hold a double quote.
+  for (char& c : EngineName)
+    if (c == '"' || static_cast<unsigned char>(c) < 0x20) c = '\'';
 
   bool written = true;
   if (Spoken == COutsideProtocol::Uci) written = Child.WriteLine("setoption name UCI_Variant value xiangqi") != 0;

@@ -11,6 +11,7 @@
 #include <cerrno>
 
 #include "engine/network_game_trainer.h"
+#include "engine/outside_match.h"
 #include "engine/outside_training.h"
 #include "engine/record_checking.h"
 #include "engine/ucci_engine_process.h"
@@ -221,9 +222,10 @@ TEST_F(FairyStockfishTest, OneShortTrainingGameIsSavedAndTrained) {
   EXPECT_EQ(Trained, std::vector<std::string> {Reports[0].Path});
 }
 
-TEST_F(FairyStockfishTest, RecordCheckCompletesTwoMasterGamesSlow) {
-  std::filesystem::copy_file(TestDataPath("games/game02.pgn"), Root + "game02.pgn");
-  std::filesystem::copy_file(TestDataPath("games/game04.pgn"), Root + "game04.pgn");
+TEST_F(FairyStockfishTest, RecordCheckCompletesTwoMasterGames) {
+  // The two games of the set that are closest to their end.
+  std::filesystem::copy_file(TestDataPath("games/game01.pgn"), Root + "game01.pgn");
+  std::filesystem::copy_file(TestDataPath("games/game05.pgn"), Root + "game05.pgn");
   CUcciEngineProcess engine(Settings(kFairy));
   CRecordCheckHooks checkHooks;
   std::vector<CCheckedFileReport> done;
@@ -239,6 +241,22 @@ TEST_F(FairyStockfishTest, RecordCheckCompletesTwoMasterGamesSlow) {
     EXPECT_NE(report.Result, "*") << report.Path << ": " << report.Outcome;
     ASSERT_EQ(game->LoadPgn(report.Path), 1);
     EXPECT_EQ(game->Record().Length, report.MovesAfter);
+  }
+}
+
+TEST_F(FairyStockfishTest, ATwoGameMatchIsPlayedToItsEndSlow) {
+  CUcciEngineProcess engine(Settings(kFairy));
+  ASSERT_EQ(engine.Start(10000), 1) << engine.Error();
+  for (bool weAreRed : {true, false}) {
+    CMatchGame played;
+    played.WeAreRed = weAreRed;
+    std::string error;
+    ASSERT_EQ(PlayMatchGame(*game, engine, 10000, nullptr, played, error), 1) << error;
+    EXPECT_FALSE(played.Stopped);
+    EXPECT_TRUE(played.Result == "1-0" || played.Result == "0-1" || played.Result == "1/2-1/2") << played.Result;
+    EXPECT_EQ(played.MoveCount, game->Record().Current + 1);
+    EXPECT_TRUE(played.Note.empty()) << played.Note;  // no illegal move, no time-out
+    EXPECT_EQ(game->Red, weAreRed ? "Tarvo" : engine.Name());
   }
 }
 

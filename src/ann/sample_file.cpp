@@ -97,6 +97,14 @@ bool CSampleFile::Check(int count0, int categoryLimit) {
       return false;
     }
     at += 4;
+    // A file made for another network says so in its first record.
+    int32_t firstInputs = count0;
+    if (statuses > 0 && ReadInt(base, Size, at + 4, firstInputs) && firstInputs != count0) {
+      Message = "pattern " + std::to_string(p) + " has a status of " +
+                std::to_string(firstInputs) + " inputs, the network takes " +
+                std::to_string(count0);
+      return false;
+    }
     // Statuses and the closing Expect must fit in what is left.
     if (statuses < 0 || (Size - at) / stride < static_cast<size_t>(statuses) ||
         Size - at - static_cast<size_t>(statuses) * stride < 4) {

@@ -44,4 +44,53 @@ TEST_F(BatchTrainTest, TrainFromGameRecordChangesTheNetworkAndRemovesItsSampleFi
   EXPECT_NE(log.find("   CurrLearnCount=      2; PatternCount=      2; "), std::string::npos);
 }
 
+TEST_F(BatchTrainTest, FromRecordsGeneratesSamplesThenTrainsOnTheSampleFolder) {
+  CTdbpAnnList& list = game->Engine.Evaluator.AnnList;
+  const CTdbpAnn before = list.GetAt(0);
+  CTrainParams params;
+  params.CullDraw = 0;
+  params.StartTdbpAnnIndex = -1;
+  params.EndTdbpAnnIndex = -1;
+  params.MaxLearnCount = 2;
+  std::atomic<int> relearn {0};
+  ASSERT_EQ(BatchTrainFromRecords(*game, TestDataPath("games"), params, &relearn), 1);
+  EXPECT_EQ(relearn.load(), 1);
+  EXPECT_TRUE(list.GetAt(0).Weight11s != before.Weight11s);
+  EXPECT_EQ(Names(GetExePath() + "sample").size(), 1u);
+  EXPECT_NE(ReadFile(GetExePath() + "gen_sample_list.txt").find("   TotalStatusCount = 00001000\n"),
+            std::string::npos);
+  const std::string log = ReadFile(GetExePath() + "training_eval000_ann.txt");
+  EXPECT_NE(log.find("   CurrLearnCount=      2; PatternCount=     10; "), std::string::npos) << log;
+  EXPECT_TRUE(std::filesystem::exists(GetExePath() + "eval000.ann"));
+}
+
+TEST_F(BatchTrainTest, BlockTheRunCannotTakeIsRefusedBeforeAnyWork) {
+  CTdbpAnnList& list = game->Engine.Evaluator.AnnList;
+  const CTdbpAnn before = list.GetAt(0);
+  std::string error;
+  CTrainParams params;
+  params.Error = &error;
+  params.TestOverflowFreq = 0;
+  EXPECT_EQ(BatchTrainFromRecords(*game, TestDataPath("games"), params), 0);
+  EXPECT_NE(error.find("TestOverflowFreq must be at least 1"), std::string::npos) << error;
+  params.TestOverflowFreq = 1000;
+  params.ThreadCount = 65;
+  EXPECT_EQ(TrainFromGameRecord(*game, TestDataPath("games/game01.pgn"), params), 0);
+  EXPECT_NE(error.find("ThreadCount must be at most 64"), std::string::npos) << error;
+  params.ThreadCount = 1;
+  params.AutoSaveCount = 0;
+  EXPECT_EQ(TrainFromGameRecord(*game, TestDataPath("games/game01.pgn"), params), 0);
+  EXPECT_NE(error.find("AutoSaveCount must be at least 1"), std::string::npos) << error;
+  EXPECT_TRUE(list.GetAt(0).Weight2s == before.Weight2s);
+  EXPECT_FALSE(std::filesystem::exists(GetExePath() + "sample"));
+  for (const std::string& name : Names(GetExePath()))
+    EXPECT_TRUE(name.ends_with(".txt") || name == "ann" || name == "rand") << name;
+}
+
+TEST_F(BatchTrainTest, RecordThatCannotBeLoadedFailsGameTraining) {
+  CTrainParams params;
+  EXPECT_EQ(TrainFromGameRecord(*game, GetExePath() + "missing.pgn", params), 0);
+  for (const std::string& name : Names(GetExePath())) EXPECT_FALSE(name.ends_with(".sam")) << name;
+}
+
 }  // namespace

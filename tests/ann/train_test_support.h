@@ -59,3 +59,27 @@ class TrainSuite : public testing::Test {
   std::unique_ptr<ScopedTarvoHome> home;
   CGame* game = nullptr;
 };
+
+#include "rules/iccs.h"
+#include "rules/pieces.h"
+
+// Writes a game record of the given ICCS moves from the start position,
+// with the given result, through the game object. True on success.
+inline bool WriteRecord(CGame& game, const std::string& path, const std::vector<std::string>& moves,
+                        const std::string& result) {
+  game.HumanVsHuman = 1;
+  if (!game.NewGame(InitialBoard.data(), 1)) return false;
+  for (const std::string& text : moves) {
+    CMove move;
+    if (!MoveFromIccs(game.Position(), text, move) || !game.PlayMove(move, 0)) return false;
+  }
+  game.Result = result;
+  return game.SavePgn(path) == 1;
+}
+
+// Twelve plies of an ordinary opening.
+inline const std::vector<std::string> kOpening = {"h2e2", "h9g7", "h0g2", "i9h9", "g3g4", "g6g5",
+                                                  "b0c2", "b9c7", "a0b0", "a9b9", "i0h0", "c6c5"};
+inline std::vector<std::string> FirstMoves(int count) {
+  return {kOpening.begin(), kOpening.begin() + count};
+}

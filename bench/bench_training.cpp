@@ -1,0 +1,141 @@
+// Sample generation in games per second over the ICCS master collection,
+// and TD(lambda) training in positions per second: every status training
+// one network (TrainEvery's learner) and the own-category learner with 1
+// and 2 threads per game. Files live in memory (/dev/shm).
+#include <benchmark/benchmark.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <regex>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "ann/sample_file.h"
+#include "ann/sample_generation.h"
+#include "ann/td_learner.h"
+#include "common/exe_path.h"
+#include "common/random.h"
+#include "game/game.h"
+#include "rules/iccs.h"
+#include "rules/move_tables.h"
+#include "rules/notation_maps.h"
+
+namespace {
+
+std::unique_ptr<CVoice> NoVoice() { return nullptr; }
+
+struct CCollection {
+  ~CCollection() {
+    std::error_code error;
+    if (!Folder.empty()) std::filesystem::remove_all(Folder, error);
+  }
+  std::string Folder;       // data folder
+  std::string GamesFolder;  // the collection as game files
+  int GameCount = 0;
+  std::unique_ptr<CGame> Game;
+  std::string SampleFile;  // all games as one sample file
+};
+
+// The ICCS games played through the game object and saved as game files;
+// then one sample file of them all.
+CCollection& Collection() {
+  static CCollection collection;
+  static bool built = [] {
+    CCollection& c = collection;
+    const std::string shm = std::filesystem::exists("/dev/shm") ? "/dev/shm" : "/tmp";
+    std::string folder = shm + "/tarvo-bench-train-XXXXXX";
+    if (!mkdtemp(folder.data())) std::abort();
+    c.Folder = folder + "/";
+    c.GamesFolder = c.Folder + "games/";
+    std::filesystem::create_directories(c.GamesFolder);
+    SetExePath(c.Folder);
+    BuildMoveTables();
+    BuildNotationMaps();
+    c.Game = std::make_unique<CGame>(&NoVoice);
+    c.Game->HumanVsHuman = 1;
+    std::ifstream in(std::string(TARVO_TEST_DATA_DIR) + "/iccs/master_games_1125.pgn");
+    std::stringstream buffer;
+    buffer << in.rdbuf();
+    const std::string text = buffer.str();
+    const std::regex move("[a-i][0-9][a-i][0-9]");
+    size_t at = 0;
+    while ((at = text.find("[Event", at)) != std::string::npos) {
+      const size_t body = text.find("\n\n", at);
+      const size_t next = text.find("\n[Event", at + 1);
+      const std::string moves =
+          text.substr(body, next == std::string::npos ? std::string::npos : next - body);
+      c.Game->NewGame(InitialBoard.data(), 1);
+      for (std::sregex_iterator it(moves.begin(), moves.end(), move), end; it != end; ++it) {
+        CMove m;
+        if (!MoveFromIccs(c.Game->Position(), it->str(), m) || !c.Game->PlayMove(m, 0)) break;
+      }
+      char name[32];
+      std::snprintf(name, sizeof name, "game%04d.pgn", c.GameCount);
+      if (c.Game->SavePgn(c.GamesFolder + name)) ++c.GameCount;
+      if (next == std::string::npos) break;
+      at = next + 1;
+    }
+    CSampleRun run;
+    GenerateSamples(*c.Game, c.GamesFolder, "eval", c.Folder + "sample/", ".sam", CSampleSettings {},
+                    &run);
+    if (run.WrittenFiles.size() != 1) std::abort();
+    c.SampleFile = run.WrittenFiles[0];
+    return true;
+  }();
+  (void)built;
+  return collection;
+}
+
+void BM_GenerateSamples(benchmark::State& state) {
+  CCollection& c = Collection();
+  const std::string out = c.Folder + "bench-samples/";
+  for (auto _ : state) {
+    CSampleRun run;
+    benchmark::DoNotOptimize(
+        GenerateSamples(*c.Game, c.GamesFolder, "eval", out, ".sam", CSampleSettings {}, &run));
+    state.PauseTiming();
+    std::filesystem::remove_all(out);
+    state.ResumeTiming();
+  }
+  state.SetItemsProcessed(state.iterations() * c.GameCount);
+  state.SetLabel("items = games");
+}
+BENCHMARK(BM_GenerateSamples)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// Learns the first 200 patterns of the collection once per iteration;
+// threads 0 is the every-status learner, otherwise the own-category one.
+void BM_Learn(benchmark::State& state) {
+  CCollection& c = Collection();
+  CSampleFile file;
+  if (!file.Open(c.SampleFile, 91, 1)) std::abort();
+  SeedRandomWith(1);
+  CTdbpAnnList list;
+  list.Add(CTdbpAnn(91, 31, 11, -0.1f, 0.1f, 1, 1, 1, 0.001f, 0.9f));
+  CTrainBuffers buffers;
+  buffers.Allocate(91, 31, 11);
+  const int threads = static_cast<int>(state.range(0));
+  const size_t patterns = std::min<size_t>(200, file.Patterns().size());
+  long long positions = 0;
+  for (auto _ : state) {
+    for (size_t p = 0; p < patterns; ++p) {
+      const CPatternView& pattern = file.Patterns()[p];
+      if (threads == 0)
+        LearnPattern(list.GetAt(0), pattern, buffers);
+      else
+        LearnPatternCategory(list, 0, pattern, buffers, threads);
+      positions += pattern.StatusCount;
+    }
+  }
+  state.SetItemsProcessed(positions);
+  state.SetLabel(threads == 0 ? "every status, items = positions"
+                              : "own category, " + std::to_string(threads) + " thread(s)");
+}
+// Wall-clock rates: the worker threads' time is not the caller's CPU time.
+BENCHMARK(BM_Learn)->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+}  // namespace
+
+BENCHMARK_MAIN();

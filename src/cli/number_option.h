@@ -1,0 +1,10 @@
+#pragma once
+// Reading the numeric values of command options: the whole text must be a
+// number within the given range.
+#include <cstdint>
+#include <string>
+
+// True with value set when text is a whole number in min..max.
+bool ReadIntOption(const std::string& text, long long min, long long max, int32_t& value);
+// True with value set when text is a finite number in min..max.
+bool ReadFloatOption(const std::string& text, double min, double max, float& value);

@@ -1,0 +1,230 @@
+// tarvo-cli samples and train as a user meets them: help, bad input, runs
+// over the master games, a second run, damaged sample files and Ctrl-C.
+#include <gtest/gtest.h>
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <regex>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "ann/tdbp_ann.h"
+#include "test_support.h"
+
+extern char** environ;
+
+namespace {
+
+namespace fs = std::filesystem;
+
+class TrainCli : public testing::Test {
+ public:
+  std::string Cli(const std::string& args, int* exitCode) {
+    return RunCommand("TARVO_HOME=" + home.Path() + " " + TARVO_CLI_PATH + " " + args + " 2>&1",
+                      exitCode);
+  }
+  std::string Read(const std::string& name) const {
+    std::ifstream in(home.Path() + name, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+  }
+  std::vector<std::string> Names(const std::string& folder) const {
+    std::vector<std::string> names;
+    std::error_code error;
+    for (const auto& entry : fs::directory_iterator(home.Path() + folder, error))
+      names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+  // A copy of the master games without the table of final positions.
+  std::string Games() {
+    const std::string folder = home.Path() + "games/";
+    fs::create_directories(folder);
+    for (const auto& entry : fs::directory_iterator(TestDataPath("games")))
+      if (entry.path().extension() == ".pgn") fs::copy(entry.path(), folder + entry.path().filename().string());
+    return folder;
+  }
+  ScopedTarvoHome home;
+};
+
+TEST_F(TrainCli, HelpNamesEveryOption) {
+  int code = -1;
+  std::string out = Cli("samples --help", &code);
+  EXPECT_EQ(code, 0);
+  for (const char* option : {"--cull-draw", "--min-status-count", "--min-move-coeff", "--max-bytes",
+                             "--test-freq", "--test-coeff"})
+    EXPECT_NE(out.find(option), std::string::npos) << option;
+  out = Cli("train --help", &code);
+  EXPECT_EQ(code, 0);
+  for (const char* option : {"--records", "--max-relearn", "--max-learn", "--auto-save", "--threads",
+                             "--alpha", "--lambda", "--start", "--end"})
+    EXPECT_NE(out.find(option), std::string::npos) << option;
+}
+
+TEST_F(TrainCli, BadInputGetsOneLineAndTouchesNothing) {
+  const struct {
+    const char* Args;
+    const char* Message;
+  } cases[] = {
+      {"samples", "expected the folder of game records"},
+      {"samples /no/such/games", "no such folder or file '/no/such/games'"},
+      {"samples . --test-freq 0", "bad value '0' for --test-freq"},
+      {"samples . --min-move-coeff 1.5", "bad value '1.5' for --min-move-coeff"},
+      {"samples . --max-bytes x", "bad value 'x' for --max-bytes"},
+      {"samples . --min-status-count", "--min-status-count needs a value"},
+      {"train", "no sample files in"},
+      {"train --records /no/such/games", "no such folder or file '/no/such/games'"},
+      {"train --auto-save 0", "bad value '0' for --auto-save"},
+      {"train --threads 65", "bad value '65' for --threads"},
+      {"train --lambda 2", "bad value '2' for --lambda"},
+      {"train --alpha nan", "bad value 'nan' for --alpha"},
+      {"train --bogus 1", "unexpected argument '--bogus'"},
+  };
+  for (const auto& c : cases) {
+    int code = 0;
+    const std::string out = Cli(c.Args, &code);
+    EXPECT_NE(code, 0) << c.Args;
+    EXPECT_NE(out.find(c.Message), std::string::npos) << c.Args << ": " << out;
+    EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 1) << c.Args << ": " << out;
+  }
+  EXPECT_TRUE(Names("").empty());  // not even the data folders
+}
+
+TEST_F(TrainCli, SamplesThenTrainChangesTheNetworkAndWritesTheLogs) {
+  const std::string games = Games();
+  int code = -1;
+  std::string out = Cli("samples " + games, &code);
+  ASSERT_EQ(code, 0) << out;
+  EXPECT_NE(out.find("files=5 games=5 statuses=1000 samples=1\n"), std::string::npos) << out;
+  // A second run adds a second file and replaces none.
+  out = Cli("samples " + games + " --min-move-coeff 0.5", &code);
+  ASSERT_EQ(code, 0) << out;
+  const auto samples = Names("sample");
+  ASSERT_EQ(samples.size(), 2u);
+  EXPECT_TRUE(std::regex_match(samples[0], std::regex(R"(eval_\d{4}(_\d\d){5}(_\d+)?\.sam)")));
+  EXPECT_NE(Read("gen_sample_list.txt").find("   TotalStatusCount = 00001000\n"), std::string::npos);
+
+  out = Cli("train --max-learn 2 --alpha 0.05", &code);
+  ASSERT_EQ(code, 0) << out;
+  CTdbpAnn start, trained;
+  ASSERT_EQ(start.Load(home.Path() + "ann/eval000.ann"), 1);
+  ASSERT_EQ(trained.Load(home.Path() + "eval000.ann"), 1);
+  EXPECT_TRUE(start.Weight2s != trained.Weight2s);
+  EXPECT_EQ(trained.MaxLearnCount, 2);
+  EXPECT_FLOAT_EQ(trained.Alpha, 0.05f);
+  const std::string log = Read("training_eval000_ann.txt");
+  EXPECT_TRUE(std::regex_match(log, std::regex("\nTraining eval000 ann.\n"
+                                               "   CurrLearnCount=      1; PatternCount=     20; ElapsedTime= *\\d+\n"
+                                               "   CurrLearnCount=      2; PatternCount=     20; ElapsedTime= *\\d+\n")))
+      << log;
+  int snapshots = 0;
+  for (const std::string& name : Names(""))
+    snapshots += std::regex_match(name, std::regex(R"(_eval000_\d{4}(_\d\d){5}_000000[12]\.ann)"));
+  EXPECT_EQ(snapshots, 2);
+}
+
+TEST_F(TrainCli, TrainFromRecordsMakesSamplesFirst) {
+  int code = -1;
+  const std::string out = Cli("train --records " + Games() + " --max-learn 1 --max-relearn 2", &code);
+  ASSERT_EQ(code, 0) << out;
+  EXPECT_EQ(Names("sample").size(), 1u);
+  const std::string log = Read("training_eval000_ann.txt");
+  EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 6) << log;  // two runs of one pass
+}
+
+TEST_F(TrainCli, DamagedSampleFileIsSkippedAndNamed) {
+  int code = -1;
+  Cli("samples " + Games(), &code);
+  ASSERT_EQ(code, 0);
+  std::ofstream(home.Path() + "sample/broken.sam", std::ios::binary) << std::string("\x02\0\0\0\x09\0\0\0", 8);
+  const std::string out = Cli("train --max-learn 1", &code);
+  EXPECT_EQ(code, 0) << out;
+  EXPECT_NE(Read("training_eval000_ann.txt")
+                .find("      Skipped " + home.Path() + "sample/broken.sam: pattern 0 (9 statuses) runs past"),
+            std::string::npos)
+      << Read("training_eval000_ann.txt");
+}
+
+TEST_F(TrainCli, UnloadableRecordIsNamedAndNothingIsWritten) {
+  const std::string games = Games();
+  std::ofstream(games + "bad.pgn") << "[Event \"no end";
+  int code = 0;
+  const std::string out = Cli("samples " + games, &code);
+  EXPECT_EQ(code, 1);
+  EXPECT_NE(out.find("cannot load game record '" + games + "bad.pgn'"), std::string::npos) << out;
+  EXPECT_TRUE(Names("sample").empty());
+}
+
+// Ctrl-C during a long training: the pass in progress ends, is logged, and
+// the program exits with 130.
+TEST_F(TrainCli, InterruptStopsAtTheEndOfThePass) {
+  int code = -1;
+  Cli("samples " + Games(), &code);
+  ASSERT_EQ(code, 0);
+  const std::string home_env = "TARVO_HOME=" + home.Path();
+  std::vector<char*> argv;
+  std::string cli = TARVO_CLI_PATH, train = "train", max = "--max-learn", count = "1000000";
+  argv = {cli.data(), train.data(), max.data(), count.data(), nullptr};
+  std::vector<char*> env;
+  for (char** e = environ; *e; ++e) env.push_back(*e);
+  std::string homeVar = home_env;
+  env.push_back(homeVar.data());
+  env.push_back(nullptr);
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+  posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+  pid_t pid = 0;
+  ASSERT_EQ(posix_spawn(&pid, cli.c_str(), &actions, nullptr, argv.data(), env.data()), 0);
+  posix_spawn_file_actions_destroy(&actions);
+  // Wait for the first pass to be logged (a condition, not a time).
+  for (int i = 0; i < 6000 && Read("training_eval000_ann.txt").find("CurrLearnCount=      1") == std::string::npos; ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  ASSERT_EQ(kill(pid, SIGINT), 0);
+  int status = 0;
+  ASSERT_EQ(waitpid(pid, &status, 0), pid);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 130);
+  const std::string log = Read("training_eval000_ann.txt");
+  EXPECT_EQ(log.find("CurrLearnCount=1000000"), std::string::npos);
+  EXPECT_TRUE(log.ends_with("\n"));
+  CTdbpAnn trained;
+  EXPECT_EQ(trained.Load(home.Path() + "eval000.ann"), 1);
+}
+
+// The ICCS master games, imported, sampled and trained for two passes.
+TEST_F(TrainCli, SlowMasterGamesTrainTwoPasses) {
+  int code = -1;
+  std::string out = Cli("pgn import-iccs " + TestDataPath("iccs/master_games_1125.pgn") + " " +
+                            home.Path() + "iccs",
+                        &code);
+  ASSERT_EQ(code, 0) << out;
+  // The collection carries no results: every game is a 0.5 target.
+  out = Cli("samples " + home.Path() + "iccs", &code);
+  ASSERT_EQ(code, 0) << out;
+  std::smatch games;
+  ASSERT_TRUE(std::regex_search(out, games, std::regex(R"(files=1125 games=(\d+) )"))) << out;
+  out = Cli("train --max-learn 2", &code);
+  ASSERT_EQ(code, 0) << out;
+  CTdbpAnn start, trained;
+  ASSERT_EQ(start.Load(home.Path() + "ann/eval000.ann"), 1);
+  ASSERT_EQ(trained.Load(home.Path() + "eval000.ann"), 1);
+  EXPECT_TRUE(start.Weight11s != trained.Weight11s);
+  const std::string patterns = std::to_string(2 * std::stoi(games[1]));
+  const std::string log = Read("training_eval000_ann.txt");
+  EXPECT_NE(log.find("   CurrLearnCount=      2; PatternCount=" + std::string(7 - patterns.size(), ' ') + patterns),
+            std::string::npos)
+      << log;
+  EXPECT_NE(Read("gen_sample_list.txt").find("   LoadedCount=0001000; PatternCount=0002000; "),
+            std::string::npos);
+}
+
+}  // namespace

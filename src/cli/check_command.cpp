@@ -38,7 +38,7 @@ int ParseCheckOptions(const std::vector<std::string>& args, CCheckOptions& optio
     if (arg == "--engine") {
       if (value.find_first_not_of(" \t") == std::string::npos) return CliError("check: --engine needs a command");
       options.Outside.Command = value;
-    } else if (!ReadIntArg(value, 1, 3600000, options.Outside.MoveTimeMs)) {
+    } else if (!ReadIntOption(value, 1, 3600000, options.Outside.MoveTimeMs)) {
       return CliError("check: --movetime takes milliseconds");
     }
   }

@@ -45,9 +45,9 @@ int ParseMatchOptions(const std::vector<std::string>& args, CMatchOptions& optio
       options.Outside.Command = value;
       haveEngine = true;
     } else if (arg == "--games") {
-      if (!ReadIntArg(value, 1, 100000, options.Games)) return CliError("match: --games takes 1..100000");
+      if (!ReadIntOption(value, 1, 100000, options.Games)) return CliError("match: --games takes 1..100000");
     } else if (arg == "--movetime") {
-      if (!ReadIntArg(value, 1, 3600000, options.MoveTime)) return CliError("match: --movetime takes milliseconds");
+      if (!ReadIntOption(value, 1, 3600000, options.MoveTime)) return CliError("match: --movetime takes milliseconds");
     } else if (arg == "--eval") {
       if (value != "default" && value != "ann") return CliError("match: --eval takes default or ann");
       options.EvalModel = value == "ann" ? EVAL_MODEL_ANN : EVAL_MODEL_DEFAULT;

@@ -58,31 +58,31 @@ int ParseTrainGamesOptions(const std::vector<std::string>& args, CTrainGamesOpti
       if (value.empty()) return Bad(arg, "a folder");
       v.RootDir = WithTrailingSlash(value);
     } else if (arg == "--cull-draw") {
-      if (!ReadIntArg(value, 0, 1, v.CullDraw)) return Bad(arg, "0 or 1");
+      if (!ReadIntOption(value, 0, 1, v.CullDraw)) return Bad(arg, "0 or 1");
     } else if (arg == "--max-train-count") {
-      if (!ReadIntArg(value, 1, kMax, v.MaxTrainCount)) return Bad(arg, "a count of 1 or more");
+      if (!ReadIntOption(value, 1, kMax, v.MaxTrainCount)) return Bad(arg, "a count of 1 or more");
     } else if (arg == "--max-move-count") {
-      if (!ReadIntArg(value, 1, 1024, v.MaxMoveCount)) return Bad(arg, "1..1024");
+      if (!ReadIntOption(value, 1, 1024, v.MaxMoveCount)) return Bad(arg, "1..1024");
     } else if (arg == "--max-wait-time") {
-      if (!ReadIntArg(value, 1, kMax, v.MaxWaitTime)) return Bad(arg, "milliseconds");
+      if (!ReadIntOption(value, 1, kMax, v.MaxWaitTime)) return Bad(arg, "milliseconds");
     } else if (arg == "--max-uncap-move-count") {
-      if (!ReadIntArg(value, 0, kMax, v.MaxUncapMoveCount)) return Bad(arg, "a count");
+      if (!ReadIntOption(value, 0, kMax, v.MaxUncapMoveCount)) return Bad(arg, "a count");
     } else if (arg == "--min-delta-piece-count") {
-      if (!ReadIntArg(value, 0, 16, v.MinDeltaPieceCount)) return Bad(arg, "0..16");
+      if (!ReadIntOption(value, 0, 16, v.MinDeltaPieceCount)) return Bad(arg, "0..16");
     } else if (arg == "--min-status-count") {
-      if (!ReadIntArg(value, 0, kMax, v.MinStatusCount)) return Bad(arg, "a count");
+      if (!ReadIntOption(value, 0, kMax, v.MinStatusCount)) return Bad(arg, "a count");
     } else if (arg == "--min-move-coeff") {
-      if (!ReadFloatArg(value, v.MinMoveCoeff)) return Bad(arg, "a number");
+      if (!ReadFloatOption(value, 0, 1, v.MinMoveCoeff)) return Bad(arg, "a number in 0..1");
     } else if (arg == "--max-learn-count") {
-      if (!ReadIntArg(value, 1, kMax, v.MaxLearnCount)) return Bad(arg, "a count of 1 or more");
+      if (!ReadIntOption(value, 1, kMax, v.MaxLearnCount)) return Bad(arg, "a count of 1 or more");
     } else if (arg == "--auto-save-count") {
-      if (!ReadIntArg(value, 1, kMax, v.AutoSaveCount)) return Bad(arg, "a count of 1 or more");
+      if (!ReadIntOption(value, 1, kMax, v.AutoSaveCount)) return Bad(arg, "a count of 1 or more");
     } else if (arg == "--alpha") {
-      if (!ReadFloatArg(value, v.Alpha)) return Bad(arg, "a number");
+      if (!ReadFloatOption(value, 1e-12, 10, v.Alpha)) return Bad(arg, "a number above 0, at most 10");
     } else if (arg == "--lambda") {
-      if (!ReadFloatArg(value, v.Lambda)) return Bad(arg, "a number");
+      if (!ReadFloatOption(value, 0, 1, v.Lambda)) return Bad(arg, "a number in 0..1");
     } else if (arg == "--movetime") {
-      if (!ReadIntArg(value, 1, 3600000, options.MoveTime)) return Bad(arg, "milliseconds");
+      if (!ReadIntOption(value, 1, 3600000, options.MoveTime)) return Bad(arg, "milliseconds");
     } else if (arg == "--eval") {
       if (value != "default" && value != "ann") return Bad(arg, "default or ann");
       options.EvalModel = value == "ann" ? EVAL_MODEL_ANN : EVAL_MODEL_DEFAULT;

@@ -10,6 +10,7 @@ PACKAGES=(
   libespeak-ng-dev espeak-ng-data
   fonts-arphic-ukai fonts-wqy-microhei
   qt6-translations-l10n
+  fairy-stockfish
 )
 
 missing=()

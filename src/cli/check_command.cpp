@@ -3,7 +3,7 @@
 #include <atomic>
 #include <cstdio>
 #include <string>
-#include <sys/stat.h>
+#include <filesystem>
 #include <vector>
 
 #include "cli_command.h"
@@ -38,19 +38,12 @@ int ParseCheckOptions(const std::vector<std::string>& args, CCheckOptions& optio
     if (arg == "--engine") {
       if (value.find_first_not_of(" \t") == std::string::npos) return CliError("check: --engine needs a command");
       options.Outside.Command = value;
-    } else if (!ReadIntArg(value, 1, 3600000, options.Outside.MoveTimeMs)) {
+    } else if (!ReadIntOption(value, 1, 3600000, options.Outside.MoveTimeMs)) {
       return CliError("check: --movetime takes milliseconds");
     }
   }
   if (options.Folder.empty()) return CliError("check: name the folder to check (tarvo-cli check --help)");
   return 0;
-}
-
-bool IsGameFileName(const std::string& name) {
-  if (name.size() < 4) return false;
-  std::string ending = name.substr(name.size() - 4);
-  for (char& c : ending) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
-  return ending == ".pgn";
 }
 
 long long CountGameFiles(const std::string& folder) {
@@ -65,8 +58,8 @@ long long CountGameFiles(const std::string& folder) {
 int RunCheck(const std::vector<std::string>& args) {
   CCheckOptions options;
   if (ParseCheckOptions(args, options)) return 1;
-  struct stat info;
-  if (::stat(options.Folder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode))
+  std::error_code error;
+  if (!std::filesystem::is_directory(options.Folder, error))
     return CliError("check: " + options.Folder + " is not a folder");
   const std::string folder = WithTrailingSlash(options.Folder);
 
@@ -90,7 +83,7 @@ int RunCheck(const std::vector<std::string>& args) {
   const int result = CheckRecords(*game, outside, folder, values, hooks);
   const bool stopped = game->CheckingIdle.load() != 0;
   game->CheckingIdle = 1;
-  progress.Finish(done, std::to_string(written) + " written");
+  if (result || done > 0) progress.Finish(done, std::to_string(written) + " written");
   if (!result) return CliError("check: " + hooks.Error);
   return stopped && watch.Requested() ? 130 : 0;
 }

@@ -2,6 +2,7 @@
 // against an outside engine program, colours alternating.
 #include <atomic>
 #include <cstdio>
+#include <filesystem>
 #include <string>
 #include <sys/stat.h>
 #include <vector>
@@ -44,9 +45,9 @@ int ParseMatchOptions(const std::vector<std::string>& args, CMatchOptions& optio
       options.Outside.Command = value;
       haveEngine = true;
     } else if (arg == "--games") {
-      if (!ReadIntArg(value, 1, 100000, options.Games)) return CliError("match: --games takes 1..100000");
+      if (!ReadIntOption(value, 1, 100000, options.Games)) return CliError("match: --games takes 1..100000");
     } else if (arg == "--movetime") {
-      if (!ReadIntArg(value, 1, 3600000, options.MoveTime)) return CliError("match: --movetime takes milliseconds");
+      if (!ReadIntOption(value, 1, 3600000, options.MoveTime)) return CliError("match: --movetime takes milliseconds");
     } else if (arg == "--eval") {
       if (value != "default" && value != "ann") return CliError("match: --eval takes default or ann");
       options.EvalModel = value == "ann" ? EVAL_MODEL_ANN : EVAL_MODEL_DEFAULT;
@@ -65,8 +66,8 @@ int ParseMatchOptions(const std::vector<std::string>& args, CMatchOptions& optio
 }
 
 bool IsFolder(const std::string& path) {
-  struct stat info;
-  return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+  std::error_code error;
+  return std::filesystem::is_directory(path, error);
 }
 
 // <out>/match_<time of the run>_<game number>.pgn, never over an existing file.

@@ -1,30 +1,6 @@
 #include "outside_engine_args.h"
 
-#include <cerrno>
-#include <cmath>
-#include <cstdlib>
-
 #include "cli_command.h"
-
-bool ReadIntArg(const std::string& text, long long low, long long high, int& value) {
-  if (text.empty()) return false;
-  errno = 0;
-  char* end = nullptr;
-  const long long number = std::strtoll(text.c_str(), &end, 10);
-  if (errno != 0 || *end != '\0' || number < low || number > high) return false;
-  value = static_cast<int>(number);
-  return true;
-}
-
-bool ReadFloatArg(const std::string& text, float& value) {
-  if (text.empty()) return false;
-  errno = 0;
-  char* end = nullptr;
-  const float number = std::strtof(text.c_str(), &end);
-  if (errno != 0 || *end != '\0' || !std::isfinite(number)) return false;
-  value = number;
-  return true;
-}
 
 int TakeOutsideEngineArg(const char* command, const std::vector<std::string>& args, size_t& i,
                          COutsideEngineSettings& settings) {

@@ -1,20 +1,17 @@
 #pragma once
 // Command-line pieces shared by the commands that drive an outside engine
-// program (match, train-games, check): its options and strict number reading.
+// program (match, train-games, check): its options.
 #include <string>
 #include <vector>
 
 #include "engine/ucci_engine_process.h"
+#include "number_option.h"
 
 // Takes args[i] (and its value) when it is --engine-option NAME=VALUE or
 // --protocol auto|ucci|uci. 1 when taken (i on the value), 0 when it is not
 // one of these, -1 after printing an error for the command.
 int TakeOutsideEngineArg(const char* command, const std::vector<std::string>& args, size_t& i,
                          COutsideEngineSettings& settings);
-
-// Whole-text numbers within limits. false when the text is not one.
-bool ReadIntArg(const std::string& text, long long low, long long high, int& value);
-bool ReadFloatArg(const std::string& text, float& value);
 
 // The help text lines for the options above.
 #define OUTSIDE_ENGINE_ARGS_HELP                                                              \

@@ -1,8 +1,8 @@
 // tarvo-cli train-games: game training, by self-play or against an outside
 // engine program; every finished game is saved and the networks learn from it.
 #include <cstdio>
+#include <filesystem>
 #include <string>
-#include <sys/stat.h>
 #include <vector>
 
 #include "cli_command.h"
@@ -58,31 +58,31 @@ int ParseTrainGamesOptions(const std::vector<std::string>& args, CTrainGamesOpti
       if (value.empty()) return Bad(arg, "a folder");
       v.RootDir = WithTrailingSlash(value);
     } else if (arg == "--cull-draw") {
-      if (!ReadIntArg(value, 0, 1, v.CullDraw)) return Bad(arg, "0 or 1");
+      if (!ReadIntOption(value, 0, 1, v.CullDraw)) return Bad(arg, "0 or 1");
     } else if (arg == "--max-train-count") {
-      if (!ReadIntArg(value, 1, kMax, v.MaxTrainCount)) return Bad(arg, "a count of 1 or more");
+      if (!ReadIntOption(value, 1, kMax, v.MaxTrainCount)) return Bad(arg, "a count of 1 or more");
     } else if (arg == "--max-move-count") {
-      if (!ReadIntArg(value, 1, 1024, v.MaxMoveCount)) return Bad(arg, "1..1024");
+      if (!ReadIntOption(value, 1, 1024, v.MaxMoveCount)) return Bad(arg, "1..1024");
     } else if (arg == "--max-wait-time") {
-      if (!ReadIntArg(value, 1, kMax, v.MaxWaitTime)) return Bad(arg, "milliseconds");
+      if (!ReadIntOption(value, 1, kMax, v.MaxWaitTime)) return Bad(arg, "milliseconds");
     } else if (arg == "--max-uncap-move-count") {
-      if (!ReadIntArg(value, 0, kMax, v.MaxUncapMoveCount)) return Bad(arg, "a count");
+      if (!ReadIntOption(value, 0, kMax, v.MaxUncapMoveCount)) return Bad(arg, "a count");
     } else if (arg == "--min-delta-piece-count") {
-      if (!ReadIntArg(value, 0, 16, v.MinDeltaPieceCount)) return Bad(arg, "0..16");
+      if (!ReadIntOption(value, 0, 16, v.MinDeltaPieceCount)) return Bad(arg, "0..16");
     } else if (arg == "--min-status-count") {
-      if (!ReadIntArg(value, 0, kMax, v.MinStatusCount)) return Bad(arg, "a count");
+      if (!ReadIntOption(value, 0, kMax, v.MinStatusCount)) return Bad(arg, "a count");
     } else if (arg == "--min-move-coeff") {
-      if (!ReadFloatArg(value, v.MinMoveCoeff)) return Bad(arg, "a number");
+      if (!ReadFloatOption(value, 0, 1, v.MinMoveCoeff)) return Bad(arg, "a number in 0..1");
     } else if (arg == "--max-learn-count") {
-      if (!ReadIntArg(value, 1, kMax, v.MaxLearnCount)) return Bad(arg, "a count of 1 or more");
+      if (!ReadIntOption(value, 1, kMax, v.MaxLearnCount)) return Bad(arg, "a count of 1 or more");
     } else if (arg == "--auto-save-count") {
-      if (!ReadIntArg(value, 1, kMax, v.AutoSaveCount)) return Bad(arg, "a count of 1 or more");
+      if (!ReadIntOption(value, 1, kMax, v.AutoSaveCount)) return Bad(arg, "a count of 1 or more");
     } else if (arg == "--alpha") {
-      if (!ReadFloatArg(value, v.Alpha)) return Bad(arg, "a number");
+      if (!ReadFloatOption(value, 1e-12, 10, v.Alpha)) return Bad(arg, "a number above 0, at most 10");
     } else if (arg == "--lambda") {
-      if (!ReadFloatArg(value, v.Lambda)) return Bad(arg, "a number");
+      if (!ReadFloatOption(value, 0, 1, v.Lambda)) return Bad(arg, "a number in 0..1");
     } else if (arg == "--movetime") {
-      if (!ReadIntArg(value, 1, 3600000, options.MoveTime)) return Bad(arg, "milliseconds");
+      if (!ReadIntOption(value, 1, 3600000, options.MoveTime)) return Bad(arg, "milliseconds");
     } else if (arg == "--eval") {
       if (value != "default" && value != "ann") return Bad(arg, "default or ann");
       options.EvalModel = value == "ann" ? EVAL_MODEL_ANN : EVAL_MODEL_DEFAULT;
@@ -95,8 +95,8 @@ int ParseTrainGamesOptions(const std::vector<std::string>& args, CTrainGamesOpti
 }
 
 bool IsFolder(const std::string& path) {
-  struct stat info;
-  return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+  std::error_code error;
+  return std::filesystem::is_directory(path, error);
 }
 
 std::string FileName(const std::string& path) {
@@ -156,8 +156,11 @@ int RunTrainGames(const std::vector<std::string>& args) {
   } else {
     result = SelfPlayTraining(*game, values, hooks);
   }
+  if (!result) {
+    if (played > 0) progress.Finish(played, std::to_string(saved) + " saved in " + values.RootDir);
+    return CliError("train-games: " + hooks.Error);
+  }
   progress.Finish(played, std::to_string(saved) + " saved in " + values.RootDir);
-  if (!result) return CliError("train-games: " + hooks.Error);
   return watch.Requested() ? 130 : 0;
 }
 

@@ -18,7 +18,7 @@ struct CEndOutside {
   ~CEndOutside() { Outside.End(); }
 };
 
-enum class CGameEnd { Save, Drop, Stop, Fail };
+enum class CTrainingOutcome { Save, Drop, Stop, Fail };
 
 }  // namespace
 
@@ -66,29 +66,29 @@ int OutsideTraining(CGame& game, COutsideEngine& outside, const CGameTrainingVal
     report.Index = i;
     report.Red = game.Red;
     report.Black = game.Black;
-    CGameEnd end = CGameEnd::Save;
+    CTrainingOutcome end = CTrainingOutcome::Save;
     bool verdictOrSilence = false;
     while (record.Length < values.MaxMoveCount) {
       if (run.StopRequested()) {
-        end = CGameEnd::Stop;
+        end = CTrainingOutcome::Stop;
         break;
       }
       if (QuietMoveCount(record) > values.MaxUncapMoveCount) {
         game.Result = AdjudicateByMaterial(game.Position(), values.MinDeltaPieceCount);
-        end = game.Result == "1/2-1/2" ? CGameEnd::Save : CGameEnd::Drop;
-        report.Note = end == CGameEnd::Drop ? "decided by material: dropped" : "drawn by material";
+        end = game.Result == "1/2-1/2" ? CTrainingOutcome::Save : CTrainingOutcome::Drop;
+        report.Note = end == CTrainingOutcome::Drop ? "decided by material: dropped" : "drawn by material";
         break;
       }
       if (record.Current >= 0) outside.HandOver(MoveToIccs(record[record.Current].Move));
       std::string reply;
       const COutsideAnswer answer = outside.Reply(values.MaxWaitTime, reply, stop);
       if (answer == COutsideAnswer::Stopped) {
-        end = CGameEnd::Stop;
+        end = CTrainingOutcome::Stop;
         break;
       }
       if (answer == COutsideAnswer::Gone) {
         hooks.Error = outside.Error().empty() ? outsideName + " has gone" : outside.Error();
-        end = CGameEnd::Fail;
+        end = CTrainingOutcome::Fail;
         break;
       }
       if (answer == COutsideAnswer::GameOver) {
@@ -105,15 +105,15 @@ int OutsideTraining(CGame& game, COutsideEngine& outside, const CGameTrainingVal
       }
       if (!PlayOutsideMove(game, reply)) {
         report.Note = "not a legal move from " + outsideName + ": " + reply;
-        end = CGameEnd::Drop;
+        end = CTrainingOutcome::Drop;
         break;
       }
       refresh();
       if (!game.ComputerMove()) break;
       refresh();
     }
-    if (end == CGameEnd::Fail) return 0;
-    if (end == CGameEnd::Stop) break;
+    if (end == CTrainingOutcome::Fail) return 0;
+    if (end == CTrainingOutcome::Stop) break;
     if (verdictOrSilence) {
       if (game.Result == "*") {
         // No answer: take back the move it did not answer and give the game
@@ -124,15 +124,15 @@ int OutsideTraining(CGame& game, COutsideEngine& outside, const CGameTrainingVal
         game.Result = listLines % 2 == 1 ? "0-1" : "1-0";
       }
       if (record.Current + 1 < values.MinStatusCount) {
-        end = CGameEnd::Drop;
+        end = CTrainingOutcome::Drop;
         report.Note += "; too short: dropped";
       }
     }
     report.Result = game.Result;
     report.MoveCount = record.Current + 1;
-    if (end == CGameEnd::Save && IsCulledDraw(values.CullDraw, game.Result)) {
+    if (end == CTrainingOutcome::Save && IsCulledDraw(values.CullDraw, game.Result)) {
       report.Note += report.Note.empty() ? "draw: culled" : "; draw: culled";
-    } else if (end == CGameEnd::Save) {
+    } else if (end == CTrainingOutcome::Save) {
       report.Path = CaseFilePath(values.RootDir, game.Result, weAreRed, report.MoveCount);
       if (run.StopRequested()) break;
       if (!game.SavePgn(report.Path)) {

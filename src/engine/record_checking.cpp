@@ -15,13 +15,6 @@ namespace {
 
 enum class CFileStep { Done, Stopped, Failed };
 
-bool IsGameFile(const std::string& name) {
-  if (name.size() < 4) return false;
-  std::string ending = name.substr(name.size() - 4);
-  for (char& c : ending) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
-  return ending == ".pgn";
-}
-
 // Every "1-0" and "0-1" of the text becomes "1/2-1/2".
 std::string AsDrawn(const std::string& text) {
   std::string out;
@@ -66,7 +59,7 @@ class CRecordChecker {
     for (const CDirEntry& entry : entries) {
       if (entry.IsDir) {
         if (!CheckFolder(WithTrailingSlash(entry.Path))) return 0;
-      } else if (IsGameFile(entry.Name)) {
+      } else if (IsGameFileName(entry.Name)) {
         if (CheckFile(entry.Path) == CFileStep::Failed) return 0;
       }
       if (StopRequested()) return 1;
@@ -166,6 +159,13 @@ class CRecordChecker {
 };
 
 }  // namespace
+
+bool IsGameFileName(const std::string& name) {
+  if (name.size() < 4) return false;
+  std::string ending = name.substr(name.size() - 4);
+  for (char& c : ending) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
+  return ending == ".pgn";
+}
 
 int CheckRecords(CGame& game, COutsideEngine& outside, const std::string& rootDir, const CRecordCheckValues& values,
                  CRecordCheckHooks& hooks) {

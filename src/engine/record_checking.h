@@ -10,6 +10,10 @@
 class CGame;
 class COutsideEngine;
 
+// Whether the file name is one record checking takes: it ends in ".pgn", in
+// any case. Other files in the tree are left alone.
+bool IsGameFileName(const std::string& name);
+
 struct CRecordCheckValues {
   int MaxListCount = 300;   // a game longer than this many moves is endless
   int MaxWaitTime = 30000;  // ms without a reply that end the file's game

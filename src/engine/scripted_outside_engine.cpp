@@ -59,6 +59,7 @@ COutsideAnswer CScriptedOutsideEngine::Reply(int, std::string& iccs, const std::
   iccs.clear();
   if (Gone) return COutsideAnswer::Gone;
   ++ReplyCount;
+  if (OnReply) OnReply(ReplyCount);
   const CScriptStep step = Step < Script.size() ? Script[Step++] : AfterScript;
   switch (step.Kind) {
     case CScriptStep::Play:

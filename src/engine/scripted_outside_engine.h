@@ -25,6 +25,9 @@ class CScriptedOutsideEngine : public COutsideEngine {
   CScriptStep AfterScript {CScriptStep::Legal, ""};
   bool Answers = true;  // false: Start fails as a program that does not start
   std::string ProgramName = "Scripted";
+  // Called at every request for a move, before the step is taken (a test
+  // can request a stop from here).
+  std::function<void(int replyCount)> OnReply;
 
   // What the program was told.
   int StartCount = 0;

@@ -18,10 +18,19 @@ std::string FirstWord(const std::string& line) {
   return word;
 }
 
+// The program's file name, for an engine that does not say its name:
+// "sh engine.sh" and "env X=1 nice engine" name the engine, not the helper.
 std::string ProgramName(const std::string& command) {
-  std::string program = FirstWord(command);
-  const size_t slash = program.rfind('/');
-  return slash == std::string::npos ? program : program.substr(slash + 1);
+  std::istringstream in(command);
+  std::string word, program;
+  while (in >> word) {
+    const std::string base = word.substr(word.rfind('/') == std::string::npos ? 0 : word.rfind('/') + 1);
+    if (program.empty()) program = base;
+    const bool helper = base == "sh" || base == "bash" || base == "dash" || base == "env" || base == "nice" ||
+                        word[0] == '-' || word.find('=') != std::string::npos;
+    if (!helper) return base;
+  }
+  return program;
 }
 
 }  // namespace
@@ -112,6 +121,9 @@ int CUcciEngineProcess::Start(int waitMs) {
     return 0;
   }
   if (EngineName.empty()) EngineName = ProgramName(Settings.Command);
+  // The name goes into a game's tags, whose values cannot hold a double quote.
+  for (char& c : EngineName)
+    if (c == '"' || static_cast<unsigned char>(c) < 0x20) c = '\'';
 
   bool written = true;
   if (Spoken == COutsideProtocol::Uci) written = Child.WriteLine("setoption name UCI_Variant value xiangqi") != 0;

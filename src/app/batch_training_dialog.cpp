@@ -217,7 +217,9 @@ void CBatchTrainingDialog::OnStop() {
     Networks().SetRunning(0);
     Worker.join();
     Timer->stop();
+    // The last pass may have ended after the last tick: show where it got.
     Plot->Add(Recorder.Take());
+    ShowFields();
   }
   setWindowTitle(kIdleCaption);
 }

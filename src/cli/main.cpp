@@ -1,4 +1,5 @@
 // tarvo-cli: every job of the program without a window.
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -15,6 +16,29 @@ std::vector<const CliCommand*>& Registry() {
   return commands;
 }
 
+// A command's summary may run over several lines; the overview shows its
+// first sentence on one line, shortened at a word when it is long.
+std::string FirstSentence(const char* summary) {
+  std::string text(summary);
+  size_t stop = 0;
+  for (;; ++stop) {
+    stop = text.find('.', stop);
+    if (stop == std::string::npos || stop + 1 >= text.size()) break;
+    const bool ends = text[stop + 1] == ' ' || text[stop + 1] == '\n';
+    const bool abbreviation = stop >= 3 && (text.compare(stop - 3, 3, "e.g") == 0 || text.compare(stop - 3, 3, "i.e") == 0);
+    if (ends && !abbreviation) break;
+  }
+  if (stop != std::string::npos) text = text.substr(0, stop);
+  for (char& c : text)
+    if (c == '\n') c = ' ';
+  constexpr size_t kWidth = 66;
+  if (text.size() > kWidth) {
+    const size_t space = text.rfind(' ', kWidth);
+    text = text.substr(0, space == std::string::npos ? kWidth : space) + " ...";
+  }
+  return text;
+}
+
 void PrintUsage() {
   std::printf(
       "Usage: tarvo-cli COMMAND [ARGS...]\n"
@@ -22,7 +46,7 @@ void PrintUsage() {
       "\n"
       "Commands:\n");
   for (const CliCommand* command : Registry())
-    std::printf("  %-10s %s\n", command->Name, command->Summary);
+    std::printf("  %-12s %s\n", command->Name, FirstSentence(command->Summary).c_str());
   std::printf(
       "\n"
       "'tarvo-cli COMMAND --help' describes one command.\n"

@@ -13,24 +13,11 @@
 #include "game/game.h"
 #include "rules/move_tables.h"
 #include "rules/notation_maps.h"
+#include "shared_game_suite.h"
 #include "test_support.h"
 
-inline std::unique_ptr<CVoice> TrainNoVoice() { return nullptr; }
-
-class TrainSuite : public testing::Test {
+class TrainSuite : public SharedGameSuite<> {
  protected:
-  static void SetUpTestSuite() {
-    BuildMoveTables();
-    BuildNotationMaps();
-    Home = new ScopedTarvoHome();
-    SharedGame = new CGame(&TrainNoVoice);
-  }
-  static void TearDownTestSuite() {
-    delete SharedGame;
-    SharedGame = nullptr;
-    delete Home;
-    Home = nullptr;
-  }
   // Each test gets a data folder of its own.
   void SetUp() override {
     home = std::make_unique<ScopedTarvoHome>();
@@ -54,8 +41,6 @@ class TrainSuite : public testing::Test {
     return names;
   }
 
-  static inline ScopedTarvoHome* Home = nullptr;
-  static inline CGame* SharedGame = nullptr;
   std::unique_ptr<ScopedTarvoHome> home;
   CGame* game = nullptr;
 };

@@ -15,24 +15,11 @@
 #include "game/game.h"
 #include "rules/move_tables.h"
 #include "rules/notation_maps.h"
+#include "shared_game_suite.h"
 #include "test_support.h"
 
-inline std::unique_ptr<CVoice> NoOutsideTestVoice() { return nullptr; }
-
-class OutsideJobTest : public testing::Test {
+class OutsideJobTest : public SharedGameSuite<> {
  protected:
-  static void SetUpTestSuite() {
-    BuildMoveTables();
-    BuildNotationMaps();
-    Home = new ScopedTarvoHome();
-    SharedGame = new CGame(&NoOutsideTestVoice);
-  }
-  static void TearDownTestSuite() {
-    delete SharedGame;
-    SharedGame = nullptr;
-    delete Home;
-    Home = nullptr;
-  }
   void SetUp() override {
     game = SharedGame;
     game->HumanVsHuman = 0;
@@ -75,8 +62,6 @@ class OutsideJobTest : public testing::Test {
   static CScriptStep Play(const std::string& text) { return {CScriptStep::Play, text}; }
   static CScriptStep Step(CScriptStep::CKind kind) { return {kind, ""}; }
 
-  static inline ScopedTarvoHome* Home = nullptr;
-  static inline CGame* SharedGame = nullptr;
   CGame* game = nullptr;
   std::string Root;
   CGameTrainingValues values;

@@ -64,7 +64,7 @@ class ChariotWalk {
 const char* const kShuffle[4] = {"h0g2", "h9g7", "g2h0", "g7h9"};
 
 TEST_F(GameTest, ConstructorDefaults) {
-  auto owner = std::make_unique<CGame>(&NoVoice);
+  auto owner = std::make_unique<CGame>(&NoTestVoice);
   CGame& fresh = *owner;
   EXPECT_EQ(fresh.Red, "Player");
   EXPECT_EQ(fresh.Black, "Computer");

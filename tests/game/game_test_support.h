@@ -12,24 +12,11 @@
 #include "rules/iccs.h"
 #include "rules/move_tables.h"
 #include "rules/notation_maps.h"
+#include "shared_game_suite.h"
 #include "test_support.h"
 
-inline std::unique_ptr<CVoice> NoVoice() { return nullptr; }
-
-class GameSuite : public testing::Test {
+class GameSuite : public SharedGameSuite<> {
  protected:
-  static void SetUpTestSuite() {
-    BuildMoveTables();
-    BuildNotationMaps();
-    Home = new ScopedTarvoHome();
-    SharedGame = new CGame(&NoVoice);
-  }
-  static void TearDownTestSuite() {
-    delete SharedGame;
-    SharedGame = nullptr;
-    delete Home;
-    Home = nullptr;
-  }
   // Every test starts from a new game in the start position with the
   // defaults, red to move, the person playing red.
   void SetUp() override {
@@ -60,8 +47,6 @@ class GameSuite : public testing::Test {
 
   std::string Folder() const { return Home->Path(); }
 
-  static inline ScopedTarvoHome* Home = nullptr;
-  static inline CGame* SharedGame = nullptr;
   CGame* game = nullptr;
 };
 

@@ -15,6 +15,7 @@
 #include "rules/notation.h"
 #include "rules/notation_maps.h"
 #include "rules/pieces.h"
+#include "shared_game_suite.h"
 #include "test_support.h"
 
 namespace {
@@ -73,20 +74,8 @@ std::unique_ptr<CVoice> MakeTestVoice() {
 
 CTestVoice* TestVoice(CGame& game) { return dynamic_cast<CTestVoice*>(game.Voice.get()); }
 
-class SpeechTest : public testing::Test {
+class SpeechTest : public SharedGameSuite<&MakeTestVoice> {
  protected:
-  static void SetUpTestSuite() {
-    BuildMoveTables();
-    BuildNotationMaps();
-    Home = new ScopedTarvoHome();
-    SharedGame = new CGame(&MakeTestVoice);
-  }
-  static void TearDownTestSuite() {
-    delete SharedGame;
-    SharedGame = nullptr;
-    delete Home;
-    Home = nullptr;
-  }
   void SetUp() override {
     g_Log = CVoiceLog {};
     game = SharedGame;
@@ -107,8 +96,6 @@ class SpeechTest : public testing::Test {
     return Gb2312ToUtf8(game->Record().Entries[game->Record().Current].Notation);
   }
 
-  static inline ScopedTarvoHome* Home = nullptr;
-  static inline CGame* SharedGame = nullptr;
   CGame* game = nullptr;
 };
 

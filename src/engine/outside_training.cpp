@@ -2,6 +2,7 @@
 
 #include "engine/engine_position.h"
 #include "engine/outside_engine.h"
+#include "engine/saved_game_training.h"
 #include "engine/training_game_rules.h"
 #include "engine/training_run_guard.h"
 #include "game/game.h"
@@ -135,15 +136,9 @@ int OutsideTraining(CGame& game, COutsideEngine& outside, const CGameTrainingVal
     } else if (end == CTrainingOutcome::Save) {
       report.Path = CaseFilePath(values.RootDir, game.Result, weAreRed, report.MoveCount);
       if (run.StopRequested()) break;
-      if (!game.SavePgn(report.Path)) {
-        hooks.Error = "cannot write " + report.Path;
-        return 0;
-      }
-      if (hooks.Trainer && !hooks.Trainer(game, report.Path, values)) {
-        if (run.StopRequested()) break;  // the stop ended the training early
-        hooks.Error = "training on " + report.Path + " failed";
-        return 0;
-      }
+      const CSavedGameStep step = SaveAndTrain(game, report.Path, values, hooks, run);
+      if (step == CSavedGameStep::Failed) return 0;
+      if (step == CSavedGameStep::Stopped) break;  // the stop ended the training early
     }
     if (hooks.GameEnded) hooks.GameEnded(report);
   }

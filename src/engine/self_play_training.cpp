@@ -1,6 +1,7 @@
 #include "engine/self_play_training.h"
 
 #include "engine/evaluator.h"
+#include "engine/saved_game_training.h"
 #include "engine/training_game_rules.h"
 #include "engine/training_run_guard.h"
 #include "game/game.h"
@@ -67,15 +68,9 @@ int SelfPlayTraining(CGame& game, const CGameTrainingValues& values, CGameTraini
     if (!dropped && IsCulledDraw(values.CullDraw, game.Result)) report.Note = "draw: culled";
     if (!dropped && report.Note != "draw: culled") {
       report.Path = CaseFilePath(values.RootDir, game.Result, networkIsRed, report.MoveCount);
-      if (!game.SavePgn(report.Path)) {
-        hooks.Error = "cannot write " + report.Path;
-        return 0;
-      }
-      if (hooks.Trainer && !hooks.Trainer(game, report.Path, values)) {
-        if (run.StopRequested()) break;  // the stop ended the training early
-        hooks.Error = "training on " + report.Path + " failed";
-        return 0;
-      }
+      const CSavedGameStep step = SaveAndTrain(game, report.Path, values, hooks, run);
+      if (step == CSavedGameStep::Failed) return 0;
+      if (step == CSavedGameStep::Stopped) break;  // the stop ended the training early
     }
     if (hooks.GameEnded) hooks.GameEnded(report);
   }

@@ -4,6 +4,8 @@
 // and 2 threads per game. Files live in memory (/dev/shm).
 #include <benchmark/benchmark.h>
 
+#include "iccs_games.h"
+
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -56,28 +58,7 @@ CCollection& Collection() {
     BuildNotationMaps();
     c.Game = std::make_unique<CGame>(&NoVoice);
     c.Game->HumanVsHuman = 1;
-    std::ifstream in(std::string(TARVO_TEST_DATA_DIR) + "/iccs/master_games_1125.pgn");
-    std::stringstream buffer;
-    buffer << in.rdbuf();
-    const std::string text = buffer.str();
-    const std::regex move("[a-i][0-9][a-i][0-9]");
-    size_t at = 0;
-    while ((at = text.find("[Event", at)) != std::string::npos) {
-      const size_t body = text.find("\n\n", at);
-      const size_t next = text.find("\n[Event", at + 1);
-      const std::string moves =
-          text.substr(body, next == std::string::npos ? std::string::npos : next - body);
-      c.Game->NewGame(InitialBoard.data(), 1);
-      for (std::sregex_iterator it(moves.begin(), moves.end(), move), end; it != end; ++it) {
-        CMove m;
-        if (!MoveFromIccs(c.Game->Position(), it->str(), m) || !c.Game->PlayMove(m, 0)) break;
-      }
-      char name[32];
-      std::snprintf(name, sizeof name, "game%04d.pgn", c.GameCount);
-      if (c.Game->SavePgn(c.GamesFolder + name)) ++c.GameCount;
-      if (next == std::string::npos) break;
-      at = next + 1;
-    }
+    c.GameCount = static_cast<int>(SaveIccsMasterGames(*c.Game, c.GamesFolder).size());
     CSampleRun run;
     GenerateSamples(*c.Game, c.GamesFolder, "eval", c.Folder + "sample/", ".sam", CSampleSettings {},
                     &run);

@@ -9,6 +9,7 @@
 
 #include "engine/engine_position.h"
 #include "engine/search_engine.h"
+#include "fresh_engine.h"
 #include "rules/move_generator.h"
 #include "rules/move_rules.h"
 #include "test_support.h"
@@ -63,17 +64,7 @@ class SearchReferenceTest : public testing::Test {
     delete Home;
   }
   CSearchEngine& Load(const char* fen, int model, int& side) {
-    CSearchEngine& e = *Shared;
-    e.Reset();
-    e.OnIteration = nullptr;
-    e.Book.Reset();
-    e.UseBook = 0;
-    e.MaxIterTime = INT_MAX;
-    e.MaxSearchTime = INT_MAX;
-    e.Evaluator.EvalModel = model;
-    std::string error;
-    EXPECT_EQ(LoadEnginePosition(e, fen, side, error), 1) << error;
-    return e;
+    return PrepareEngine(*Shared, fen, model, side);
   }
   // The root score of a search to the given remaining depth (iterations 0..depth).
   int SearchScore(CSearchEngine& e, int side, int mode, int depth) {

@@ -15,6 +15,7 @@
 #include "common/tick.h"
 #include "engine/engine_position.h"
 #include "engine/search_engine.h"
+#include "fresh_engine.h"
 #include "rules/iccs.h"
 #include "rules/move_rules.h"
 #include "test_support.h"
@@ -59,17 +60,7 @@ class SearchTest : public testing::Test {
 
   // The shared engine with its defaults, an empty book and the given position.
   CSearchEngine& Fresh(const char* fen = kStartFen, int model = EVAL_MODEL_DEFAULT) {
-    CSearchEngine& e = *Shared;
-    e.Reset();
-    e.OnIteration = nullptr;
-    e.Book.Reset();
-    e.UseBook = 0;
-    e.MaxIterTime = INT_MAX;
-    e.MaxSearchTime = INT_MAX;
-    e.Evaluator.EvalModel = model;
-    std::string error;
-    EXPECT_EQ(LoadEnginePosition(e, fen, Side, error), 1) << error;
-    return e;
+    return PrepareEngine(*Shared, fen, model, Side);
   }
   void Play(const std::vector<std::string>& moves) {
     std::string error;

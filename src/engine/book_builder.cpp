@@ -12,6 +12,7 @@
 #include "engine/opening_book.h"
 #include "engine/trans_table.h"
 #include "game/game.h"
+#include "game/pgn_reader.h"
 #include "rules/pieces.h"
 #include "rules/position.h"
 
@@ -134,7 +135,11 @@ int COpeningBook::AddPosition(const CPosition& position, const CTransTable& keys
 }
 
 int COpeningBook::LoadGame(CGame& game, const std::string& path) {
-  if (!game.LoadPgn(path)) {
+  // A file whose text stops the reader before its first move (a network
+  // file, notes, any other text) is no game: taking it as an empty one would
+  // let a folder without games replace a good book with an empty one.
+  CPgnReadReport report;
+  if (!ReadPgnFile(game, path, report) || (report.Plies == 0 && !report.Complete())) {
     Log("      Load %s failed.\n", path.c_str());
     return 0;
   }

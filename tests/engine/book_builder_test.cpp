@@ -201,6 +201,20 @@ TEST_F(BookBuilderTest, OneBadFileFailsTheBuildWhereverTheWalkMeetsItAndSavesNot
   EXPECT_EQ(ReadText(COpeningBook::DefaultPath()), kept);
 }
 
+TEST_F(BookBuilderTest, TextThatIsNoGameFailsTheBuildAndKeepsTheBook) {
+  // A network file in a folder of games reads as no moves at all: it must
+  // not pass for an empty game, or such a folder would empty the book.
+  const std::string kept = "MinWeight =4\nWonWeight =3\nDrawWeight=1\nLossWeight=-1\n\nBookNodeCount=0\n\n\n";
+  std::filesystem::create_directories(Home.Path() + "book");
+  ASSERT_EQ(WriteFileAtomically(COpeningBook::DefaultPath(), kept), 1);
+  const std::string games = Folder("not_games");
+  SaveGame(games + "a.pgn", {"h2e2", "h9g7"}, "1-0");
+  ASSERT_EQ(WriteFileAtomically(games + "eval000.ann", "ThreadCount=1;\nAlpha=1.000000e-02;\n"), 1);
+  EXPECT_EQ(Book().LoadDIR(*Game, games, 4, 3, 1, -1), 0);
+  EXPECT_NE(Book().BuildError.find("eval000.ann"), std::string::npos) << Book().BuildError;
+  EXPECT_EQ(ReadText(COpeningBook::DefaultPath()), kept);
+}
+
 TEST_F(BookBuilderTest, LogHasEveryStepAndACounterLineEveryTenGamesAndAtTheEnd) {
   const std::string games = Folder("games");
   ImportIccsGames(games, 25);

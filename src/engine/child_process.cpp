@@ -1,5 +1,7 @@
 #include "engine/child_process.h"
 
+#include <cctype>
+
 #include <cerrno>
 #include <chrono>
 #include <csignal>
@@ -23,6 +25,17 @@ constexpr int kStopPollMs = 50;
 void CloseFd(int& fd) {
   if (fd >= 0) ::close(fd);
   fd = -1;
+}
+
+// Whether the command line's first word is a shell variable setting NAME=value.
+bool StartsWithAssignment(const std::string& commandLine) {
+  size_t i = commandLine.find_first_not_of(" \t");
+  if (i == std::string::npos) return false;
+  const size_t first = i;
+  while (i < commandLine.size() && (std::isalnum(static_cast<unsigned char>(commandLine[i])) || commandLine[i] == '_'))
+    ++i;
+  return i > first && !std::isdigit(static_cast<unsigned char>(commandLine[first])) && i < commandLine.size() &&
+         commandLine[i] == '=';
 }
 
 }  // namespace
@@ -64,7 +77,10 @@ int CChildProcess::Start(const std::string& commandLine) {
                                                            POSIX_SPAWN_SETPGROUP));
 
   // "exec" makes the shell become the program, so our child is the engine itself.
-  const std::string script = "exec " + commandLine;
+  // A command line that begins with variable settings (TARVO_HOME=... prog)
+  // goes through env, since the shell's exec would take "NAME=value" for the
+  // program's name.
+  const std::string script = (StartsWithAssignment(commandLine) ? "exec env " : "exec ") + commandLine;
   char shell[] = "/bin/sh";
   char dashC[] = "-c";
   std::string scriptCopy = script;

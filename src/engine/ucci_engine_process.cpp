@@ -49,6 +49,11 @@ std::string CUcciEngineProcess::DescribeEnd() {
   return "'" + Settings.Command + "' ended" + (code >= 0 ? " (exit status " + std::to_string(code) + ")" : "");
 }
 
+void CUcciEngineProcess::NoteHandshakeLine(const std::string& line) {
+  if (line.rfind("id name ", 0) == 0) EngineName = line.substr(8);
+  if (line.rfind("option usemillisec ", 0) == 0) OffersMillisec = true;
+}
+
 CReadStatus CUcciEngineProcess::WaitFor(const std::string& word, int waitMs, std::string* found) {
   using Clock = std::chrono::steady_clock;
   const auto deadline = Clock::now() + std::chrono::milliseconds(std::max(0, waitMs));
@@ -57,7 +62,7 @@ CReadStatus CUcciEngineProcess::WaitFor(const std::string& word, int waitMs, std
     const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
     const CReadStatus status = Child.ReadLine(line, static_cast<int>(std::max<long long>(0, left)));
     if (status != CReadStatus::Line) return status;
-    if (line.rfind("id name ", 0) == 0) EngineName = line.substr(8);
+    NoteHandshakeLine(line);
     if (FirstWord(line) == word) {
       if (found) *found = line;
       return CReadStatus::Line;
@@ -74,6 +79,7 @@ int CUcciEngineProcess::Start(int waitMs) {
   End();
   ErrorText.clear();
   EngineName.clear();
+  OffersMillisec = false;
   if (!Child.Start(Settings.Command)) {
     Fail(Child.Error());
     return 0;
@@ -103,7 +109,7 @@ int CUcciEngineProcess::Start(int waitMs) {
       for (;;) {
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
         if (Child.ReadLine(line, static_cast<int>(std::max<long long>(0, left))) != CReadStatus::Line) break;
-        if (line.rfind("id name ", 0) == 0) EngineName = line.substr(8);
+        NoteHandshakeLine(line);
         const std::string word = FirstWord(line);
         if (word == "uciok" || word == "ucciok") {
           Spoken = word == "uciok" ? COutsideProtocol::Uci : COutsideProtocol::Ucci;
@@ -127,6 +133,10 @@ int CUcciEngineProcess::Start(int waitMs) {
 
   bool written = true;
   if (Spoken == COutsideProtocol::Uci) written = Child.WriteLine("setoption name UCI_Variant value xiangqi") != 0;
+  // UCCI times are seconds unless the engine is told otherwise; the moves'
+  // thinking time is sent in milliseconds.
+  if (Spoken == COutsideProtocol::Ucci && OffersMillisec)
+    written = Child.WriteLine("setoption usemillisec true") != 0;
   for (const auto& [name, value] : Settings.Options) {
     const std::string line = Spoken == COutsideProtocol::Uci ? "setoption name " + name + " value " + value
                                                              : "setoption " + name + " " + value;

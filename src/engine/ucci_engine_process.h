@@ -41,6 +41,8 @@ class CUcciEngineProcess : public COutsideEngine {
   int Handshake(const char* hello, const char* ok, int waitMs);
   // Waits for a line starting with the word; other lines are passed over.
   CReadStatus WaitFor(const std::string& word, int waitMs, std::string* line);
+  // Takes the name and the options an engine declares before its "ucciok".
+  void NoteHandshakeLine(const std::string& line);
   void Fail(const std::string& why);
   std::string DescribeEnd();
 
@@ -48,6 +50,7 @@ class CUcciEngineProcess : public COutsideEngine {
   CChildProcess Child;
   COutsideProtocol Spoken = COutsideProtocol::Ucci;
   std::string EngineName;
+  bool OffersMillisec = false;  // it declared "option usemillisec"
   std::string ErrorText;
   int ReadyWaitMs = 30000;
   std::string StartFen;

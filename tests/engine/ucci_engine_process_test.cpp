@@ -103,6 +103,28 @@ TEST_F(UcciProcessTest, TalksUcciAndKeepsTheMoveList) {
   EXPECT_NE(log.find("quit\n"), std::string::npos);
 }
 
+// UCCI counts time in seconds unless the engine is told otherwise: an engine
+// that offers millisecond times is switched to them, so a 40 ms move is not
+// taken for 40 seconds (the reply below would then time out).
+TEST_F(UcciProcessTest, AnEngineOfferingMillisecondsIsSwitchedToThem) {
+  const std::string ours = "TARVO_HOME='" + Scripts + "home' " + TARVO_CLI_PATH + " ucci";
+  COutsideEngineSettings settings = Settings(ours);
+  settings.MoveTimeMs = 40;
+  CUcciEngineProcess engine(settings);
+  ASSERT_EQ(engine.Start(10000), 1) << engine.Error();
+  ASSERT_EQ(engine.NewGame("", COutsideSides::Red), 1);
+  std::string move;
+  EXPECT_EQ(engine.Reply(20000, move, nullptr), COutsideAnswer::Move);
+  EXPECT_EQ(move.size(), 4u) << move;
+  engine.End();
+
+  // A script engine without the option is not sent it.
+  CUcciEngineProcess plain(Settings(ScriptEngine("echo 'bestmove h2e2'")));
+  ASSERT_EQ(plain.Start(5000), 1) << plain.Error();
+  plain.End();
+  EXPECT_EQ(ReadText(Log).find("usemillisec"), std::string::npos);
+}
+
 TEST_F(UcciProcessTest, TalksUciWithItsRanksAndTheVariantOption) {
   COutsideEngineSettings settings = Settings(ScriptEngine("echo 'bestmove h3e3'", false));
   settings.Protocol = COutsideProtocol::Uci;

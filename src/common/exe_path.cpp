@@ -25,14 +25,14 @@ std::string WithTrailingSlash(std::string folder) {
   return folder;
 }
 
+}  // namespace
+
 std::string ExecutableFolder() {
   std::error_code error;
   auto exe = std::filesystem::read_symlink("/proc/self/exe", error);
   if (error) return "./";
   return WithTrailingSlash(exe.parent_path().string());
 }
-
-}  // namespace
 
 CExePathChoice ChooseExePath(const char* tarvoHome) {
   CExePathChoice choice;

@@ -6,6 +6,9 @@
 // directory of the running executable. Computed once.
 const std::string& GetExePath();
 
+// The directory of the running executable, ending in "/".
+std::string ExecutableFolder();
+
 // Points every later GetExePath() call at another folder (a trailing "/" is
 // added when missing). Tests and tools use it to keep their data apart.
 void SetExePath(const std::string& folder);

@@ -7,6 +7,7 @@
 #include "common/exe_path.h"
 #include "common/file_util.h"
 #include "common/notices.h"
+#include "common/shipped_data.h"
 #include "engine/evaluator.h"
 #include "engine/search_engine.h"
 
@@ -113,6 +114,7 @@ int CEvaluator::InitAnnList(int count, int count0, int count11, int count12, con
 }
 
 int CEvaluator::InitDefaultAnnList() {
+  SeedNewDataFolder();
   const std::string directory = GetExePath() + "ann/";
   return InitAnnList(1, ANN_INPUT_COUNT, 31, 11, "eval", ".ann", directory.c_str());
 }

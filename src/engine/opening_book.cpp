@@ -10,6 +10,7 @@
 #include "common/int_scan.h"
 #include "common/notices.h"
 #include "common/random.h"
+#include "common/shipped_data.h"
 #include "rules/pieces.h"
 
 namespace {
@@ -122,7 +123,10 @@ COpeningBook::COpeningBook() {
   Load(DefaultPath());
 }
 
-std::string COpeningBook::DefaultPath() { return GetExePath() + "book/book.tab"; }
+std::string COpeningBook::DefaultPath() {
+  SeedNewDataFolder();  // a new data folder starts with the shipped book
+  return GetExePath() + "book/book.tab";
+}
 
 void COpeningBook::Reset() {
   Stop = 1;

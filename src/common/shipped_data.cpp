@@ -1,0 +1,41 @@
+#include "common/shipped_data.h"
+
+#include <filesystem>
+#include <mutex>
+#include <system_error>
+
+#include "common/exe_path.h"
+#include "common/file_util.h"
+#include "common/notices.h"
+
+std::vector<std::string> CopyShippedData(const std::string& shippedFolder,
+                                         const std::string& dataFolder) {
+  namespace fs = std::filesystem;
+  std::vector<std::string> copied;
+  std::error_code error;
+  if (fs::equivalent(shippedFolder, dataFolder, error)) return copied;
+  for (const char* name : kShippedDataFiles) {
+    const std::string source = shippedFolder + name;
+    const std::string target = dataFolder + name;
+    if (!fs::is_regular_file(source, error) || fs::exists(fs::symlink_status(target, error)))
+      continue;
+    std::string content;
+    fs::create_directories(fs::path(target).parent_path(), error);
+    if (!ReadWholeFile(source, content) || !WriteFileAtomically(target, content)) {
+      PostNotice("could not copy the shipped " + source + " to " + target);
+      continue;
+    }
+    copied.push_back(name);
+  }
+  return copied;
+}
+
+void SeedNewDataFolder() {
+  static std::once_flag once;
+  std::call_once(once, [] {
+    const std::string& data = GetExePath();
+    std::error_code error;
+    if (!ExePathProblem().empty() || std::filesystem::exists(data + "rand/rand.has", error)) return;
+    CopyShippedData(ExecutableFolder(), data);
+  });
+}

@@ -14,6 +14,7 @@
 #include "engine/evaluator.h"
 #include "engine/search_engine.h"
 #include "iccs_positions.h"
+#include "test_support.h"
 #include "rules/move_generator.h"
 #include "rules/move_rules.h"
 
@@ -212,7 +213,7 @@ int PlainEvaluate(CPosition& p, int redToMove, int ply) {
 }
 
 TEST(PieceValueModel, EveryScoreEqualsThePlainPassOnRealGames) {
-  const std::vector<CGamePosition> samples = IccsGamePositions(3);
+  const std::vector<CGamePosition> samples = IccsGamePositions(TestDataPath("iccs/master_games_1125.pgn"), 3);
   ASSERT_GT(samples.size(), 25000u);
   CEvaluator evaluator;
   evaluator.EvalModel = EVAL_MODEL_DEFAULT;
@@ -243,7 +244,7 @@ TEST(PieceValueModel, EveryScoreEqualsThePlainPassOnRealGames) {
 }
 
 TEST(PieceValueModel, AttackRecordsMatchThePlainWalk) {
-  const std::vector<CGamePosition> samples = IccsGamePositions(25);
+  const std::vector<CGamePosition> samples = IccsGamePositions(TestDataPath("iccs/master_games_1125.pgn"), 25);
   ASSERT_GT(samples.size(), 3000u);
   CEvaluator evaluator;
   for (const CGamePosition& sample : samples) {

@@ -21,7 +21,7 @@ namespace {
 
 using CSample = CGamePosition;
 
-std::vector<CSample> GamePositions(int everyNthGame) { return IccsGamePositions(everyNthGame); }
+std::vector<CSample> GamePositions(int everyNthGame) { return IccsGamePositions(TestDataPath("iccs/master_games_1125.pgn"), everyNthGame); }
 
 float PlainLogistic(float x) {
   return static_cast<float>(1.0L / (1.0L + expl(-static_cast<long double>(x))));

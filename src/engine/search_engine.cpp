@@ -106,6 +106,7 @@ int CSearchEngine::FindBestMove(int redToMove, int nullAllowed) {
   const int maxDepth = std::clamp(MaxDepth, 1, MAX_PLY);
   int guess = 0;
   for (IterDepth = 0; IterDepth < maxDepth; ++IterDepth) {
+    NextClockNode = NodeCount;
     PrevScore = BestScore;
     PrevMove = BestMove;
     BestScore = -MATE_SCORE;
@@ -248,6 +249,21 @@ void CSearchEngine::OrderByHistory(CMove** moves, int count, int at) const {
   }
 }
 
+void CSearchEngine::OrderNext(CMove** moves, int count, int at, int& ordered, int depth, int s) {
+  if (at > ordered) {
+    OrderByHistory(moves, count, at);
+    ordered = at;
+  }
+  // Below a node of depth 0 there are only leaves, which change no history
+  // counter: the next move is known now, and its child's table slot loads
+  // while this move is searched.
+  if (depth == 0 && at + 1 < count) {
+    OrderByHistory(moves, count, at + 1);
+    ordered = at + 1;
+    TransTable.PrefetchAfter(*moves[at + 1], !s);
+  }
+}
+
 void CSearchEngine::RewardMove(int depth, const CMove& move) {
   std::swap(Killers[depth][0], Killers[depth][1]);
   *Killers[depth][0] = move;
@@ -334,7 +350,10 @@ CSearchEngine::CStep CSearchEngine::SearchMove(int s, int n, int depth, const CM
 
 int CSearchEngine::AlphaBeta(int s, int n, int depth, int alpha, int beta) {
   ++NodeCount;
-  Elapsed = GetTick() - StartTick;
+  if (NodeCount >= NextClockNode) {
+    Elapsed = GetTick() - StartTick;
+    NextClockNode = NodeCount + CLOCK_NODES;
+  }
   // The first iteration always finishes, whatever the limits: it is short,
   // and it gives the side to move a searched move.
   if (IterDepth > 0 && (EngineIdle.load(std::memory_order_relaxed) != 0 ||
@@ -409,8 +428,9 @@ int CSearchEngine::AlphaBeta(int s, int n, int depth, int alpha, int beta) {
     Generator.ListCaptures(depth);
     CMove** order = Generator.CapturePointers[depth];
     const int count = list.Count;
+    int ordered = -1;
     for (int i = 0; i < count; ++i) {
-      OrderByHistory(order, count, i);
+      OrderNext(order, count, i, ordered, depth, s);
       const CMove m = *order[i];
       if (m == hashMove || RefusedAtRoot(depth, m)) continue;
       step = SearchMove(s, n, depth, m, node);
@@ -436,8 +456,9 @@ int CSearchEngine::AlphaBeta(int s, int n, int depth, int alpha, int beta) {
     Generator.ListQuietMoves(depth);
     CMove** order = Generator.QuietPointers[depth];
     const int count = list.Count;
+    int ordered = -1;
     for (int i = 0; i < count; ++i) {
-      OrderByHistory(order, count, i);
+      OrderNext(order, count, i, ordered, depth, s);
       const CMove m = *order[i];
       if (m == hashMove || m == killer1 || m == killer2 || RefusedAtRoot(depth, m)) continue;
       step = SearchMove(s, n, depth, m, node);

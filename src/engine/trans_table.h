@@ -77,6 +77,12 @@ class CTransTable {
   bool Matches(const HashEntry& entry) const { return entry.Lock == Lock64 && entry.Generation == Generation; }
   // Starts loading the current position's slot (after MakeMoveKeys, before the probe).
   void Prefetch(int redToMove) const { __builtin_prefetch(&Tables[redToMove ? 0 : 1][Key32 & static_cast<uint32_t>(Mask)]); }
+  // Starts loading the slot of the position after the move (keys as they are before it).
+  void PrefetchAfter(const CMove& m, int redToMove) const {
+    uint32_t key = Key32 ^ KeyTable[m.Piece][m.From.Index()] ^ KeyTable[m.Piece][m.To.Index()];
+    if (m.Captured != 0) key ^= KeyTable[m.Captured][m.To.Index()];
+    __builtin_prefetch(&Tables[redToMove ? 0 : 1][key & static_cast<uint32_t>(Mask)]);
+  }
   // Writes the slot unless it holds this position with a greater depth.
   void Store(int redToMove, int flag, int value, int depth, int movePiece, const CSquare& moveTo);
 

@@ -249,18 +249,47 @@ void CSearchEngine::OrderByHistory(CMove** moves, int count, int at) const {
   }
 }
 
-void CSearchEngine::OrderNext(CMove** moves, int count, int at, int& ordered, int depth, int s) {
-  if (at > ordered) {
-    OrderByHistory(moves, count, at);
-    ordered = at;
+CSearchEngine::CStageOrder CSearchEngine::BeginStage(CMove** moves, int count, int depth) {
+  CStageOrder stage {moves, count, -1, nullptr};
+  // Below depths 0 and 1 no node of this side's colour rewards a move (the
+  // grandchildren are leaves), so this side's counters stay as they are
+  // for the whole stage and are read once.
+  if (depth <= 1) {
+    stage.Values = StageValues[depth];
+    for (int i = 0; i < count; ++i) stage.Values[i] = HistoryOf(*moves[i]);
   }
-  // Below a node of depth 0 there are only leaves, which change no history
-  // counter: the next move is known now, and its child's table slot loads
-  // while this move is searched.
-  if (depth == 0 && at + 1 < count) {
-    OrderByHistory(moves, count, at + 1);
-    ordered = at + 1;
-    TransTable.PrefetchAfter(*moves[at + 1], !s);
+  return stage;
+}
+
+void CSearchEngine::OrderNext(CStageOrder& stage, int at, int depth, int s) {
+  auto pass = [&](int position) {
+    if (stage.Values) OrderByValues(stage.Moves, stage.Values, stage.Count, position);
+    else OrderByHistory(stage.Moves, stage.Count, position);
+    stage.Ordered = position;
+  };
+  if (at > stage.Ordered) pass(at);
+  // Below a node of depth 0 there are only leaves, which change no counter:
+  // the next move is known now, and its child's table slot loads while this
+  // move is searched.
+  if (depth == 0 && at + 1 < stage.Count) {
+    pass(at + 1);
+    TransTable.PrefetchAfter(*stage.Moves[at + 1], !s);
+  }
+}
+
+// The same pass over counters read beforehand, moved along with their moves.
+void CSearchEngine::OrderByValues(CMove** moves, int32_t* values, int count, int at) {
+  if (count - 1 <= at) return;
+  int carried = values[count - 1];
+  for (int j = count - 1; j > at; --j) {
+    const int before = values[j - 1];
+    if (carried > before) {
+      std::swap(moves[j], moves[j - 1]);
+      values[j] = before;
+      values[j - 1] = carried;
+    } else {
+      carried = before;
+    }
   }
 }
 
@@ -428,9 +457,9 @@ int CSearchEngine::AlphaBeta(int s, int n, int depth, int alpha, int beta) {
     Generator.ListCaptures(depth);
     CMove** order = Generator.CapturePointers[depth];
     const int count = list.Count;
-    int ordered = -1;
+    CStageOrder stage = BeginStage(order, count, depth);
     for (int i = 0; i < count; ++i) {
-      OrderNext(order, count, i, ordered, depth, s);
+      OrderNext(stage, i, depth, s);
       const CMove m = *order[i];
       if (m == hashMove || RefusedAtRoot(depth, m)) continue;
       step = SearchMove(s, n, depth, m, node);
@@ -456,9 +485,9 @@ int CSearchEngine::AlphaBeta(int s, int n, int depth, int alpha, int beta) {
     Generator.ListQuietMoves(depth);
     CMove** order = Generator.QuietPointers[depth];
     const int count = list.Count;
-    int ordered = -1;
+    CStageOrder stage = BeginStage(order, count, depth);
     for (int i = 0; i < count; ++i) {
-      OrderNext(order, count, i, ordered, depth, s);
+      OrderNext(stage, i, depth, s);
       const CMove m = *order[i];
       if (m == hashMove || m == killer1 || m == killer2 || RefusedAtRoot(depth, m)) continue;
       step = SearchMove(s, n, depth, m, node);

@@ -133,9 +133,19 @@ class CSearchEngine {
   bool RefusedAtRoot(int depth, const CMove& move);
   bool IsLegalAtRoot(int redToMove, const CMove& move);
   void OrderByHistory(CMove** moves, int count, int at) const;
-  // Brings the move for position at into place (once: a second pass would
-  // reorder the rest); ordered is the last position already in place.
-  void OrderNext(CMove** moves, int count, int at, int& ordered, int depth, int redToMove);
+  // The lazy history order of one stage's moves at one node.
+  struct CStageOrder {
+    CMove** Moves;
+    int Count;
+    int Ordered;       // the last position already in place
+    int32_t* Values;   // the counters read once (depths 0 and 1), or none
+  };
+  CStageOrder BeginStage(CMove** moves, int count, int depth);
+  // Brings the move for position at into place, once: a second pass would
+  // reorder the rest.
+  void OrderNext(CStageOrder& stage, int at, int depth, int redToMove);
+  static void OrderByValues(CMove** moves, int32_t* values, int count, int at);
+  int32_t StageValues[2][MAX_MOVES] {};
   void RewardMove(int depth, const CMove& move);
   void ClearPath();
   int HistoryOf(const CMove& move) const {

@@ -261,17 +261,16 @@ CSearchEngine::CStageOrder CSearchEngine::BeginStage(CMove** moves, int count, i
   return stage;
 }
 
-void CSearchEngine::OrderNext(CStageOrder& stage, int at, int depth, int s) {
+void CSearchEngine::OrderNext(CStageOrder& stage, int at, int s) {
   auto pass = [&](int position) {
     if (stage.Values) OrderByValues(stage.Moves, stage.Values, stage.Count, position);
     else OrderByHistory(stage.Moves, stage.Count, position);
     stage.Ordered = position;
   };
   if (at > stage.Ordered) pass(at);
-  // Below a node of depth 0 there are only leaves, which change no counter:
-  // the next move is known now, and its child's table slot loads while this
-  // move is searched.
-  if (depth == 0 && at + 1 < stage.Count) {
+  // With the counters fixed for the stage, the next move is known now, and
+  // its child's table slot loads while this move is searched.
+  if (stage.Values && at + 1 < stage.Count) {
     pass(at + 1);
     TransTable.PrefetchAfter(*stage.Moves[at + 1], !s);
   }
@@ -459,7 +458,7 @@ int CSearchEngine::AlphaBeta(int s, int n, int depth, int alpha, int beta) {
     const int count = list.Count;
     CStageOrder stage = BeginStage(order, count, depth);
     for (int i = 0; i < count; ++i) {
-      OrderNext(stage, i, depth, s);
+      OrderNext(stage, i, s);
       const CMove m = *order[i];
       if (m == hashMove || RefusedAtRoot(depth, m)) continue;
       step = SearchMove(s, n, depth, m, node);
@@ -487,7 +486,7 @@ int CSearchEngine::AlphaBeta(int s, int n, int depth, int alpha, int beta) {
     const int count = list.Count;
     CStageOrder stage = BeginStage(order, count, depth);
     for (int i = 0; i < count; ++i) {
-      OrderNext(stage, i, depth, s);
+      OrderNext(stage, i, s);
       const CMove m = *order[i];
       if (m == hashMove || m == killer1 || m == killer2 || RefusedAtRoot(depth, m)) continue;
       step = SearchMove(s, n, depth, m, node);

@@ -143,7 +143,7 @@ class CSearchEngine {
   CStageOrder BeginStage(CMove** moves, int count, int depth);
   // Brings the move for position at into place, once: a second pass would
   // reorder the rest.
-  void OrderNext(CStageOrder& stage, int at, int depth, int redToMove);
+  void OrderNext(CStageOrder& stage, int at, int redToMove);
   static void OrderByValues(CMove** moves, int32_t* values, int count, int at);
   int32_t StageValues[2][MAX_MOVES] {};
   void RewardMove(int depth, const CMove& move);

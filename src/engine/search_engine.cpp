@@ -413,6 +413,12 @@ int CSearchEngine::AlphaBeta(int s, int n, int depth, int alpha, int beta) {
     return v;
   }
 
+  // The hash move comes first: its child's slot loads during the null move.
+  if (hashPiece > 0 && hashPiece <= 32 && IsPlayable(hashTo.Row, hashTo.Col)) {
+    const CMove ahead {hashPiece, Position.Board[hashTo.Index()], Position.PieceSquare[hashPiece], hashTo};
+    TransTable.PrefetchAfter(ahead, !s);
+  }
+
   // The root never passes: a cut-off there would end the iteration with a
   // bound and no move (in MTD(f)'s null-window passes, often).
   if (n && depth != IterDepth) {

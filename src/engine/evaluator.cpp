@@ -5,6 +5,7 @@
 
 #include "engine/search_engine.h"
 #include "rules/move_rules.h"
+#include "rules/square_attack.h"
 
 int CEvaluator::EvaluatePosition(CPosition& position, int redToMove, int ply) {
   return EvalModel == EVAL_MODEL_ANN ? EvaluateAnn(position, redToMove, ply)
@@ -21,7 +22,8 @@ int CEvaluator::EvaluateAnn(CPosition& position, int redToMove, int ply) {
 
 template <int Model>
 int CEvaluator::ScoreWithChecks(CPosition& position, int redToMove, int ply) {
-  if (IsAttackingKing(position, redToMove)) return MATE_SCORE;
+  // IsAttackingKing, inlined: it runs at every leaf.
+  if (redToMove ? KingAttackedBy<RED>(position) : KingAttackedBy<BLACK>(position)) return MATE_SCORE;
   int inCheck;
   int redSide = 0;
   if constexpr (Model == EVAL_MODEL_ANN) {

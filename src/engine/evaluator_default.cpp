@@ -85,6 +85,25 @@ constexpr auto kMobilityBonus = [] {
   return table;
 }();
 
+// The same tables for the walk, unscaled and by kind from red's side (a
+// black piece reads its square turned upside down, row r as row 15 - r, and
+// counts negative): small enough to stay in the nearest cache.
+constexpr auto kPlacementUnits = [] {
+  std::array<std::array<int16_t, 256>, 8> table {};
+  for (int kind = 1; kind <= 7; ++kind)
+    for (int square = 0; square < 256; ++square)
+      table[kind][square] = static_cast<int16_t>(kPieceSquareValue[KindIdRange[kind][RED][0]][square] / 32);
+  return table;
+}();
+
+constexpr auto kMobilityUnits = [] {
+  std::array<std::array<int16_t, kMobilityEntries>, 8> table {};
+  for (int kind = 1; kind <= 7; ++kind)
+    for (int m = 0; m < kMobilityEntries; ++m)
+      table[kind][m] = static_cast<int16_t>(kMobilityBonus[KindIdRange[kind][RED][0]][m] / 32);
+  return table;
+}();
+
 constexpr auto kExchangeValueScaled = [] {
   std::array<int32_t, 8> table {};
   for (int kind = 0; kind < 8; ++kind) table[kind] = 32 * kExchangeValue[kind];
@@ -223,7 +242,8 @@ int CEvaluator::MobilityBonus(int id, int mobility) { return kMobilityBonus[id][
 int CEvaluator::ExchangeValue(int kind) { return kExchangeValueScaled[kind]; }
 
 // Pieces of one side, kind by kind (the tallies are counts, so the order of
-// the walk does not matter).
+// the walk does not matter). Returns the side's placement and mobility
+// terms, seen from red's side.
 template <int Side>
 int CEvaluator::WalkSide(const CPosition& position) {
   constexpr int base = Side == RED ? 0 : 16;
@@ -234,7 +254,9 @@ int CEvaluator::WalkSide(const CPosition& position) {
   auto finish = [&](int id, int square, const CPieceWalk& walk, bool controls) {
     PieceMobility[id] = walk.Mobility;
     if (controls) control += walk.Reach;
-    tableSum += kPieceSquareValue[id][square] + kMobilityBonus[id][std::min(walk.Mobility, kMobilityEntries - 1)];
+    const int kind = PieceKind[id];
+    tableSum += kPlacementUnits[kind][Side == RED ? square : square ^ 0xF0] +
+                kMobilityUnits[kind][std::min(walk.Mobility, kMobilityEntries - 1)];
   };
   for (int id = base + 1; id <= base + 4; ++id) {  // chariots, cannons
     const CSquare at = position.PieceSquare[id];
@@ -293,7 +315,7 @@ int CEvaluator::WalkSide(const CPosition& position) {
     finish(base + 16, kingAt.Index(), walk, true);
   }
   Control[Side] = control;
-  return tableSum;
+  return Side == RED ? 32 * tableSum : -32 * tableSum;
 }
 
 int CEvaluator::WalkPieces(const CPosition& position) {

@@ -2,6 +2,7 @@
 #include "engine/evaluator.h"
 
 #include <algorithm>
+#include <cstdlib>
 
 #include "engine/search_engine.h"
 #include "rules/move_rules.h"
@@ -20,10 +21,27 @@ int CEvaluator::EvaluateAnn(CPosition& position, int redToMove, int ply) {
   return ScoreWithChecks<EVAL_MODEL_ANN>(position, redToMove, std::clamp(ply, 0, MAX_PLY - 1));
 }
 
-template <int Model>
+namespace {
+
+// Whether a move can change whether the king on the given square is
+// attacked. The test reads only the king's row and column and the squares
+// within two steps of it (horses, their legs, pawns): a move with both ends
+// elsewhere leaves an attacked king attacked.
+bool MayChangeAttackOn(const CSquare& king, const CMove& move) {
+  auto near = [&](const CSquare& square) {
+    return square.Row == king.Row || square.Col == king.Col ||
+           (std::abs(square.Row - king.Row) <= 2 && std::abs(square.Col - king.Col) <= 2);
+  };
+  return near(move.From) || near(move.To);
+}
+
+}  // namespace
+
+template <int Model, bool KingCaptureTested>
 int CEvaluator::ScoreWithChecks(CPosition& position, int redToMove, int ply) {
   // IsAttackingKing, inlined: it runs at every leaf.
-  if (redToMove ? KingAttackedBy<RED>(position) : KingAttackedBy<BLACK>(position)) return MATE_SCORE;
+  if constexpr (!KingCaptureTested)
+    if (redToMove ? KingAttackedBy<RED>(position) : KingAttackedBy<BLACK>(position)) return MATE_SCORE;
   int inCheck;
   int redSide = 0;
   if constexpr (Model == EVAL_MODEL_ANN) {
@@ -41,12 +59,15 @@ int CEvaluator::ScoreWithChecks(CPosition& position, int redToMove, int ply) {
       // Search the evasions; no legal one leaves -MATE_SCORE.
       GenerateAllMoves(position, redToMove, list);
       const int opponent = redToMove ? 0 : 1;
+      const CSquare king = position.PieceSquare[redToMove ? RED_KING : BLACK_KING];
       int best = -MATE_SCORE;
       for (int i = 0; i < list.Count; ++i) {
         const CMove& move = list.Moves[i];
+        if (!MayChangeAttackOn(king, move)) continue;  // still in check: no evasion
         position.MakeMove(move);
         if (!IsAttackingKing(position, opponent)) {
-          const int reply = ScoreWithChecks<Model>(position, opponent, ply - 1);
+          // The reply cannot capture the king: that was just tested.
+          const int reply = ScoreWithChecks<Model, true>(position, opponent, ply - 1);
           if (reply == NO_SCORE) {  // the network cannot score: no score here either
             position.UnmakeMove(move);
             return NO_SCORE;

@@ -98,7 +98,7 @@ class CEvaluator {
  private:
   // King captures and checks, shared by both models; the static score of the
   // chosen model is taken only when neither settles the position.
-  template <int Model>
+  template <int Model, bool KingCaptureTested = false>
   int ScoreWithChecks(CPosition& position, int redToMove, int ply);
   // The piece-value model's walk over every piece's destinations: fills
   // Tally, PieceMobility and Control and returns the placement and mobility

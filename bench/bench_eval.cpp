@@ -13,6 +13,7 @@
 #include "common/random.h"
 #include "engine/evaluator.h"
 #include "rules/move_rules.h"
+#include "../tests/support/iccs_positions.h"
 
 namespace {
 
@@ -84,6 +85,36 @@ void BM_EvaluateNetworkOnce(benchmark::State& state) {
 }
 
 void BM_EvaluatePieceValue(benchmark::State& state) { RunModel(state, EVAL_MODEL_DEFAULT); }
+
+// One piece-value evaluation over every position of every fifth master game
+// of tests/data/iccs, too many for the branch predictors to learn by heart:
+// each step plays the game's next move on one position, as a search does,
+// and scores the result (positions in check included, as at a search leaf).
+void BM_EvaluatePieceValueGames(benchmark::State& state) {
+  auto evaluator = MakeEvaluator(EVAL_MODEL_DEFAULT);
+  std::vector<CMove> moves;  // the games one after another, a move of piece 0 between them
+  for (const std::vector<CMove>& game :
+       IccsGameMoves(std::string(TARVO_TEST_DATA_DIR) + "/iccs/master_games_1125.pgn", 5)) {
+    moves.insert(moves.end(), game.begin(), game.end());
+    moves.push_back(CMove {});
+  }
+  const CPosition start;
+  CPosition position;
+  int redToMove = 1;
+  size_t next = 0;
+  for (auto _ : state) {
+    if (moves[next].Piece == 0) {
+      position = start;
+      redToMove = 1;
+      next = next + 1 == moves.size() ? 0 : next + 1;
+    }
+    position.MakeMove(moves[next]);
+    redToMove = 1 - redToMove;
+    benchmark::DoNotOptimize(evaluator->EvaluatePosition(position, redToMove, 127));
+    ++next;
+  }
+  state.counters["positions"] = static_cast<double>(moves.size());
+}
 void BM_EvaluateNetwork(benchmark::State& state) { RunModel(state, EVAL_MODEL_ANN); }
 
 // The network pass as first written: all 91 inputs, every σ in extended precision.
@@ -135,6 +166,7 @@ void BM_NetworkPass(benchmark::State& state) {
 }  // namespace
 
 BENCHMARK(BM_EvaluatePieceValue);
+BENCHMARK(BM_EvaluatePieceValueGames);
 BENCHMARK(BM_EvaluateNetwork);
 BENCHMARK(BM_EvaluateNetworkOnce);
 BENCHMARK(BM_PlainNetworkPass);

@@ -76,7 +76,10 @@ class CEvaluator {
   };
 
   CTdbpAnnList AnnList;
+  // The attack records of the last BuildAttackRecords call (the evaluation
+  // itself keeps them in the compact tallies below).
   CAttackRecord Attacks[48];
+  // Control of both sides in the last evaluation or BuildAttackRecords call.
   int32_t Control[2] {};
 
   // Exchange estimate of a target kind under attack (kinds sorted inside).
@@ -88,17 +91,44 @@ class CEvaluator {
   static int MobilityBonus(int id, int mobility);
   static int ExchangeValue(int kind);
 
+  // Fills Attacks and Control for the position; each list comes in
+  // ascending kind order, the order the exchange estimate reads it in.
   void BuildAttackRecords(const CPosition& position);
 
  private:
   // King captures and checks, shared by both models; the static score of the
   // chosen model is taken only when neither settles the position.
-  template <int Model>
+  template <int Model, bool KingCaptureTested = false>
   int ScoreWithChecks(CPosition& position, int redToMove, int ply);
-  int StaticDefault(const CPosition& position, int redToMove, int inCheck);
+  // The piece-value model's walk over every piece's destinations: fills
+  // Tally, PieceMobility and Control and returns the placement and mobility
+  // terms summed from red's side.
+  int WalkPieces(const CPosition& position);
+  template <int Side>
+  int WalkSide(const CPosition& position);
+  bool IsTalliedAttacked(int id) const { return (Tally[id] & TALLY_ATTACKER_BITS) != 0; }
+  int StaticDefault(int redToMove, int inCheck, int redSide);
+  // The exchange estimate of a tallied piece, remembered by its tally.
+  int ExchangeOfTally(uint64_t tally, int kind, bool own);
   int StaticAnn(const CPosition& position, int redToMove);
 
   CMoveGenerator Generator;
+  // By identity, from the last walk: how many attackers (bits 0..27) and
+  // defenders (bits 32..59) of each kind 1..7 reach the piece, four bits a
+  // kind, lowest kind lowest. Holds as many as any square can see (at most
+  // three of a kind, fourteen in all). Order does not matter: the exchange
+  // estimate sorts its lists by kind.
+  static constexpr uint64_t TALLY_ATTACKER_BITS = 0x0FFFFFFFu;
+  uint64_t Tally[48] {};
+  int32_t PieceMobility[48] {};
+  // Exchange estimates by tally, target kind and side; a tally of the same
+  // lists always gives the same estimate, and few tallies occur.
+  struct CExchangeSlot {
+    uint64_t Key = 0;  // 0: empty (a remembered tally always has an attacker)
+    int32_t Value = 0;
+  };
+  static constexpr int EXCHANGE_SLOT_BITS = 10;
+  CExchangeSlot ExchangeSlots[1 << EXCHANGE_SLOT_BITS] {};
   // The non-zero inputs of the position being scored, in input order.
   int32_t ActiveIndex[ANN_INPUT_COUNT] {};
   float ActiveValue[ANN_INPUT_COUNT] {};

@@ -106,6 +106,7 @@ int CSearchEngine::FindBestMove(int redToMove, int nullAllowed) {
   const int maxDepth = std::clamp(MaxDepth, 1, MAX_PLY);
   int guess = 0;
   for (IterDepth = 0; IterDepth < maxDepth; ++IterDepth) {
+    NextClockNode = NodeCount;
     PrevScore = BestScore;
     PrevMove = BestMove;
     BestScore = -MATE_SCORE;
@@ -248,6 +249,49 @@ void CSearchEngine::OrderByHistory(CMove** moves, int count, int at) const {
   }
 }
 
+CSearchEngine::CStageOrder CSearchEngine::BeginStage(CMove** moves, int count, int depth) {
+  CStageOrder stage {moves, count, -1, nullptr};
+  // Below depths 0 and 1 no node of this side's colour rewards a move (the
+  // grandchildren are leaves), so this side's counters stay as they are
+  // for the whole stage and are read once.
+  if (depth <= 1) {
+    stage.Values = StageValues[depth];
+    for (int i = 0; i < count; ++i) stage.Values[i] = HistoryOf(*moves[i]);
+  }
+  return stage;
+}
+
+void CSearchEngine::OrderNext(CStageOrder& stage, int at, int s) {
+  auto pass = [&](int position) {
+    if (stage.Values) OrderByValues(stage.Moves, stage.Values, stage.Count, position);
+    else OrderByHistory(stage.Moves, stage.Count, position);
+    stage.Ordered = position;
+  };
+  if (at > stage.Ordered) pass(at);
+  // With the counters fixed for the stage, the next move is known now, and
+  // its child's table slot loads while this move is searched.
+  if (stage.Values && at + 1 < stage.Count) {
+    pass(at + 1);
+    TransTable.PrefetchAfter(*stage.Moves[at + 1], !s);
+  }
+}
+
+// The same pass over counters read beforehand, moved along with their moves.
+void CSearchEngine::OrderByValues(CMove** moves, int32_t* values, int count, int at) {
+  if (count - 1 <= at) return;
+  int carried = values[count - 1];
+  for (int j = count - 1; j > at; --j) {
+    const int before = values[j - 1];
+    if (carried > before) {
+      std::swap(moves[j], moves[j - 1]);
+      values[j] = before;
+      values[j - 1] = carried;
+    } else {
+      carried = before;
+    }
+  }
+}
+
 void CSearchEngine::RewardMove(int depth, const CMove& move) {
   std::swap(Killers[depth][0], Killers[depth][1]);
   *Killers[depth][0] = move;
@@ -334,7 +378,10 @@ CSearchEngine::CStep CSearchEngine::SearchMove(int s, int n, int depth, const CM
 
 int CSearchEngine::AlphaBeta(int s, int n, int depth, int alpha, int beta) {
   ++NodeCount;
-  Elapsed = GetTick() - StartTick;
+  if (NodeCount >= NextClockNode) {
+    Elapsed = GetTick() - StartTick;
+    NextClockNode = NodeCount + CLOCK_NODES;
+  }
   // The first iteration always finishes, whatever the limits: it is short,
   // and it gives the side to move a searched move.
   if (IterDepth > 0 && (EngineIdle.load(std::memory_order_relaxed) != 0 ||
@@ -364,6 +411,12 @@ int CSearchEngine::AlphaBeta(int s, int n, int depth, int alpha, int beta) {
     const int v = Evaluator.EvaluatePosition(Position, s, 127);
     if (v != NO_SCORE) TransTable.Store(s, HASH_EXACT, v, depth, 0, CSquare {});
     return v;
+  }
+
+  // The hash move comes first: its child's slot loads during the null move.
+  if (hashPiece > 0 && hashPiece <= 32 && IsPlayable(hashTo.Row, hashTo.Col)) {
+    const CMove ahead {hashPiece, Position.Board[hashTo.Index()], Position.PieceSquare[hashPiece], hashTo};
+    TransTable.PrefetchAfter(ahead, !s);
   }
 
   // The root never passes: a cut-off there would end the iteration with a
@@ -409,8 +462,9 @@ int CSearchEngine::AlphaBeta(int s, int n, int depth, int alpha, int beta) {
     Generator.ListCaptures(depth);
     CMove** order = Generator.CapturePointers[depth];
     const int count = list.Count;
+    CStageOrder stage = BeginStage(order, count, depth);
     for (int i = 0; i < count; ++i) {
-      OrderByHistory(order, count, i);
+      OrderNext(stage, i, s);
       const CMove m = *order[i];
       if (m == hashMove || RefusedAtRoot(depth, m)) continue;
       step = SearchMove(s, n, depth, m, node);
@@ -436,8 +490,9 @@ int CSearchEngine::AlphaBeta(int s, int n, int depth, int alpha, int beta) {
     Generator.ListQuietMoves(depth);
     CMove** order = Generator.QuietPointers[depth];
     const int count = list.Count;
+    CStageOrder stage = BeginStage(order, count, depth);
     for (int i = 0; i < count; ++i) {
-      OrderByHistory(order, count, i);
+      OrderNext(stage, i, s);
       const CMove m = *order[i];
       if (m == hashMove || m == killer1 || m == killer2 || RefusedAtRoot(depth, m)) continue;
       step = SearchMove(s, n, depth, m, node);

@@ -133,11 +133,30 @@ class CSearchEngine {
   bool RefusedAtRoot(int depth, const CMove& move);
   bool IsLegalAtRoot(int redToMove, const CMove& move);
   void OrderByHistory(CMove** moves, int count, int at) const;
+  // The lazy history order of one stage's moves at one node.
+  struct CStageOrder {
+    CMove** Moves;
+    int Count;
+    int Ordered;       // the last position already in place
+    int32_t* Values;   // the counters read once (depths 0 and 1), or none
+  };
+  CStageOrder BeginStage(CMove** moves, int count, int depth);
+  // Brings the move for position at into place, once: a second pass would
+  // reorder the rest.
+  void OrderNext(CStageOrder& stage, int at, int redToMove);
+  static void OrderByValues(CMove** moves, int32_t* values, int count, int at);
+  int32_t StageValues[2][MAX_MOVES] {};
   void RewardMove(int depth, const CMove& move);
   void ClearPath();
   int HistoryOf(const CMove& move) const {
     return History[PieceSide[move.Piece] & 1][move.From.Index()][move.To.Index()];
   }
+
+  // The clock is read at the first node of every iteration and then every
+  // CLOCK_NODES nodes: far less than a millisecond of search, the clock's
+  // own resolution, so every limit ends the search when it did before.
+  static constexpr uint64_t CLOCK_NODES = 256;
+  uint64_t NextClockNode = 0;  // NodeCount at which the clock is read next
 
   CMove LosingMove;  // the first legal root move found to lose
   CMove PathMoves[128] {};

@@ -156,7 +156,7 @@ void CTransTable::ClearAll() {
 }
 
 void CTransTable::NewGeneration() {
-  // After 2^32 - 1 searches the stamps would come round again: clear for real.
+  // After 255 searches the stamps would come round again: clear for real.
   if (++Generation == 0) ClearAll();
 }
 
@@ -184,10 +184,10 @@ void CTransTable::Store(int redToMove, int flag, int value, int depth, int moveP
   if (Matches(entry) && entry.Depth > depth) return;
   entry.Lock = Lock64;
   entry.Generation = Generation;
-  entry.Flag = flag;
+  entry.Flag = static_cast<uint8_t>(flag) & 3u;
   entry.Value = value;
-  entry.Depth = depth;
-  entry.MovePiece = movePiece;
-  entry.MoveToRow = static_cast<int16_t>(moveTo.Row);
-  entry.MoveToCol = static_cast<int16_t>(moveTo.Col);
+  entry.Depth = static_cast<int8_t>(depth);
+  entry.MovePiece = static_cast<uint8_t>(movePiece) & 63u;
+  entry.MoveToRow = static_cast<uint8_t>(moveTo.Row) & 15u;
+  entry.MoveToCol = static_cast<uint8_t>(moveTo.Col) & 15u;
 }

@@ -11,17 +11,19 @@
 #include "rules/move.h"
 #include "rules/position.h"
 
+// 16 bytes, four to a cache line: the tables are probed at random at every
+// node, and the smaller they are the more of them the caches hold.
 struct HashEntry {
-  uint64_t Lock = 0;   // Lock64 of the stored position; 0 when empty
-  int32_t Flag = 0;    // 0 empty, 1 exact, 2 lower bound, 3 upper bound
-  int32_t Value = 0;   // from the point of view of the table's side to move
-  int32_t Depth = 0;   // remaining depth; -1 for a leaf evaluation
-  int32_t MovePiece = 0;
-  int16_t MoveToRow = 0;
-  int16_t MoveToCol = 0;
-  uint32_t Generation = 0;  // the search that stored it; 0 when empty
+  uint64_t Lock = 0;       // Lock64 of the stored position; 0 when empty
+  int32_t Value = 0;       // from the point of view of the table's side to move
+  int8_t Depth = 0;        // remaining depth (below 128); -1 for a leaf evaluation
+  uint8_t Flag : 2 = 0;    // 0 empty, 1 exact, 2 lower bound, 3 upper bound
+  uint8_t MovePiece : 6 = 0;
+  uint8_t MoveToRow : 4 = 0;
+  uint8_t MoveToCol : 4 = 0;
+  uint8_t Generation = 0;  // the search that stored it; 0 when empty
 };
-static_assert(sizeof(HashEntry) == 32, "a table of n entries takes 32n bytes");
+static_assert(sizeof(HashEntry) == 16, "a table of n entries takes 16n bytes");
 
 constexpr int HASH_EMPTY = 0;
 constexpr int HASH_EXACT = 1;
@@ -43,7 +45,7 @@ class CTransTable {
   // Entries of other generations count as empty, so a new search starts
   // with an empty table without touching every entry (a large table would
   // spend the search's time being cleared).
-  uint32_t Generation = 1;
+  uint8_t Generation = 1;
 
   // Loads the keys from the key file, or generates and writes them when it is
   // missing (a damaged file is kept aside first); allocates both tables with
@@ -77,6 +79,12 @@ class CTransTable {
   bool Matches(const HashEntry& entry) const { return entry.Lock == Lock64 && entry.Generation == Generation; }
   // Starts loading the current position's slot (after MakeMoveKeys, before the probe).
   void Prefetch(int redToMove) const { __builtin_prefetch(&Tables[redToMove ? 0 : 1][Key32 & static_cast<uint32_t>(Mask)]); }
+  // Starts loading the slot of the position after the move (keys as they are before it).
+  void PrefetchAfter(const CMove& m, int redToMove) const {
+    uint32_t key = Key32 ^ KeyTable[m.Piece][m.From.Index()] ^ KeyTable[m.Piece][m.To.Index()];
+    if (m.Captured != 0) key ^= KeyTable[m.Captured][m.To.Index()];
+    __builtin_prefetch(&Tables[redToMove ? 0 : 1][key & static_cast<uint32_t>(Mask)]);
+  }
   // Writes the slot unless it holds this position with a greater depth.
   void Store(int redToMove, int flag, int value, int depth, int movePiece, const CSquare& moveTo);
 

@@ -207,7 +207,9 @@ void CUcciSession::SetOption(const std::vector<std::string>& words) {
   if (name == "hashsize" || name == "hash") {
     const long long mb = ParseCount(value);
     if (mb < 1 || mb > kMaxHashMb) return bad();
-    const long long entries = mb * 1024 * 1024 / (2 * static_cast<long long>(sizeof(HashEntry)));
+    // Entries as when each took 32 bytes, so a given size searches as it
+    // always has (the tables now take half of it).
+    const long long entries = mb * 1024 * 1024 / (2 * 32LL);
     try {
       if (!engine.TransTable.Setup(entries)) Send("info string " + engine.NotReadyReason());
     } catch (const std::bad_alloc&) {

@@ -7,56 +7,21 @@
 
 #include <bit>
 #include <cmath>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "common/random.h"
 #include "engine/evaluator.h"
 #include "engine/search_engine.h"
-#include "rules/iccs.h"
 #include "rules/move_rules.h"
+#include "iccs_positions.h"
 #include "test_support.h"
 
 namespace {
 
-struct CSample {
-  CPosition Position;
-  int RedToMove = 1;
-};
+using CSample = CGamePosition;
 
-bool IsIccsMove(const std::string& token) {
-  return token.size() == 4 && token[0] >= 'a' && token[0] <= 'i' && token[1] >= '0' && token[1] <= '9' &&
-         token[2] >= 'a' && token[2] <= 'i' && token[3] >= '0' && token[3] <= '9';
-}
-
-std::vector<CSample> GamePositions(int everyNthGame) {
-  std::ifstream in(TestDataPath("iccs/master_games_1125.pgn"));
-  std::vector<CSample> samples;
-  std::string line;
-  int games = 0;
-  CSample current;
-  while (std::getline(in, line)) {
-    if (line.rfind("[Event", 0) == 0) {
-      current = CSample {};
-      ++games;
-      continue;
-    }
-    if (line.empty() || line[0] == '[' || games % everyNthGame != 1) continue;
-    std::istringstream words(line);
-    std::string token;
-    while (words >> token) {
-      if (!IsIccsMove(token)) continue;
-      CMove move;
-      if (!MoveFromIccs(current.Position, token, move)) break;
-      current.Position.MakeMove(move);
-      current.RedToMove = current.RedToMove ? 0 : 1;
-      samples.push_back(current);
-    }
-  }
-  return samples;
-}
+std::vector<CSample> GamePositions(int everyNthGame) { return IccsGamePositions(TestDataPath("iccs/master_games_1125.pgn"), everyNthGame); }
 
 float PlainLogistic(float x) {
   return static_cast<float>(1.0L / (1.0L + expl(-static_cast<long double>(x))));

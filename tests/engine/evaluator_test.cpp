@@ -117,6 +117,10 @@ class EvaluatorTest : public ::testing::Test {
     Evaluator->EvalModel = model;
     return Evaluator->EvaluatePosition(position, red, ply);
   }
+  void BuildRecords(const char* fen) {
+    int red = 1;
+    Evaluator->BuildAttackRecords(FromFen(fen, red));
+  }
   std::unique_ptr<CEvaluator> Evaluator;
 };
 
@@ -181,6 +185,7 @@ TEST_F(EvaluatorTest, ALonePawnAttackedByAChariot) {
   // the exchange term -240 (red to move) or +480 (black to move).
   EXPECT_EQ(Both("3k5/9/9/P4r3/9/9/9/9/9/4K4 w - - 0 1", EVAL_MODEL_DEFAULT), -896 - 19424 - 240);
   EXPECT_EQ(Both("3k5/9/9/P4r3/9/9/9/9/9/4K4 b - - 0 1", EVAL_MODEL_DEFAULT), 896 + 19424 + 480);
+  BuildRecords("3k5/9/9/P4r3/9/9/9/9/9/4K4 b - - 0 1");
   const int pawn = 11;
   EXPECT_EQ(Evaluator->Attacks[pawn].AttackerCount, 1);
   EXPECT_EQ(Evaluator->Attacks[pawn].Attackers[0], CHARIOT);
@@ -194,6 +199,7 @@ TEST_F(EvaluatorTest, ADefendedPieceThatIsNotAttackedHasNoExchangeTerm) {
   // advisor 4000 plus mobility 160, no exchange term.
   EXPECT_EQ(Both("3k5/9/9/9/9/9/9/9/4A4/4K4 w - - 0 1", EVAL_MODEL_DEFAULT), 64 + 4160);
   EXPECT_EQ(Both("3k5/9/9/9/9/9/9/9/4A4/4K4 b - - 0 1", EVAL_MODEL_DEFAULT), -64 - 4160);
+  BuildRecords("3k5/9/9/9/9/9/9/9/4A4/4K4 b - - 0 1");
   const int advisor = 7;
   EXPECT_EQ(Evaluator->Attacks[advisor].DefenderCount, 1);
   EXPECT_EQ(Evaluator->Attacks[advisor].Defenders[0], KING);

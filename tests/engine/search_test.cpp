@@ -367,14 +367,19 @@ TEST_F(SearchTest, AbortedIterationFallsBackToTheLastCompletedOne) {
   e.MaxDepth = 10;
   CMove third;
   int thirdScore = 0;
+  uint64_t thirdNodes = 0;
   e.OnIteration = [&](const CIterationInfo& info) {
     if (info.Depth == 3) {
       third = info.BestMove;
       thirdScore = info.Score;
+      thirdNodes = info.Nodes;
       e.MaxSearchTime = 0;  // the next iteration times out at its first node
     }
   };
   ASSERT_EQ(e.FindBestMove(Side, 1), 1);
+  // A limit already passed stops the next iteration at its very first node,
+  // whenever the clock was last read.
+  EXPECT_EQ(e.NodeCount, thirdNodes + 1);
   EXPECT_EQ(e.BestMove, third);
   EXPECT_EQ(e.BestScore, thirdScore);
   EXPECT_EQ(e.IterDepth, 3);

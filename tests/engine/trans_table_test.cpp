@@ -157,32 +157,32 @@ TEST_F(TransTableTest, StoreKeepsDeeperEntriesOfTheSamePosition) {
   Table->Store(1, HASH_LOWER, 50, 4, 1, CSquare {8, 11});
   HashEntry& entry = Table->Probe(1);
   ASSERT_TRUE(Table->Matches(entry));
-  EXPECT_EQ(entry.Flag, HASH_LOWER);
+  EXPECT_EQ(+entry.Flag, HASH_LOWER);
   EXPECT_EQ(entry.Value, 50);
-  EXPECT_EQ(entry.Depth, 4);
-  EXPECT_EQ(entry.MovePiece, 1);
-  EXPECT_EQ(entry.MoveToRow, 8);
-  EXPECT_EQ(entry.MoveToCol, 11);
+  EXPECT_EQ(+entry.Depth, 4);
+  EXPECT_EQ(+entry.MovePiece, 1);
+  EXPECT_EQ(+entry.MoveToRow, 8);
+  EXPECT_EQ(+entry.MoveToCol, 11);
 
   Table->Store(1, HASH_EXACT, 7, 3, 0, CSquare {});  // shallower: ignored
   EXPECT_EQ(Table->Probe(1).Value, 50);
   Table->Store(1, HASH_UPPER, 9, 4, 0, CSquare {});  // equal depth: replaces
   EXPECT_EQ(Table->Probe(1).Value, 9);
-  EXPECT_EQ(Table->Probe(1).Flag, HASH_UPPER);
-  EXPECT_EQ(Table->Probe(1).MovePiece, 0);
+  EXPECT_EQ(+Table->Probe(1).Flag, HASH_UPPER);
+  EXPECT_EQ(+Table->Probe(1).MovePiece, 0);
 
   const CMove move {1, 0, CSquare {12, 11}, CSquare {11, 11}};
   Table->MakeMoveKeys(move);
   EXPECT_FALSE(Table->Matches(Table->Probe(1)));
   Table->Store(1, HASH_EXACT, -3, -1, 0, CSquare {});  // another position: always replaces
   EXPECT_TRUE(Table->Matches(Table->Probe(1)));
-  EXPECT_EQ(Table->Probe(1).Depth, -1);
+  EXPECT_EQ(+Table->Probe(1).Depth, -1);
   Table->UnmakeMoveKeys(move);
   EXPECT_FALSE(Table->Matches(Table->Probe(1)));
 
   Table->ClearAll();
   EXPECT_EQ(Table->Probe(1).Lock, 0u);
-  EXPECT_EQ(Table->Probe(1).Flag, HASH_EMPTY);
+  EXPECT_EQ(+Table->Probe(1).Flag, HASH_EMPTY);
 }
 
 TEST_F(TransTableTest, NewGenerationEmptiesTheTablesWithoutTouchingThem) {
@@ -202,12 +202,12 @@ TEST_F(TransTableTest, NewGenerationEmptiesTheTablesWithoutTouchingThem) {
   EXPECT_EQ(Table->Probe(1).Value, 5);
 
   // When the stamps come round, the tables are cleared for real.
-  Table->Generation = UINT32_MAX;
+  Table->Generation = 255;
   Table->Store(1, HASH_EXACT, 6, 3, 0, CSquare {});
   Table->NewGeneration();
   EXPECT_EQ(Table->Generation, 1u);
   EXPECT_EQ(Table->Probe(1).Lock, 0u);
-  EXPECT_EQ(Table->Probe(1).Flag, HASH_EMPTY);
+  EXPECT_EQ(+Table->Probe(1).Flag, HASH_EMPTY);
   EXPECT_FALSE(Table->Matches(Table->Probe(1)));
 }
 

@@ -13,6 +13,7 @@ struct CExePathState {
   std::once_flag Once;
   std::string Path;
   std::string Problem;
+  bool FromTarvoHome = false;  // the folder TARVO_HOME names, not SetExePath's
 };
 
 CExePathState& State() {
@@ -61,8 +62,10 @@ const std::string& GetExePath() {
   CExePathState& state = State();
   std::call_once(state.Once, [&state] {
     if (!state.Path.empty()) return;
-    CExePathChoice choice = ChooseExePath(std::getenv("TARVO_HOME"));
+    const char* home = std::getenv("TARVO_HOME");
+    CExePathChoice choice = ChooseExePath(home);
     state.Path = choice.Folder;
+    state.FromTarvoHome = home && *home;
     state.Problem = choice.Problem;
     if (!state.Problem.empty()) PostNotice(state.Problem);
   });
@@ -74,6 +77,12 @@ void SetExePath(const std::string& folder) {
   std::call_once(state.Once, [] {});
   state.Path = WithTrailingSlash(folder);
   state.Problem.clear();
+  state.FromTarvoHome = false;
+}
+
+bool ExePathIsTarvoHome() {
+  GetExePath();
+  return State().FromTarvoHome;
 }
 
 const std::string& ExePathProblem() {

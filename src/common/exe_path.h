@@ -13,6 +13,10 @@ std::string ExecutableFolder();
 // added when missing). Tests and tools use it to keep their data apart.
 void SetExePath(const std::string& folder);
 
+// Whether GetExePath() answers the folder TARVO_HOME names (not the
+// executable's folder, nor one a test or tool chose with SetExePath).
+bool ExePathIsTarvoHome();
+
 // Why the folder TARVO_HOME names cannot be used (it is a file, or it was
 // missing and could not be created); empty when all is well. GetExePath()
 // still answers that folder then, never silently another one, so the front

@@ -19,8 +19,8 @@ inline constexpr const char* kShippedDataFiles[] = {"book/book.tab", "ann/eval00
 std::vector<std::string> CopyShippedData(const std::string& shippedFolder,
                                          const std::string& dataFolder);
 
-// Once per process, before the book and the network are first loaded: a data
-// folder other than the executable's own that is new (its position keys
+// Once per process, before the book and the network are first loaded: the
+// data folder TARVO_HOME names, when it is new (its position keys
 // rand/rand.has, made on the first start, are not there yet) gets copies of
 // the shipped files. A folder already in use is left as it is, so a book or
 // network its owner removed does not come back.

@@ -185,7 +185,12 @@ say "keeping the network of round $best"
 
 mkdir -p "$out/book" "$out/ann"
 cp "$TARVO_HOME/book/book.tab" "$out/book/book.tab"
-cp "$work/candidates/round$best.ann" "$out/ann/eval000.ann"
+# The training settings of this run stay out of the shipped file: its
+# parameter lines go back to a new network's presets, so training it further
+# starts from the usual values. The weights are as trained.
+sed -e 's/^MaxLearnCount=.*/MaxLearnCount=10000000/' -e 's/^AutoSaveCount=.*/AutoSaveCount=1/' \
+    -e 's/^Alpha =.*/Alpha =1.000000e-02/' -e 's/^Lambda=.*/Lambda=9.000000e-01/' \
+    "$work/candidates/round$best.ann" > "$out/ann/eval000.ann"
 {
   echo "Made by scripts/make-knowledge.sh, finished $(date -u '+%Y-%m-%d %H:%M UTC'), source $(cat "$work/source"), $(( ($(date +%s) - started) / 60 )) minutes from the first step on $jobs cores."
   echo "Games: $(basename "$games_file") (ICCS master games, imported with 'tarvo-cli pgn import-iccs')."
@@ -199,7 +204,7 @@ cp "$work/candidates/round$best.ann" "$out/ann/eval000.ann"
     read -r points moves < <(rank "$work/pick/round$round.txt")
     echo "  round $round: $(grep '^wins=' "$work/pick/round$round.txt" | tail -1), $moves moves in all"
   done
-  echo "Kept: the network of round $best."
+  echo "Kept: the network of round $best, its parameter lines set back to the presets (MaxLearnCount 10000000, AutoSaveCount 1, Alpha 0.01, Lambda 0.9)."
 } > "$out/knowledge.txt"
 cat "$out/knowledge.txt" >&2
 say "done: $out/book/book.tab, $out/ann/eval000.ann, $out/knowledge.txt"

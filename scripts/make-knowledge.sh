@@ -192,7 +192,7 @@ sed -e 's/^MaxLearnCount=.*/MaxLearnCount=10000000/' -e 's/^AutoSaveCount=.*/Aut
     -e 's/^Alpha =.*/Alpha =1.000000e-02/' -e 's/^Lambda=.*/Lambda=9.000000e-01/' \
     "$work/candidates/round$best.ann" > "$out/ann/eval000.ann"
 {
-  echo "Made by scripts/make-knowledge.sh, finished $(date -u '+%Y-%m-%d %H:%M UTC'), source $(cat "$work/source"), $(( ($(date +%s) - started) / 60 )) minutes from the first step on $jobs cores."
+  echo "Made by scripts/make-knowledge.sh, finished $(date -u -d "@$(stat -c %Y "$work/pick.done")" '+%Y-%m-%d %H:%M UTC'), source $(cat "$work/source"), $(( ($(stat -c %Y "$work/pick.done") - started) / 60 )) minutes from the first step to the last match on $jobs cores."
   echo "Games: $(basename "$games_file") (ICCS master games, imported with 'tarvo-cli pgn import-iccs')."
   echo "Records completed by $("$engine" <<< quit | head -1) playing both sides at $check_movetime ms a move ('tarvo-cli check'):"
   echo "  $(cat "$work/check-summary.txt")"

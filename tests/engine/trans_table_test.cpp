@@ -103,7 +103,9 @@ TEST_F(TransTableTest, DamagedKeyFileIsKeptAsideAndReplaced) {
   std::string good;
   ASSERT_EQ(ReadWholeFile(path, good), 1);
   std::string withLetter = good;
-  withLetter.replace(withLetter.find(';', 5000) + 1, 1, "x");
+  const size_t separator = withLetter.find(';', 5000);
+  ASSERT_LT(separator + 1, withLetter.size());
+  withLetter[separator + 1] = 'x';
   const std::string damagedFiles[] = {good.substr(0, good.size() / 2), "hello;world;\n", withLetter,
                                       good.substr(0, good.size() - 1)};
   int expectedCopies = 0;

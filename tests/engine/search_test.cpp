@@ -47,6 +47,19 @@ const char* kMateInTwo[] = {
     "5k3/9/9/8c/6n2/9/2r6/9/4K4/5A3 b - - 0 1",
 };
 
+// Enters the move into the engine's book for its current position.
+void AddBookMove(CSearchEngine& e, const CMove& move) {
+  BookNode node;
+  const uint64_t lock = e.TransTable.LockOf(e.Position);
+  node.LockLo = static_cast<uint32_t>(lock);
+  node.LockHi = static_cast<int32_t>(lock >> 32);
+  node.Weight = 10;
+  node.Piece = move.Piece;
+  node.ToRow = move.To.Row;
+  node.ToCol = move.To.Col;
+  e.Book.AddNode(node);
+}
+
 class SearchTest : public testing::Test {
  protected:
   static void SetUpTestSuite() {
@@ -248,20 +261,9 @@ TEST_F(SearchTest, RootRefusesAFourthRepetitionUnlessInCheck) {
 TEST_F(SearchTest, BookMoveMustBeLegalAndNotAFourthRepetition) {
   CSearchEngine& e = Fresh();
   e.UseBook = 1;
-  auto addBookMove = [&](const CMove& move) {
-    BookNode node;
-    const uint64_t lock = e.TransTable.LockOf(e.Position);
-    node.LockLo = static_cast<uint32_t>(lock);
-    node.LockHi = static_cast<int32_t>(lock >> 32);
-    node.Weight = 10;
-    node.Piece = move.Piece;
-    node.ToRow = move.To.Row;
-    node.ToCol = move.To.Col;
-    e.Book.AddNode(node);
-  };
 
   const CMove cannon = Iccs("h2e2");
-  addBookMove(cannon);
+  AddBookMove(e, cannon);
   ASSERT_EQ(e.FindBestMove(Side, 1), 1);
   EXPECT_EQ(e.BestMove, cannon);
   EXPECT_EQ(e.IterDepth, -1);
@@ -271,7 +273,7 @@ TEST_F(SearchTest, BookMoveMustBeLegalAndNotAFourthRepetition) {
   e.Book.Reset();
   CMove diagonal = cannon;
   diagonal.To = CSquare {9, 9};
-  addBookMove(diagonal);
+  AddBookMove(e, diagonal);
   e.MaxDepth = 2;
   ASSERT_EQ(e.FindBestMove(Side, 1), 1);
   EXPECT_GE(e.IterDepth, 0);
@@ -279,7 +281,7 @@ TEST_F(SearchTest, BookMoveMustBeLegalAndNotAFourthRepetition) {
 
   // The book move's position already stood three times: refused.
   e.Book.Reset();
-  addBookMove(cannon);
+  AddBookMove(e, cannon);
   Play({"h2e2", "h9g7", "e2h2", "g7h9", "h2e2", "h9g7", "e2h2", "g7h9", "h2e2", "h9g7", "e2h2", "g7h9"});
   ASSERT_EQ(e.FindBestMove(Side, 1), 1);
   EXPECT_GE(e.IterDepth, 0);
@@ -482,15 +484,7 @@ TEST_F(SearchTest, BannedMovesAreNeverPlayed) {
     EXPECT_NE(e.BestMove, favourite);
   }
   // Nor from the book.
-  BookNode node;
-  const uint64_t lock = e.TransTable.LockOf(e.Position);
-  node.LockLo = static_cast<uint32_t>(lock);
-  node.LockHi = static_cast<int32_t>(lock >> 32);
-  node.Weight = 10;
-  node.Piece = favourite.Piece;
-  node.ToRow = favourite.To.Row;
-  node.ToCol = favourite.To.Col;
-  e.Book.AddNode(node);
+  AddBookMove(e, favourite);
   e.UseBook = 1;
   ASSERT_EQ(e.FindBestMove(Side, 1), 1);
   EXPECT_GE(e.IterDepth, 0);

@@ -61,6 +61,10 @@ mark_step() { touch "$work/$1.done"; }
 
 [[ -f "$games_file" ]] || { echo "make-knowledge.sh: $games_file is missing" >&2; exit 1; }
 [[ -x "$engine" ]] || { echo "make-knowledge.sh: $engine is missing (scripts/install-deps.sh installs it)" >&2; exit 1; }
+# A stop ends the checks running side by side too (each leaves the game in
+# hand as it was); the step is done again on the next run.
+trap 'say "stopped: run the script again to go on from the last finished step"
+      kill $(jobs -p) 2>/dev/null; wait; exit 130' INT TERM
 ((fresh)) && rm -rf "$work"
 mkdir -p "$work"
 # The run's time counts from its first step, also when it was resumed.

@@ -14,6 +14,7 @@
 
 #include "common/exe_path.h"
 #include "game/game.h"
+#include "jobs/book_builder.h"
 #include "rules/move_tables.h"
 #include "rules/notation_maps.h"
 
@@ -66,14 +67,15 @@ bool SameTables(const std::vector<BookNode>& a, const std::vector<BookNode>& b) 
 void BuildBook(benchmark::State& state, bool insertEachNode) {
   CBookBench& bench = Bench();
   COpeningBook& book = bench.Game->Engine.Book;
+  CBookBuilder builder(book);
   long long games = 0;
   for (auto _ : state) {
-    book.InsertEachNode = insertEachNode;
-    if (!book.LoadDIR(*bench.Game, bench.Folder + "games", INT32_MIN, 3, 1, -1)) {
-      state.SkipWithError(book.BuildError.c_str());
+    builder.InsertEachNode = insertEachNode;
+    if (!builder.LoadDIR(*bench.Game, bench.Folder + "games", INT32_MIN, 3, 1, -1)) {
+      state.SkipWithError(builder.BuildError.c_str());
       return;
     }
-    games += book.LoadedCount;
+    games += builder.LoadedCount;
   }
   (insertEachNode ? bench.Reference : bench.Gathered) = book.Nodes;
   if (!bench.Reference.empty() && !bench.Gathered.empty() && !SameTables(bench.Reference, bench.Gathered)) {

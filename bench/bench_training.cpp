@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "ann/sample_file.h"
-#include "ann/sample_generation.h"
+#include "jobs/sample_generation.h"
 #include "ann/td_learner.h"
 #include "common/exe_path.h"
 #include "common/random.h"

@@ -7,6 +7,7 @@
 #include <QPainter>
 #include <benchmark/benchmark.h>
 
+#include "board/board_painter.h"
 #include "app/qt_canvas.h"
 #include "common/exe_path.h"
 #include "game/game.h"
@@ -27,7 +28,8 @@ void Redraw(CGame& game, CTextureCache& textures) {
   QImage image(1920, 1080, QImage::Format_RGB32);
   QPainter painter(&image);
   CQtCanvas canvas(painter, textures);
-  game.Painter.Paint(canvas, game, CRect {0, 0, 1920, 1080});
+  CBoardPainter board;
+  board.Paint(canvas, game, CRect {0, 0, 1920, 1080});
   benchmark::DoNotOptimize(image.constBits());
 }
 

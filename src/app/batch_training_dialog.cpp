@@ -9,7 +9,7 @@
 #include <QTimer>
 
 #include "ann/ann_trainer.h"
-#include "ann/batch_train.h"
+#include "jobs/batch_train.h"
 #include "app/field_reader.h"
 #include "app/folder_field.h"
 #include "app/message_box.h"

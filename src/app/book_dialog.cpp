@@ -71,7 +71,7 @@ void CBookDialog::OnCreate() {
   Finished = false;
   const std::string folder = LocalPathOf(RecordFolder->text());
   Worker = std::thread([this, folder, minWeight, wonWeight, drawWeight, lossWeight] {
-    const int result = g_Game->Engine.Book.LoadDIR(*g_Game, folder, minWeight, wonWeight, drawWeight, lossWeight);
+    const int result = Builder.LoadDIR(*g_Game, folder, minWeight, wonWeight, drawWeight, lossWeight);
     Finished = true;
     emit BuildEnded(result);
   });
@@ -88,7 +88,7 @@ void CBookDialog::ShowResult(int result) {
 
 void CBookDialog::OnStop() {
   if (Worker.joinable()) {
-    g_Game->Engine.Book.Stop = 1;
+    Builder.Stop = 1;
     Worker.join();
   }
   setWindowTitle(kIdleCaption);

@@ -6,6 +6,9 @@
 #include <atomic>
 #include <thread>
 
+#include "game/game.h"
+#include "jobs/book_builder.h"
+
 class QLineEdit;
 class QPushButton;
 class CFolderEdit;
@@ -39,5 +42,8 @@ class CBookDialog : public QDialog {
   void ShowResult(int result);
 
   std::thread Worker;
+
+ public:
+  CBookBuilder Builder {g_Game->Engine.Book};
   std::atomic<bool> Finished {false};
 };

@@ -5,8 +5,8 @@
 // an engine command line with its thinking time per move.
 #include <QDialog>
 
-#include "engine/game_training_values.h"
-#include "engine/ucci_engine_process.h"
+#include "jobs/game_training_values.h"
+#include "jobs/ucci_engine_process.h"
 
 class QCheckBox;
 class QLineEdit;

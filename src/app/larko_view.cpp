@@ -19,11 +19,11 @@
 #include "app/message_box.h"
 #include "app/options_dialog.h"
 #include "common/file_util.h"
-#include "engine/network_game_trainer.h"
-#include "engine/outside_training.h"
-#include "engine/record_checking.h"
-#include "engine/self_play_training.h"
-#include "engine/ucci_engine_process.h"
+#include "jobs/network_game_trainer.h"
+#include "jobs/outside_training.h"
+#include "jobs/record_checking.h"
+#include "jobs/self_play_training.h"
+#include "jobs/ucci_engine_process.h"
 #include "game/game.h"
 
 namespace {
@@ -40,9 +40,13 @@ CLarkoView::CLarkoView(CLarkoDoc* doc, QWidget* parent) : QWidget(parent), Doc(d
   setMouseTracking(true);
   setAttribute(Qt::WA_OpaquePaintEvent);
   setMinimumSize(1, 1);
+  g_Game->OnBoardReset = [this] { Painter.ResetPainter(); };
 }
 
-CLarkoView::~CLarkoView() { StopWorkers(); }
+CLarkoView::~CLarkoView() {
+  StopWorkers();
+  g_Game->OnBoardReset = nullptr;
+}
 
 bool CLarkoView::IsWorkerRunning() const {
   return EngineWorker.Running() || ReplyWorker.Running() || TrainingWorker.Running() ||
@@ -107,7 +111,7 @@ bool CLarkoView::IsCommandEnabled(int id) const {
 bool CLarkoView::IsCommandChecked(int id) const {
   if (id == Cmd::EditMode) return IsIdle() && g_Game->EditMode == 1;
   for (const auto& texture : kTextureCommands) {
-    if (texture.Id == id) return g_Game->Painter.Texture == texture.Path;
+    if (texture.Id == id) return Painter.Texture == texture.Path;
   }
   return false;
 }
@@ -133,7 +137,7 @@ void CLarkoView::OnCommand(int id) {
     default:
       for (const auto& texture : kTextureCommands) {
         if (texture.Id == id) {
-          g_Game->Painter.Texture = texture.Path;
+          Painter.Texture = texture.Path;
           Redraw();
         }
       }
@@ -152,7 +156,7 @@ void CLarkoView::OnEditMode() {
   Doc->SetModifiedFlag();
   g_Game->EditMode = 1 - g_Game->EditMode;
   // A piece picked up in one mode means nothing in the other (it may be off the board).
-  if (g_Game->Painter.OnRightClick()) Redraw();
+  if (Painter.OnRightClick()) Redraw();
 }
 
 void CLarkoView::OnUndo() {
@@ -293,7 +297,7 @@ QImage CLarkoView::RenderPicture() {
   QImage image(width, height, QImage::Format_RGB32);
   QPainter painter(&image);
   CQtCanvas canvas(painter, Textures);
-  g_Game->Painter.Paint(canvas, *g_Game, CRect {0, 0, width, height});
+  Painter.Paint(canvas, *g_Game, CRect {0, 0, width, height});
   return image;
 }
 
@@ -338,7 +342,7 @@ void CLarkoView::mousePressEvent(QMouseEvent* event) {
     // An edit that makes a new game would have the computer answer at once on
     // this thread; its move is left to the reply worker instead.
     const int result = WithoutImmediateComputerMove(
-        *g_Game, [&] { return g_Game->Painter.OnClick(*g_Game, point); });
+        *g_Game, [&] { return Painter.OnClick(*g_Game, point); });
     Redraw();
     const bool newPosition = editMode && BoardOf(*g_Game) != boardBefore;
     if (result == 1 && (g_Game->EditMode == 0 || newPosition) && IsComputerToMove(*g_Game)) {
@@ -346,7 +350,7 @@ void CLarkoView::mousePressEvent(QMouseEvent* event) {
     }
   } else if (event->button() == Qt::RightButton) {
     if (IsWorkerRunning()) return;
-    if (g_Game->Painter.OnRightClick()) Redraw();
+    if (Painter.OnRightClick()) Redraw();
   }
   emit StateChanged();
 }
@@ -356,7 +360,7 @@ void CLarkoView::mouseMoveEvent(QMouseEvent* event) {
   if (IsWorkerRunning()) return;
   const CPoint point {static_cast<int32_t>(event->position().x()),
                       static_cast<int32_t>(event->position().y())};
-  if (g_Game->Painter.OnMouseMove(point)) Redraw();
+  if (Painter.OnMouseMove(point)) Redraw();
 }
 
 void CLarkoView::StartComputerReply() {

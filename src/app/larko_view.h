@@ -17,6 +17,7 @@
 #include <thread>
 
 #include "app/qt_canvas.h"
+#include "board/board_painter.h"
 
 class CLarkoDoc;
 class CGameTrainingDialog;
@@ -27,6 +28,10 @@ class CLarkoView : public QWidget {
  public:
   explicit CLarkoView(CLarkoDoc* doc, QWidget* parent = nullptr);
   ~CLarkoView() override;
+
+  // Draws the game and maps clicks to squares; its selection and layout are
+  // the view's, reset whenever the game sets up a new board.
+  CBoardPainter Painter;
 
   // The three idle flags are 1 and no worker of this view is running.
   bool IsIdle() const;

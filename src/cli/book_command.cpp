@@ -11,6 +11,7 @@
 #include "common/dir_list.h"
 #include "common/int_scan.h"
 #include "engine/engine_position.h"
+#include "jobs/book_builder.h"
 #include "interrupt_watch.h"
 #include "progress_line.h"
 #include "rules/iccs.h"
@@ -65,31 +66,32 @@ int BuildBook(const std::vector<std::string>& args) {
   game->HumanVsHuman = 1;
   if (!game->Engine.IsReady()) return CliError("book build: " + game->Engine.NotReadyReason());
   COpeningBook& book = game->Engine.Book;
+  CBookBuilder builder(book);
 
   CProgressLine progress("book build", total);
-  book.OnGameLoaded = [&](long long loaded, size_t nodes, const std::string&) {
+  builder.OnGameLoaded = [&](long long loaded, size_t nodes, const std::string&) {
     progress.Update(loaded, std::to_string(nodes) + " nodes");
   };
   int built = 0;
   bool stopped = false;
   {
-    CInterruptWatch watch([&book] { book.Stop = 1; });
-    built = book.LoadDIR(*game, dir, weights[0], weights[1], weights[2], weights[3]);
+    CInterruptWatch watch([&builder] { builder.Stop = 1; });
+    built = builder.LoadDIR(*game, dir, weights[0], weights[1], weights[2], weights[3]);
     stopped = watch.Requested();
   }
   if (!built) {
     // Games loaded before the failure may have shown a progress line: end it.
-    if (book.LoadedCount > 0) progress.Finish(book.LoadedCount, "failed");
-    return CliError("book build: " + book.BuildError);
+    if (builder.LoadedCount > 0) progress.Finish(builder.LoadedCount, "failed");
+    return CliError("book build: " + builder.BuildError);
   }
-  progress.Finish(book.LoadedCount, std::to_string(book.Nodes.size()) + " nodes after culling");
+  progress.Finish(builder.LoadedCount, std::to_string(book.Nodes.size()) + " nodes after culling");
 
   if (stopped)
     std::printf("stopped on request after %lld of %lld files; the book so far was culled and saved\n",
-                book.LoadedCount, total);
-  std::printf("games=%lld nodes=%zu\n", book.LoadedCount, book.Nodes.size());
+                builder.LoadedCount, total);
+  std::printf("games=%lld nodes=%zu\n", builder.LoadedCount, book.Nodes.size());
   if (!book.Nodes.empty())
-    std::printf("node weights %d..%d\n", book.CulledMinWeight, book.CulledMaxWeight);
+    std::printf("node weights %d..%d\n", builder.CulledMinWeight, builder.CulledMaxWeight);
   std::printf("MinWeight=%d WonWeight=%d DrawWeight=%d LossWeight=%d\n", book.MinWeight, book.WonWeight,
               book.DrawWeight, book.LossWeight);
   std::printf("book=%s\n", COpeningBook::DefaultPath().c_str());

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/ucci_engine_process.h"
+#include "jobs/ucci_engine_process.h"
 #include "number_option.h"
 
 // Takes args[i] (and its value) when it is --engine-option NAME=VALUE or

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "ann/batch_train.h"
-#include "ann/sample_generation.h"
+#include "jobs/batch_train.h"
+#include "jobs/sample_generation.h"
 #include "cli_command.h"
 #include "cli_game.h"
 #include "common/dir_list.h"

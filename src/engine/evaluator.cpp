@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "engine/search_engine.h"
+#include "engine/score.h"
 #include "rules/move_rules.h"
 #include "rules/square_attack.h"
 

@@ -9,7 +9,7 @@
 #include "common/notices.h"
 #include "common/shipped_data.h"
 #include "engine/evaluator.h"
-#include "engine/search_engine.h"
+#include "engine/score.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <mutex>
 
 #include "engine/evaluator.h"
-#include "engine/search_engine.h"
+#include "engine/score.h"
 #include "rules/move_tables.h"
 
 namespace {

@@ -129,7 +129,6 @@ std::string COpeningBook::DefaultPath() {
 }
 
 void COpeningBook::Reset() {
-  Stop = 1;
   MinWeight = 4;
   WonWeight = 3;
   DrawWeight = 1;

@@ -12,13 +12,12 @@
 
 #include "engine/evaluator.h"
 #include "engine/opening_book.h"
+#include "engine/score.h"
 #include "engine/trans_table.h"
 #include "record/game_record.h"
 #include "rules/move_generator.h"
 #include "rules/position.h"
 
-constexpr int MATE_SCORE = 536870912;  // the side to move wins; no distance-to-mate
-constexpr int NO_SCORE = 987654321;    // aborted search / no score
 constexpr int DEFAULT_HASH_ENTRIES = 1048576;
 // The iterations a search may run when nobody caps them (tarvo-cli go and
 // play, the desktop program); the path arrays hold 128 plies.

@@ -48,7 +48,7 @@ int CGame::NewGame(const int32_t* board, int redToMove) {
   if (!Position().SetFromBoard(board, RedToMove, fen)) return 0;
   FEN = fen;
   Record().Reset();
-  Painter.ResetPainter();
+  NotifyBoardReset();
   if (HumanVsHuman == 0 && HumanPlaysRed != RedToMove) {
     if (!ComputerMove()) return 0;
   }
@@ -198,7 +198,7 @@ int CGame::ClearBoard() {
   Result.assign(1, '*');
   Position().Clear();
   Record().Reset();
-  Painter.ResetPainter();
+  NotifyBoardReset();
   LastMoveTick = GetTick();
   EditMode = 1;
   return 1;

@@ -1,13 +1,13 @@
 #pragma once
 // The one game object: the game's tags and options, the engine that holds
-// the position and the move record, the board painter and the voice. Every
-// front end plays through it.
+// the position and the move record, and the voice. Every front end plays
+// through it; a board view learns of a new board through OnBoardReset.
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
-#include "board/board_painter.h"
 #include "engine/search_engine.h"
 #include "game/game_end.h"
 #include "game/voice.h"
@@ -37,8 +37,14 @@ class CGame {
   uint32_t LastMoveTick = 0;
 
   CSearchEngine Engine;
-  CBoardPainter Painter;
   std::unique_ptr<CVoice> Voice;
+
+  // Called when the board is set up anew (new game, cleared board, loaded
+  // file), so a view can drop its selection and layout.
+  std::function<void()> OnBoardReset;
+  void NotifyBoardReset() {
+    if (OnBoardReset) OnBoardReset();
+  }
 
   // Empties every tag, names the two players and sets Result to "*".
   void ResetTags(const std::string& red, const std::string& black);

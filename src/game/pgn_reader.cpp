@@ -112,7 +112,7 @@ int ReadPgnText(CGame& game, std::string_view text, CPgnReadReport& report) {
     game.FEN = fen;
   }
   game.Record().Reset();
-  game.Painter.ResetPainter();
+  game.NotifyBoardReset();
 
   // Playing the moves may end the game (a mate on the last move); the result
   // of a file is what its tag says, so the tag's value is put back.

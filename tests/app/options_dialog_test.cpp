@@ -5,6 +5,8 @@
 #include <QLineEdit>
 #include <QtTest>
 
+#include "board/board_painter.h"
+
 #include "app/options_dialog.h"
 #include "app_test_support.h"
 
@@ -129,8 +131,9 @@ class OptionsDialogTest : public QObject {
     // The next opening shows the table's real size; the board turns at once.
     COptionsDialog again;
     QCOMPARE(again.HashEntries->text(), QStringLiteral("524288"));
-    g_Game->Painter.Layout(*g_Game, {0, 0, 640, 580});
-    QCOMPARE(g_Game->Painter.Mode, 1);
+    CBoardPainter painter;
+    painter.Layout(*g_Game, {0, 0, 640, 580});
+    QCOMPARE(painter.Mode, 1);
     // Back to the usual size for the other tests.
     again.HashEntries->setText(QStringLiteral("1048576"));
     again.HumanPlaysRed->setChecked(true);

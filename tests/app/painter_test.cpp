@@ -19,13 +19,21 @@ void Play(const char* iccs) {
 class PainterTest : public QObject {
   Q_OBJECT
 
+ private:
+  CBoardPainter Painter;
+
  private slots:
   void initTestCase() { StartGameObject(); }
   void cleanupTestCase() { CLarkoApp::DeleteGameObject(); }
-  void init() { ResetGame(); }
+  void init() {
+    ResetGame();
+    Painter.ResetPainter();
+    g_Game->OnBoardReset = [this] { Painter.ResetPainter(); };
+  }
+  void cleanup() { g_Game->OnBoardReset = nullptr; }
 
   void layoutSizes() {
-    CBoardPainter& painter = g_Game->Painter;
+    CBoardPainter& painter = Painter;
     for (int humanPlaysRed : {1, 0}) {
       g_Game->HumanPlaysRed = humanPlaysRed;
       painter.Layout(*g_Game, {0, 0, 640, 580});
@@ -55,7 +63,7 @@ class PainterTest : public QObject {
   }
 
   void gridAndSlotMappings() {
-    CBoardPainter& painter = g_Game->Painter;
+    CBoardPainter& painter = Painter;
     painter.Mode = 0;
     QCOMPARE(painter.GridSquare(1, 1), SquareOf(3, 3));
     QCOMPARE(painter.GridSquare(9, 10), SquareOf(12, 11));
@@ -85,7 +93,7 @@ class PainterTest : public QObject {
   // A missing picture leaves the grey background; everything else is drawn.
   void paintWithoutTexture() {
     CRecordingCanvas canvas;
-    CBoardPainter& painter = g_Game->Painter;
+    CBoardPainter& painter = Painter;
     painter.Paint(canvas, *g_Game, {0, 0, 640, 580});
     QVERIFY(canvas.Calls.size() > 2);
     const CDrawCall& background = canvas.Calls[0];
@@ -124,7 +132,7 @@ class PainterTest : public QObject {
   }
 
   void turnedAndTwoBoards() {
-    CBoardPainter& painter = g_Game->Painter;
+    CBoardPainter& painter = Painter;
     g_Game->HumanPlaysRed = 0;
     CRecordingCanvas turned;
     painter.Paint(turned, *g_Game, {0, 0, 640, 580});
@@ -153,7 +161,7 @@ class PainterTest : public QObject {
     Play("e2e6");  // the cannon takes black's centre pawn
     const int pawn = g_Game->Record()[2].Move.Captured;
     QVERIFY(pawn >= 17);
-    CBoardPainter& painter = g_Game->Painter;
+    CBoardPainter& painter = Painter;
     for (int humanPlaysRed : {1, 0}) {
       g_Game->HumanPlaysRed = humanPlaysRed;
       CRecordingCanvas canvas;
@@ -173,7 +181,7 @@ class PainterTest : public QObject {
   void longNameIsElided() {
     g_Game->Red = Utf8ToGb18030("中华人民共和国象棋协会特级大师联赛冠军");
     Play("h2e2");  // red moved: the move's text is on red's line at the bottom
-    CBoardPainter& painter = g_Game->Painter;
+    CBoardPainter& painter = Painter;
     CRecordingCanvas canvas;
     painter.Paint(canvas, *g_Game, {0, 0, 640, 580});
     const int bottomY = painter.Top + 11 * 40 - 15 / 4;
@@ -195,9 +203,9 @@ class PainterTest : public QObject {
   }
 
   void statusLine() {
-    const auto status = [] {
+    const auto status = [this] {
       CRecordingCanvas canvas;
-      g_Game->Painter.Paint(canvas, *g_Game, {0, 0, 640, 580});
+      Painter.Paint(canvas, *g_Game, {0, 0, 640, 580});
       return canvas.Texts()[2 + 18 + 2];
     };
     QCOMPARE(status(), std::string("轮到 红方 走棋"));
@@ -210,7 +218,7 @@ class PainterTest : public QObject {
   }
 
   void selectedPieceFollowsMouse() {
-    CBoardPainter& painter = g_Game->Painter;
+    CBoardPainter& painter = Painter;
     painter.Layout(*g_Game, {0, 0, 640, 580});
     const CPoint cannon = painter.GridPixel(8, 8);  // red cannon on h2
     QCOMPARE(painter.OnClick(*g_Game, cannon), 1);
@@ -228,7 +236,7 @@ class PainterTest : public QObject {
   }
 
   void clicksInPlayMode() {
-    CBoardPainter& painter = g_Game->Painter;
+    CBoardPainter& painter = Painter;
     painter.Layout(*g_Game, {0, 0, 640, 580});
     // A black piece cannot be picked up on red's turn.
     QCOMPARE(painter.OnClick(*g_Game, painter.GridPixel(1, 1)), 1);
@@ -258,7 +266,7 @@ class PainterTest : public QObject {
   }
 
   void editModeClicks() {
-    CBoardPainter& painter = g_Game->Painter;
+    CBoardPainter& painter = Painter;
     g_Game->EditMode = 1;
     // The view lays the picture out again after every click (a new game resets the painter).
     const auto click = [&](int column, int row) {
@@ -291,7 +299,7 @@ class PainterTest : public QObject {
   }
 
   void resetPainter() {
-    CBoardPainter& painter = g_Game->Painter;
+    CBoardPainter& painter = Painter;
     painter.Texture = "image/marbpale_2.bmp";
     painter.Selected = 5;
     g_Game->NewGame(InitialBoard.data(), 1);

@@ -61,7 +61,6 @@ class ToolDialogsTest : public QObject {
   void cleanup() {
     Recorder.reset();
     SetFolderChooser(nullptr);
-    g_Game->Engine.Book.OnGameLoaded = nullptr;
   }
 
   void folderFieldChecksAndTidies() {
@@ -133,11 +132,11 @@ class ToolDialogsTest : public QObject {
       std::atomic<int> loaded {0};
       COpeningBook& book = g_Game->Engine.Book;
       // Hold the build after its first game until the stop arrives.
-      book.OnGameLoaded = [&](long long, size_t, const std::string&) {
-        ++loaded;
-        while (book.Stop.load() == 0) std::this_thread::yield();
-      };
       CBookDialog dialog;
+      dialog.Builder.OnGameLoaded = [&](long long, size_t, const std::string&) {
+        ++loaded;
+        while (dialog.Builder.Stop.load() == 0) std::this_thread::yield();
+      };
       dialog.MinWeight->setText(QStringLiteral("1"));
       dialog.RecordFolder->setText(Games + "/");
       dialog.show();
@@ -155,7 +154,6 @@ class ToolDialogsTest : public QObject {
       QVERIFY(book.Load());
       if (!close) QTRY_COMPARE(Recorder->Messages, QStringList {QStringLiteral("创建开局库成功.")});
       Recorder->Messages.clear();
-      book.OnGameLoaded = nullptr;
     }
   }
 

@@ -41,7 +41,7 @@ class WindowTest : public QObject {
     View()->Redraw();
   }
   void ClickGrid(int column, int row) {
-    const CPoint p = g_Game->Painter.GridPixel(column, row);
+    const CPoint p = View()->Painter.GridPixel(column, row);
     QTest::mouseClick(View(), Qt::LeftButton, Qt::NoModifier, QPoint(p.X, p.Y));
   }
   bool Enabled(int id) {
@@ -132,7 +132,7 @@ class WindowTest : public QObject {
     // The picture shows the names, not a bare ":".
     View()->Redraw();
     CRecordingCanvas canvas;
-    g_Game->Painter.Paint(canvas, *g_Game, {0, 0, View()->width(), View()->height()});
+    View()->Painter.Paint(canvas, *g_Game, {0, 0, View()->width(), View()->height()});
     for (const auto& text : canvas.Texts()) QVERIFY(text != ":");
   }
 
@@ -174,7 +174,7 @@ class WindowTest : public QObject {
   void personMoveAndComputerReply() {
     Open();
     ClickGrid(8, 8);  // red cannon on h2
-    QCOMPARE(g_Game->Painter.Selected, 3);
+    QCOMPARE(View()->Painter.Selected, 3);
     ClickGrid(5, 8);  // to e2
     QCOMPARE(g_Game->Record().Length >= 1, true);
     QVERIFY(Frame->Doc()->IsModified());
@@ -189,9 +189,9 @@ class WindowTest : public QObject {
   void blackPieceCannotBeSelected() {
     Open();
     ClickGrid(1, 1);
-    QCOMPARE(g_Game->Painter.Selected, 0);
+    QCOMPARE(View()->Painter.Selected, 0);
     ClickGrid(2, 3);  // black cannon
-    QCOMPARE(g_Game->Painter.Selected, 0);
+    QCOMPARE(View()->Painter.Selected, 0);
   }
 
   void clicksDoNothingAfterResigning() {
@@ -200,7 +200,7 @@ class WindowTest : public QObject {
     QCOMPARE(g_Game->Result, std::string("0-1"));
     const QImage before = View()->Picture();
     ClickGrid(8, 8);
-    QCOMPARE(g_Game->Painter.Selected, 0);
+    QCOMPARE(View()->Painter.Selected, 0);
     QCOMPARE(View()->Picture(), before);
     QVERIFY(!View()->IsWorkerRunning());
   }
@@ -237,7 +237,7 @@ class WindowTest : public QObject {
     Frame->OnCommand(Cmd::ClearBoard);
     QCOMPARE(g_Game->EditMode, 1);
     for (int piece = 1; piece <= 32; ++piece) QVERIFY(!g_Game->Position().IsOnBoard(piece));
-    CBoardPainter& painter = g_Game->Painter;
+    CBoardPainter& painter = View()->Painter;
     const CPoint redKing = painter.SlotOf(16);
     ClickGrid(redKing.X, redKing.Y);
     QCOMPARE(painter.Selected, 16);
@@ -272,14 +272,14 @@ class WindowTest : public QObject {
     Open();
     Frame->OnCommand(Cmd::TexturePaleMarble);
     Frame->UpdateCommandUI();
-    QCOMPARE(g_Game->Painter.Texture, std::string("image/marbpale_2.bmp"));
+    QCOMPARE(View()->Painter.Texture, std::string("image/marbpale_2.bmp"));
     QVERIFY(Frame->Action(Cmd::TexturePaleMarble)->isChecked());
     QVERIFY(!Frame->Action(Cmd::TextureOak)->isChecked());
     Frame->Doc()->SetModifiedFlag();
     Frame->OnCommand(Cmd::FileNew);  // the save question is answered No
     QCOMPARE(Recorder->Messages.size(), 1);
     Frame->UpdateCommandUI();
-    QCOMPARE(g_Game->Painter.Texture, std::string("image/oak_bed2_2.bmp"));
+    QCOMPARE(View()->Painter.Texture, std::string("image/oak_bed2_2.bmp"));
     QVERIFY(Frame->Action(Cmd::TextureOak)->isChecked());
     QVERIFY(!Frame->Action(Cmd::TexturePaleMarble)->isChecked());
   }
@@ -326,7 +326,7 @@ class WindowTest : public QObject {
   void editPlacementLeavesTheComputerMoveToTheWorker() {
     Open();
     Frame->OnCommand(Cmd::ClearBoard);
-    CBoardPainter& painter = g_Game->Painter;
+    CBoardPainter& painter = View()->Painter;
     // Kings, chariots, horses and cannons, placed while the person is to move.
     const int placements[][3] = {{16, 5, 10}, {32, 4, 2}, {1, 1, 10}, {17, 1, 1},
                                  {5, 2, 10},  {21, 2, 1}, {3, 2, 8},  {19, 2, 3}};

@@ -54,7 +54,6 @@ struct OpeningBookTest : ::testing::Test {
 
 TEST_F(OpeningBookTest, StartsEmptyWithDefaultWeights) {
   EXPECT_TRUE(Book.Nodes.empty());
-  EXPECT_EQ(Book.Stop, 1);
   EXPECT_EQ(Book.MinWeight, 4);
   EXPECT_EQ(Book.WonWeight, 3);
   EXPECT_EQ(Book.DrawWeight, 1);

@@ -387,16 +387,16 @@ TEST_F(GameTest, ResignAndClearBoard) {
   EXPECT_EQ(game->Result, "1-0");
 
   const std::string fen = game->FEN;
-  game->Painter.Selected = 5;
-  game->Painter.Texture = "image/marbpale_2.bmp";
+  int boardResets = 0;
+  game->OnBoardReset = [&boardResets] { ++boardResets; };
   EXPECT_EQ(game->ClearBoard(), 1);
+  game->OnBoardReset = nullptr;
+  EXPECT_EQ(boardResets, 1);
   EXPECT_EQ(game->Result, "*");
   EXPECT_EQ(game->EditMode, 1);
   EXPECT_EQ(game->Record().Length, 0);
   EXPECT_EQ(game->Record().Current, -1);
   EXPECT_EQ(game->FEN, fen);
-  EXPECT_EQ(game->Painter.Selected, 0);
-  EXPECT_EQ(game->Painter.Texture, CBoardPainter::DEFAULT_TEXTURE);
   for (int sq = 0; sq < 256; ++sq) EXPECT_EQ(game->Position().Board[sq], 0);
   game->EditMode = 0;
 }

@@ -1,9 +1,0 @@
-#pragma once
-// The trainer game training uses for real: the game's networks learn from
-// the saved game file, with the fixed parts of the parameter block (1 GiB
-// pattern list, overflow test every 1000 at 0.8, all networks, one relearn
-// pass, one thread) and the run's own values.
-#include "engine/game_training_hooks.h"
-
-// TrainingIdle of the game, read as the stop request, ends a training early.
-CGameTrainer MakeNetworkGameTrainer();

@@ -1,0 +1,171 @@
+#include "jobs/batch_train.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+
+#include "ann/job_log.h"
+#include "jobs/sample_generation.h"
+#include "ann/td_learner.h"
+#include "common/exe_path.h"
+#include "common/random.h"
+#include "common/tick.h"
+#include "game/game.h"
+
+namespace {
+
+CLearnOptions LearnOptionsOf(const CTrainParams& params) {
+  CLearnOptions options;
+  options.MaxLearnCount = params.MaxLearnCount;
+  options.AutoSaveCount = params.AutoSaveCount;
+  options.ThreadCount = params.ThreadCount;
+  options.Alpha = params.Alpha;
+  options.Lambda = params.Lambda;
+  options.StopRequest = params.StopRequest;
+  options.OnProgress = params.OnProgress;
+  options.Error = params.Error;
+  return options;
+}
+
+CSampleSettings SampleSettingsOf(const CTrainParams& params) {
+  CSampleSettings settings;
+  settings.CullDraw = params.CullDraw;
+  settings.MaxPatternListBytes = params.MaxPatternListBytes;
+  settings.TestOverflowFreq = params.TestOverflowFreq;
+  settings.TestOverflowCoeff = params.TestOverflowCoeff;
+  settings.MinStatusCount = params.MinStatusCount;
+  settings.MinMoveCoeff = params.MinMoveCoeff;
+  settings.StopRequest = params.StopRequest;
+  settings.OnRecord = params.OnRecord;
+  return settings;
+}
+
+std::string SampleDirOf(const CTrainParams& params) {
+  return params.SampleDir.empty() ? DefaultSampleDir() : params.SampleDir;
+}
+
+bool Stopping(const CTdbpAnnList& list, const CLearnOptions& options) {
+  if (options.StopRequest && options.StopRequest->load() != 0) return true;
+  for (int i = 0; i < list.Count(); ++i)
+    if (list.GetAt(i).Running.load() == 0) return true;
+  return false;
+}
+
+// A temporary sample file name that names no existing file.
+std::string TemporarySamplePath(const std::string& extension) {
+  for (;;) {
+    char number[16];
+    std::snprintf(number, sizeof number, "%u", Random32());
+    const std::string path = GetExePath() + number + extension;
+    if (::access(path.c_str(), F_OK) != 0) return path;
+  }
+}
+
+}  // namespace
+
+std::string DefaultSampleDir() { return GetExePath() + "sample/"; }
+
+std::string CheckTrainParams(const CTdbpAnnList& list, const CTrainParams& params) {
+  CSampleSettings settings = SampleSettingsOf(params);
+  std::string message = CheckSampleSettings(settings);
+  if (!message.empty()) return message;
+  if (list.IsEmpty()) return "there is no network to train";
+  if (params.MaxRelearnCount < 0) return "MaxRelearnCount must not be negative";
+  const CLearnOptions options = LearnOptionsOf(params);
+  for (int i = 0; i < list.Count(); ++i) {
+    message = CheckLearnValues(list.GetAt(i), options);
+    if (!message.empty()) return message;
+  }
+  if (params.AnnName.empty() || params.AnnExtension.empty() || params.SampleExtension.empty())
+    return "a network or sample file name is missing";
+  return {};
+}
+
+int BatchTrain(CTdbpAnnList& list, std::atomic<int>* currRelearnCount, int n, int start, int end,
+               int maxRelearnCount, const std::string& name, const std::string& extension,
+               const std::string& samplePath, const CLearnOptions& options) {
+  if (name.empty() || extension.empty() || samplePath.empty() || list.IsEmpty()) return 0;
+  // Refused before anything runs: every network that may take part must
+  // accept the values.
+  for (int i = 0; i < list.Count(); ++i) {
+    const std::string refusal = CheckLearnValues(list.GetAt(i), options);
+    if (!refusal.empty()) {
+      AppendLog(TrainingLogPath(RunName(name, i)), "   Refused: %s.\n", refusal.c_str());
+      if (options.Error) *options.Error = refusal;
+      return 0;
+    }
+  }
+  list.SetRunning(1);
+  const bool both = start == -1 && end == -1;
+  const int c = n == 0 ? 1 : n < 0 ? list.Count() : std::min(n, list.Count());
+  if (start < 0 || start >= c) start = 0;
+  if (end < 0 || end >= c) end = 0;
+  if (start > end) end = c + start - 1;  // the range wraps; indexes are taken modulo c
+
+  CLearnOptions runOptions = options;
+  runOptions.DriverOwnsRunning = true;
+  for (int pass = 1; pass <= maxRelearnCount; ++pass) {
+    if (currRelearnCount) *currRelearnCount = pass;
+    bool ok = true;
+    if (n <= 1 || both) {
+      for (int i = start; i <= end && ok; ++i)
+        ok = !Stopping(list, options) &&
+             TrainEvery(list, i % c, RunName(name, i % c), extension, samplePath, runOptions);
+    } else if (end - start + 1 == c) {
+      ok = !Stopping(list, options) && TrainList(list, name, extension, samplePath, runOptions);
+    } else {
+      for (int i = start; i <= end && ok; ++i)
+        ok = !Stopping(list, options) &&
+             TrainCategory(list, i % c, RunName(name, i % c), extension, samplePath, runOptions);
+    }
+    if (!ok) {
+      list.SetRunning(0);
+      return 0;
+    }
+  }
+  list.SetRunning(0);
+  return 1;
+}
+
+int BatchTrainFromRecords(CGame& game, const std::string& rootDir, const CTrainParams& params,
+                          std::atomic<int>* currRelearnCount) {
+  CTdbpAnnList& list = game.Engine.Evaluator.AnnList;
+  const std::string refusal = CheckTrainParams(list, params);
+  if (!refusal.empty()) {
+    AppendLog(SampleLogPath(), "   Refused: %s.\n", refusal.c_str());
+    if (params.Error) *params.Error = refusal;
+    return 0;
+  }
+  const std::string sampleDir = SampleDirOf(params);
+  GenerateSamples(game, rootDir, params.AnnName, sampleDir, params.SampleExtension,
+                  SampleSettingsOf(params));
+  return BatchTrain(list, currRelearnCount, list.Count(), params.StartTdbpAnnIndex,
+                    params.EndTdbpAnnIndex, params.MaxRelearnCount, params.AnnName,
+                    params.AnnExtension, sampleDir, LearnOptionsOf(params));
+}
+
+int TrainFromGameRecord(CGame& game, const std::string& recordPath, const CTrainParams& params,
+                        std::atomic<int>* currRelearnCount) {
+  CTdbpAnnList& list = game.Engine.Evaluator.AnnList;
+  const std::string refusal = CheckTrainParams(list, params);
+  if (!refusal.empty()) {
+    AppendLog(TrainingListLogPath(params.AnnName), "   Refused: %s.\n", refusal.c_str());
+    if (params.Error) *params.Error = refusal;
+    return 0;
+  }
+  CSampleRun run;
+  run.StartTick = GetTick();
+  if (!AddGameSamples(game, run, recordPath, params.AnnName, SampleDirOf(params),
+                      params.SampleExtension, SampleSettingsOf(params)))
+    return 0;
+  const std::string path = TemporarySamplePath(params.SampleExtension);
+  if (!run.Patterns.Save(path, 1)) return 0;
+  const int count = list.Count();
+  if (!BatchTrain(list, currRelearnCount, count + 1, params.StartTdbpAnnIndex, count - 1,
+                  params.MaxRelearnCount, params.AnnName, params.AnnExtension, path,
+                  LearnOptionsOf(params)))
+    return 0;  // the sample file stays for a look
+  std::remove(path.c_str());
+  return 1;
+}

@@ -1,0 +1,178 @@
+#include "jobs/record_checking.h"
+
+#include <cstdio>
+
+#include "common/dir_list.h"
+#include "common/file_util.h"
+#include "jobs/game_snapshot.h"
+#include "jobs/outside_engine.h"
+#include "jobs/outside_training.h"
+#include "jobs/training_game_rules.h"
+#include "game/game.h"
+#include "rules/iccs.h"
+
+namespace {
+
+enum class CFileStep { Done, Stopped, Failed };
+
+// Every "1-0" and "0-1" of the text becomes "1/2-1/2".
+std::string AsDrawn(const std::string& text) {
+  std::string out;
+  out.reserve(text.size() + 64);
+  for (size_t i = 0; i < text.size();) {
+    if (text.compare(i, 3, "1-0") == 0 || text.compare(i, 3, "0-1") == 0) {
+      out += "1/2-1/2";
+      i += 3;
+    } else {
+      out += text[i++];
+    }
+  }
+  return out;
+}
+
+// Writes the game over the file; an endless game with its results drawn.
+int WriteBack(CGame& game, const std::string& path, bool endless) {
+  if (!endless) return game.SavePgn(path);
+  const std::string scratch = path + ".check-tmp";
+  std::string text;
+  const int ok = game.SavePgn(scratch) && ReadWholeFile(scratch, text);
+  std::remove(scratch.c_str());
+  return ok && WriteFileAtomically(path, AsDrawn(text));
+}
+
+class CRecordChecker {
+ public:
+  CRecordChecker(CGame& game, COutsideEngine& outside, const CRecordCheckValues& values, CRecordCheckHooks& hooks)
+      : Game(game), Outside(outside), Values(values), Hooks(hooks) {}
+
+  bool StopRequested() const { return Game.CheckingIdle.load() != 0; }
+
+  // 1: done or stopped; 0: failed.
+  int CheckFolder(const std::string& folder) {
+    if (StopRequested()) return 1;
+    std::vector<CDirEntry> entries;
+    std::string error;
+    if (!ListDirSorted(folder, entries, &error)) {
+      Hooks.Error = error.empty() ? "cannot read the folder " + folder : error;
+      return 0;
+    }
+    for (const CDirEntry& entry : entries) {
+      if (entry.IsDir) {
+        if (!CheckFolder(WithTrailingSlash(entry.Path))) return 0;
+      } else if (IsGameFileName(entry.Name)) {
+        if (CheckFile(entry.Path) == CFileStep::Failed) return 0;
+      }
+      if (StopRequested()) return 1;
+    }
+    return 1;
+  }
+
+ private:
+  CFileStep CheckFile(const std::string& path) {
+    CCheckedFileReport report;
+    report.Path = path;
+    if (Values.DrawnOnly) {
+      std::string text;
+      if (ReadWholeFile(path, text) && text.find("1/2-1/2") == std::string::npos) {
+        report.Outcome = "skipped";
+        if (Hooks.FileDone) Hooks.FileDone(report);
+        return CFileStep::Done;
+      }
+    }
+    if (!Game.LoadPgn(path)) {
+      Hooks.Error = "cannot read " + path + " as a game";
+      return CFileStep::Failed;
+    }
+    if (!Started) {
+      if (!Outside.Start(Values.MaxWaitTime)) {
+        Hooks.Error = Outside.Error();
+        return CFileStep::Failed;
+      }
+      Started = true;
+    }
+    const CGameRecord& record = Game.Record();
+    if (!Outside.NewGame(Game.FEN, COutsideSides::Both)) {
+      Hooks.Error = "cannot hand " + path + " over: " + Outside.Error();
+      return CFileStep::Failed;
+    }
+    for (int i = 0; i <= record.Current; ++i) Outside.HandOver(MoveToIccs(record[i].Move));
+    report.MovesBefore = record.Current + 1;
+
+    bool endless = false;
+    bool writeBack = true;
+    report.Outcome = "completed";
+    auto stop = [this] { return StopRequested(); };
+    for (;;) {
+      if (StopRequested()) return CFileStep::Stopped;
+      if (record.Current + 1 > Values.MaxListCount) {
+        endless = true;
+        report.Outcome = "endless";
+        break;
+      }
+      if (QuietMoveCount(record) >= Game.NaturalLimitPlies) {
+        Game.Result = "1/2-1/2";  // the game's no-capture rule
+        break;
+      }
+      std::string reply;
+      const COutsideAnswer answer = Outside.Reply(Values.MaxWaitTime, reply, stop);
+      if (answer == COutsideAnswer::Stopped) return CFileStep::Stopped;
+      if (answer == COutsideAnswer::Gone) {
+        Hooks.Error = Outside.Error();
+        return CFileStep::Failed;
+      }
+      if (answer == COutsideAnswer::TimeOut) {
+        report.Outcome = "no reply";
+        break;
+      }
+      if (answer == COutsideAnswer::GameOver) {
+        Game.Result = Game.RedToMove ? "0-1" : "1-0";
+        break;
+      }
+      CMove move;
+      if (!ReadOutsideMove(Game, reply, move)) {
+        // A move the program should not have made: leave the file alone.
+        report.Outcome = "bad reply: " + reply;
+        writeBack = false;
+        break;
+      }
+      // The repetition rule (or a full record) ends the game.
+      if (!Game.PlayMove(move, 0)) break;
+    }
+    report.MovesAfter = record.Current + 1;
+    report.Result = Game.Result;
+    if (writeBack) {
+      if (!WriteBack(Game, path, endless)) {
+        Hooks.Error = "cannot write " + path;
+        return CFileStep::Failed;
+      }
+      report.Written = true;
+    }
+    if (Hooks.FileDone) Hooks.FileDone(report);
+    return CFileStep::Done;
+  }
+
+  CGame& Game;
+  COutsideEngine& Outside;
+  const CRecordCheckValues& Values;
+  CRecordCheckHooks& Hooks;
+  bool Started = false;
+};
+
+}  // namespace
+
+bool IsGameFileName(const std::string& name) {
+  if (name.size() < 4) return false;
+  std::string ending = name.substr(name.size() - 4);
+  for (char& c : ending) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
+  return ending == ".pgn";
+}
+
+int CheckRecords(CGame& game, COutsideEngine& outside, const std::string& rootDir, const CRecordCheckValues& values,
+                 CRecordCheckHooks& hooks) {
+  const CGameSnapshot snapshot(game);
+  CRecordChecker checker(game, outside, values, hooks);
+  const int result = checker.CheckFolder(WithTrailingSlash(rootDir));
+  outside.End();
+  snapshot.Restore(game);
+  return result;
+}

@@ -1,0 +1,254 @@
+// Sample generation from game records: the skips, the first sampled move,
+// the mirrored pattern, the targets, the flushes and the log lines.
+#include "jobs/sample_generation.h"
+
+#include <gtest/gtest.h>
+
+#include <regex>
+
+#include "ann/sample_file.h"
+#include "common/exe_path.h"
+#include "engine/evaluator.h"
+#include "train_test_support.h"
+
+namespace {
+
+class SampleGeneration : public TrainSuite {
+ protected:
+  std::string Record(const std::string& name, int moves, const std::string& result) {
+    const std::string path = home->Path() + name;
+    EXPECT_TRUE(WriteRecord(*game, path, FirstMoves(moves), result)) << name;
+    return path;
+  }
+  int Add(CSampleRun& run, const std::string& path, const CSampleSettings& settings) {
+    return AddGameSamples(*game, run, path, "eval", SampleDir(), ".sam", settings);
+  }
+  std::string SampleDir() const { return home->Path() + "sample/"; }
+  // Inputs of the start position after `moves` plies of the opening.
+  std::vector<float> InputsAfter(int moves, bool mirrored) {
+    game->HumanVsHuman = 1;
+    game->NewGame(InitialBoard.data(), 1);
+    for (const std::string& text : FirstMoves(moves)) {
+      CMove move;
+      MoveFromIccs(game->Position(), text, move);
+      game->PlayMove(move, 0);
+    }
+    CPosition position = game->Position();
+    if (mirrored) game->Position().MirrorInto(position);
+    std::vector<float> inputs(91);
+    game->Engine.Evaluator.EncodeInputs(position, game->RedToMove, inputs.data());
+    return inputs;
+  }
+};
+
+TEST_F(SampleGeneration, GameShorterThanMinStatusCountIsSkippedAndNotCounted) {
+  CSampleRun run;
+  CSampleSettings settings;
+  EXPECT_EQ(Add(run, Record("five.pgn", 5, "1-0"), settings), 1);
+  EXPECT_EQ(run.LoadedCount, 0);
+  EXPECT_EQ(run.Patterns.Count(), 0);
+  EXPECT_EQ(GenerateSamples(*game, home->Path() + "five.pgn", "eval", SampleDir(), ".sam", settings), 0);
+  EXPECT_FALSE(std::filesystem::exists(SampleDir()));
+}
+
+TEST_F(SampleGeneration, SixMovesGiveTwoPatternsOfSixStatusesFromTheStart) {
+  CSampleRun run;
+  ASSERT_EQ(Add(run, Record("six.pgn", 6, "1-0"), CSampleSettings {}), 1);
+  ASSERT_EQ(run.Patterns.Count(), 2);
+  EXPECT_EQ(run.LoadedCount, 1);
+  for (int p = 0; p < 2; ++p) {
+    EXPECT_EQ(run.Patterns.GetAt(p).Statuses.Count(), 6);
+    EXPECT_EQ(run.Patterns.GetAt(p).Expect, 0.9f);  // red won: both patterns
+  }
+  EXPECT_EQ(run.Patterns.GetAt(0).Statuses.GetAt(0).Vectors, InputsAfter(0, false));
+  EXPECT_EQ(run.Patterns.GetAt(0).Statuses.GetAt(5).Vectors, InputsAfter(5, false));
+  ASSERT_EQ(run.CategoryCounts.size(), 1u);
+  EXPECT_EQ(run.CategoryCounts[0], 12);  // played and mirrored
+}
+
+TEST_F(SampleGeneration, MinMoveCoeffChoosesTheFirstSampledPosition) {
+  const std::string seven = Record("seven.pgn", 7, "0-1");
+  CSampleSettings settings;
+  settings.MinMoveCoeff = 0.5f;  // 3.5 -> 3
+  CSampleRun run;
+  ASSERT_EQ(Add(run, seven, settings), 1);
+  ASSERT_EQ(run.Patterns.GetAt(0).Statuses.Count(), 4);
+  EXPECT_EQ(run.Patterns.GetAt(0).Statuses.GetAt(0).Vectors, InputsAfter(3, false));
+  EXPECT_EQ(run.Patterns.GetAt(0).Expect, 0.1f);
+  EXPECT_EQ(run.Patterns.GetAt(1).Expect, 0.1f);
+
+  settings.MinMoveCoeff = 1.0f;  // one status: the position before the last move
+  CSampleRun last;
+  ASSERT_EQ(Add(last, seven, settings), 1);
+  ASSERT_EQ(last.Patterns.GetAt(0).Statuses.Count(), 1);
+  EXPECT_EQ(last.Patterns.GetAt(0).Statuses.GetAt(0).Vectors, InputsAfter(6, false));
+}
+
+TEST_F(SampleGeneration, MirrorPatternReversesTheFilesOfEveryStatus) {
+  CSampleRun run;
+  ASSERT_EQ(Add(run, Record("mirror.pgn", 8, "1/2-1/2"), CSampleSettings {}), 1);
+  const CPattern& played = run.Patterns.GetAt(0);
+  const CPattern& mirrored = run.Patterns.GetAt(1);
+  EXPECT_EQ(mirrored.Expect, 0.5f);
+  ASSERT_EQ(mirrored.Statuses.Count(), played.Statuses.Count());
+  for (int t = 0; t < played.Statuses.Count(); ++t) {
+    const auto& a = played.Statuses.GetAt(t).Vectors;
+    const auto& b = mirrored.Statuses.GetAt(t).Vectors;
+    for (int r = 0; r < 10; ++r)
+      for (int c = 0; c < 9; ++c)
+        ASSERT_EQ(b[static_cast<size_t>(9 * r + 8 - c)], a[static_cast<size_t>(9 * r + c)]) << t;
+    EXPECT_EQ(b[90], a[90]);
+    EXPECT_EQ(b[90], t % 2 == 0 ? 0.005f : -0.005f);
+  }
+  // After h2e2 the mirror has its cannon on the centre file too, but came from b2.
+  EXPECT_EQ(mirrored.Statuses.GetAt(1).Vectors, InputsAfter(1, true));
+  EXPECT_NE(mirrored.Statuses.GetAt(1).Vectors, played.Statuses.GetAt(1).Vectors);
+}
+
+TEST_F(SampleGeneration, CullDrawSkipsUndecidedAndDrawnGames) {
+  CSampleSettings settings;
+  settings.CullDraw = 1;
+  CSampleRun run;
+  EXPECT_EQ(Add(run, Record("open.pgn", 8, "*"), settings), 1);
+  EXPECT_EQ(Add(run, Record("draw.pgn", 8, "1/2-1/2"), settings), 1);
+  EXPECT_EQ(run.LoadedCount, 0);
+  EXPECT_EQ(Add(run, Record("win.pgn", 8, "0-1"), settings), 1);
+  EXPECT_EQ(run.LoadedCount, 1);
+}
+
+TEST_F(SampleGeneration, WalkWritesOneSampleFileAndTheClosingLogLines) {
+  std::filesystem::create_directories(home->Path() + "games/b");
+  WriteRecord(*game, home->Path() + "games/a.pgn", FirstMoves(6), "1-0");
+  WriteRecord(*game, home->Path() + "games/b/c.pgn", FirstMoves(7), "0-1");
+  WriteRecord(*game, home->Path() + "games/b/short.pgn", FirstMoves(2), "0-1");
+  CSampleRun run;
+  ASSERT_EQ(GenerateSamples(*game, home->Path() + "games", "eval", SampleDir(), ".sam",
+                            CSampleSettings {}, &run),
+            1);
+  EXPECT_EQ(run.LoadedCount, 2);
+  EXPECT_EQ(run.OfferedCount, 3);
+  ASSERT_EQ(run.WrittenFiles.size(), 1u);
+  const std::vector<std::string> names = Names(SampleDir());
+  ASSERT_EQ(names.size(), 1u);
+  EXPECT_TRUE(std::regex_match(names[0], std::regex(R"(eval_\d{4}(_\d\d){5}\.sam)"))) << names[0];
+  CSampleFile file;
+  ASSERT_TRUE(file.Open(run.WrittenFiles[0], 91, 0)) << file.Error();
+  EXPECT_EQ(file.PatternCount(), 4);
+  EXPECT_EQ(file.Patterns()[0].StatusCount, 6);
+  EXPECT_EQ(file.Patterns()[2].StatusCount, 7);
+  EXPECT_EQ(file.Patterns()[3].Expect, 0.1f);
+  EXPECT_TRUE(std::regex_match(
+      ReadFile(GetExePath() + "gen_sample_list.txt"),
+      std::regex("   LoadedCount=0000002; PatternCount=0000004; ElapsedTime=000000\\d\n\n"
+                 "   Category = 000; Count = 00000026\n\n"
+                 "   TotalStatusCount = 00000026\n")));
+}
+
+TEST_F(SampleGeneration, RootNamingOneRecordFileTakesThatFileAlone) {
+  CSampleRun run;
+  ASSERT_EQ(GenerateSamples(*game, Record("one.pgn", 9, "1-0"), "eval", SampleDir(), ".sam",
+                            CSampleSettings {}, &run),
+            1);
+  EXPECT_EQ(run.LoadedCount, 1);
+  EXPECT_EQ(run.WrittenFiles.size(), 1u);
+}
+
+TEST_F(SampleGeneration, UnloadableRecordStopsTheWalkLogsItAndWritesNothing) {
+  std::filesystem::create_directories(home->Path() + "games");
+  WriteRecord(*game, home->Path() + "games/a.pgn", FirstMoves(6), "1-0");
+  std::ofstream(home->Path() + "games/b.pgn") << "[Event \"cut short";
+  WriteRecord(*game, home->Path() + "games/c.pgn", FirstMoves(6), "1-0");
+  CSampleRun run;
+  EXPECT_EQ(GenerateSamples(*game, home->Path() + "games", "eval", SampleDir(), ".sam",
+                            CSampleSettings {}, &run),
+            0);
+  EXPECT_EQ(run.LoadedCount, 1);
+  EXPECT_EQ(run.FailedRecord, home->Path() + "games/b.pgn");
+  EXPECT_FALSE(std::filesystem::exists(SampleDir()));
+  EXPECT_EQ(ReadFile(GetExePath() + "gen_sample_list.txt"),
+            "      Load " + home->Path() + "games/b.pgn failed.\n");
+}
+
+TEST_F(SampleGeneration, FlushesInOneSecondGetDistinctFilesAndLoseNothing) {
+  std::filesystem::create_directories(home->Path() + "games");
+  for (int i = 0; i < 5; ++i)
+    WriteRecord(*game, home->Path() + "games/g" + std::to_string(i) + ".pgn", FirstMoves(6 + i),
+                "1-0");
+  CSampleSettings settings;
+  settings.TestOverflowFreq = 2;  // test after every game
+  settings.MaxPatternListBytes = 100;  // and always flush
+  settings.LogPeriod = 2;
+  CSampleRun run;
+  ASSERT_EQ(GenerateSamples(*game, home->Path() + "games", "eval", SampleDir(), ".sam", settings,
+                            &run),
+            1);
+  // Five flushes during the walk, none at the end (the list is empty then).
+  ASSERT_EQ(run.WrittenFiles.size(), 5u);
+  EXPECT_EQ(Names(SampleDir()).size(), 5u);
+  int statuses = 0;
+  for (const std::string& path : run.WrittenFiles) {
+    CSampleFile file;
+    ASSERT_TRUE(file.Open(path, 91, 0)) << path;
+    EXPECT_EQ(file.PatternCount(), 2);
+    statuses += file.Patterns()[0].StatusCount;
+  }
+  EXPECT_EQ(statuses, 6 + 7 + 8 + 9 + 10);
+  // In order of writing, by name too.
+  EXPECT_TRUE(std::is_sorted(run.WrittenFiles.begin(), run.WrittenFiles.end()));
+  // Logged before the flush of the same game.
+  const std::string log = ReadFile(GetExePath() + "gen_sample_list.txt");
+  EXPECT_NE(log.find("   LoadedCount=0000002; PatternCount=0000002; "), std::string::npos) << log;
+  EXPECT_NE(log.find("   LoadedCount=0000004; PatternCount=0000002; "), std::string::npos) << log;
+}
+
+TEST_F(SampleGeneration, BudgetIsTestedOnlyAtMultiplesOfTestOverflowFreq) {
+  std::filesystem::create_directories(home->Path() + "games");
+  for (int i = 0; i < 3; ++i)
+    WriteRecord(*game, home->Path() + "games/g" + std::to_string(i) + ".pgn", FirstMoves(6), "1-0");
+  CSampleSettings settings;
+  settings.TestOverflowFreq = 4;  // after the second game only
+  settings.MaxPatternListBytes = 100;
+  CSampleRun run;
+  ASSERT_EQ(GenerateSamples(*game, home->Path() + "games", "eval", SampleDir(), ".sam", settings,
+                            &run),
+            1);
+  ASSERT_EQ(run.WrittenFiles.size(), 2u);  // four patterns, then the last two at the end
+  CSampleFile file;
+  ASSERT_TRUE(file.Open(run.WrittenFiles[0], 91, 0));
+  EXPECT_EQ(file.PatternCount(), 4);
+}
+
+TEST_F(SampleGeneration, TestOverflowFreqBelowOneIsRefusedBeforeAnyWork) {
+  Record("six.pgn", 6, "1-0");
+  CSampleSettings settings;
+  settings.TestOverflowFreq = 0;
+  CSampleRun run;
+  EXPECT_EQ(GenerateSamples(*game, home->Path() + "six.pgn", "eval", SampleDir(), ".sam", settings,
+                            &run),
+            0);
+  EXPECT_EQ(run.OfferedCount, 0);
+  EXPECT_NE(run.Error.find("TestOverflowFreq"), std::string::npos);
+  EXPECT_NE(ReadFile(GetExePath() + "gen_sample_list.txt").find("Refused: TestOverflowFreq"),
+            std::string::npos);
+}
+
+TEST_F(SampleGeneration, StopRequestEndsTheWalkAndKeepsWhatWasGathered) {
+  std::filesystem::create_directories(home->Path() + "games");
+  for (int i = 0; i < 4; ++i)
+    WriteRecord(*game, home->Path() + "games/g" + std::to_string(i) + ".pgn", FirstMoves(6), "1-0");
+  std::atomic<int> stop {0};
+  CSampleSettings settings;
+  settings.StopRequest = &stop;
+  settings.OnRecord = [&](int32_t loaded, int32_t) {
+    if (loaded == 2) stop = 1;
+  };
+  CSampleRun run;
+  ASSERT_EQ(GenerateSamples(*game, home->Path() + "games", "eval", SampleDir(), ".sam", settings,
+                            &run),
+            1);
+  EXPECT_TRUE(run.Stopped);
+  EXPECT_EQ(run.LoadedCount, 2);
+  ASSERT_EQ(run.WrittenFiles.size(), 1u);
+}
+
+}  // namespace

@@ -81,9 +81,9 @@ std::string GamePath(const std::string& outDir, const std::string& stamp, int nu
   return path;
 }
 
-std::string Tally(int wins, int draws, int losses) {
+std::string Tally(const CMatchTally& tally) {
   char text[64];
-  std::snprintf(text, sizeof text, "+%d =%d -%d", wins, draws, losses);
+  std::snprintf(text, sizeof text, "+%d =%d -%d", tally.Wins, tally.Draws, tally.Losses);
   return text;
 }
 
@@ -117,7 +117,7 @@ int RunMatch(const std::vector<std::string>& args) {
   const int replyWait = static_cast<int>(std::min<long long>(10LL * options.MoveTime + 5000, 2147483647LL));
   const std::string stamp = LocalTimeStamp();
 
-  int wins = 0, draws = 0, losses = 0;
+  CMatchTally tally;
   CProgressLine progress("match", options.Games);
   for (int number = 1; number <= options.Games && !stop(); ++number) {
     CMatchGame played;
@@ -125,14 +125,11 @@ int RunMatch(const std::vector<std::string>& args) {
     std::string error;
     if (!PlayMatchGame(*game, outside, replyWait, stop, played, error)) {
       progress.Finish(number - 1);
-      std::printf("%s\n", MatchSummaryLine(wins, draws, losses).c_str());
+      std::printf("%s\n", tally.SummaryLine().c_str());
       return CliError("match: game " + std::to_string(number) + ": " + error);
     }
     if (played.Stopped) break;
-    const double score = MatchScore(played);
-    if (score > 0.75) ++wins;
-    else if (score < 0.25) ++losses;
-    else ++draws;
+    tally.Add(MatchScore(played));
     std::string saved;
     if (!options.OutDir.empty()) {
       const std::string path = GamePath(options.OutDir, stamp, number);
@@ -146,11 +143,11 @@ int RunMatch(const std::vector<std::string>& args) {
                 ShowText(game->Black).c_str(), played.Result.c_str(), played.MoveCount,
                 played.Note.empty() ? "" : (" (" + played.Note + ")").c_str(), saved.c_str());
     std::fflush(stdout);
-    progress.Update(number, Tally(wins, draws, losses));
+    progress.Update(number, Tally(tally));
   }
-  progress.Finish(wins + draws + losses, Tally(wins, draws, losses));
+  progress.Finish(tally.Games(), Tally(tally));
   outside.End();
-  std::printf("%s\n", MatchSummaryLine(wins, draws, losses).c_str());
+  std::printf("%s\n", tally.SummaryLine().c_str());
   std::fflush(stdout);
   return stop() ? 130 : 0;
 }

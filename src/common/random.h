@@ -5,9 +5,13 @@
 // result = (state >> 16) & 0x7FFF). Book picks and network weights depend on
 // its exact sequence, so the C library's rand() is never used.
 
-// Seeds the generator from one reading of the wall clock:
-// ((low 16 bits of the seconds) + milliseconds) XOR milliseconds.
+// Seeds the generator from the wall clock in nanoseconds, the process id
+// and a count of the calls, so that no two seedings share a seed however
+// close together they come, within one process or across processes.
 void SeedRandom();
+// The seed SeedRandom takes for those three readings: every bit of each
+// input reaches every bit of the seed.
+uint32_t MixSeed(uint64_t clockNanos, uint32_t processId, uint32_t callCount);
 // Seeds with a given value (tests, reproducible runs).
 void SeedRandomWith(uint32_t seed);
 // The next 15-bit value, 0..32767. Safe to call from any thread.

@@ -48,3 +48,12 @@ std::string MatchSummaryLine(int wins, int draws, int losses) {
   return "wins=" + std::to_string(wins) + " draws=" + std::to_string(draws) + " losses=" + std::to_string(losses) +
          " elo=" + Number(estimate.Elo) + " margin=" + Number(estimate.Margin);
 }
+
+void CMatchTally::Add(double score) {
+  if (score > 0.75)
+    ++Wins;
+  else if (score < 0.25)
+    ++Losses;
+  else
+    ++Draws;
+}

@@ -134,4 +134,21 @@ TEST_F(SampleFileTest, MissingFileAndFolderAreRefused) {
   EXPECT_FALSE(file.Open(home.Path(), 91, 0));
 }
 
+// Three stray bytes where a last pattern should be, or in place of a last
+// pattern's four-byte target, are a pattern that runs past the end of the
+// file: the size checks must not wrap.
+TEST_F(SampleFileTest, ThreeBytesShortOfALastPatternRunPastTheEnd) {
+  std::string countOnly = Bytes({2});
+  PutInt(countOnly, 0, 2);  // a second pattern of which only three bytes are there
+  const std::string noTarget = Bytes({2, 0});
+  const std::string cases[] = {countOnly + "abc", noTarget.substr(0, noTarget.size() - 1),
+                               Bytes({2, 1}).substr(0, Bytes({2, 1}).size() - 1)};
+  for (const std::string& bytes : cases) {
+    CSampleFile file;
+    EXPECT_FALSE(file.Open(Write("short.sam", bytes), 91, 0));
+    EXPECT_NE(file.Error().find("pattern 1 "), std::string::npos) << file.Error();
+    EXPECT_NE(file.Error().find("runs past the end of the file"), std::string::npos) << file.Error();
+  }
+}
+
 }  // namespace

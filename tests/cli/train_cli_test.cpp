@@ -12,6 +12,7 @@
 #include <regex>
 #include <sstream>
 #include <string>
+#include <string_view>
 #include <thread>
 #include <vector>
 
@@ -174,7 +175,8 @@ TEST_F(TrainCli, InterruptStopsAtTheEndOfThePass) {
   std::string cli = TARVO_CLI_PATH, train = "train", max = "--max-learn", count = "1000000";
   argv = {cli.data(), train.data(), max.data(), count.data(), nullptr};
   std::vector<char*> env;
-  for (char** e = environ; *e; ++e) env.push_back(*e);
+  for (char** e = environ; *e; ++e)
+    if (std::string_view(*e).substr(0, 11) != "TARVO_HOME=") env.push_back(*e);  // ours alone
   std::string homeVar = home_env;
   env.push_back(homeVar.data());
   env.push_back(nullptr);

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <set>
 #include <cstdint>
 
 #include "common/random.h"
@@ -54,21 +55,21 @@ TEST(RandomTest, WideValuesComposeThreeAndFiveDraws) {
   EXPECT_EQ(Rand15(), 15724);
 }
 
-TEST(RandomTest, ClockSeedGivesAReproducibleStream) {
-  // The clock decides the seed; from it on, the stream is the formula's.
+// A whole second whose low 16 bits are 0, one seeding a millisecond, and the
+// same instant in other processes and at other calls: no two seeds alike.
+TEST(RandomTest, EverySeedingGetsItsOwnSeed) {
+  const uint64_t second = uint64_t {0x5A0000} * 1000000000u;  // seconds % 65536 == 0
+  std::set<uint32_t> seeds;
+  for (uint64_t ms = 0; ms < 1000; ++ms) seeds.insert(MixSeed(second + ms * 1000000u, 4242, 0));
+  for (uint32_t pid = 1; pid <= 1000; ++pid) seeds.insert(MixSeed(second, pid, 7));
+  for (uint32_t call = 1; call <= 1000; ++call) seeds.insert(MixSeed(second, 4242, call));
+  EXPECT_EQ(seeds.size(), 3000u);
+
+  // Two seedings at once in one process differ by their call count.
   SeedRandom();
-  const int first = Rand15();
-  EXPECT_GE(first, 0);
-  EXPECT_LE(first, 0x7FFF);
-  // The seed formula ((seconds & 0xFFFF) + ms) ^ ms stays below 2^17.
-  bool matched = false;
+  const uint64_t first = Random64();
   SeedRandom();
-  const int a = Rand15(), b = Rand15();
-  for (uint32_t seed = 0; seed < (1u << 17) && !matched; ++seed) {
-    SeedRandomWith(seed);
-    matched = Rand15() == a && Rand15() == b;
-  }
-  EXPECT_TRUE(matched);
+  EXPECT_NE(Random64(), first);
 }
 
 }  // namespace

@@ -215,18 +215,6 @@ TEST_F(EvaluatorTest, StartPositionScoresOnlyTheCannonThreatsToTheHorses) {
   EXPECT_EQ(Both(startBlack, EVAL_MODEL_DEFAULT), 540);
 }
 
-TEST_F(EvaluatorTest, DerivedTablesAreSeenFromRedsSide) {
-  EXPECT_EQ(CEvaluator::PieceSquareValue(1, SquareOf(4, 7)), 32 * (600 + 26));
-  EXPECT_EQ(CEvaluator::PieceSquareValue(17, SquareOf(11, 7)), -32 * (600 + 26));
-  EXPECT_EQ(CEvaluator::PieceSquareValue(11, SquareOf(4, 7)), 32 * (60 + 120));
-  EXPECT_EQ(CEvaluator::PieceSquareValue(27, SquareOf(11, 7)), -32 * (60 + 120));
-  EXPECT_EQ(CEvaluator::PieceSquareValue(16, SquareOf(12, 7)), 32 * 6000);
-  EXPECT_EQ(CEvaluator::MobilityBonus(5, 0), 32 * 12);
-  EXPECT_EQ(CEvaluator::MobilityBonus(21, 22), -32 * 23 * 12);
-  EXPECT_EQ(CEvaluator::MobilityBonus(1, 23), 0);
-  EXPECT_EQ(CEvaluator::ExchangeValue(CANNON), 32 * 285);
-}
-
 TEST(ExchangeEstimate, WorkedCases) {
   const int chariot[] = {CHARIOT}, pawn[] = {PAWN}, horse[] = {HORSE}, none[] = {0};
   // Undefended pawn: an eighth (own) or a quarter (enemy) of its value.
@@ -236,6 +224,39 @@ TEST(ExchangeEstimate, WorkedCases) {
   EXPECT_EQ(CEvaluator::ExchangeEstimate(CHARIOT, pawn, 1, horse, 1, 3, 5), -2400 + 240);
   // Defended pawn attacked by a chariot: taking it costs the chariot.
   EXPECT_EQ(CEvaluator::ExchangeEstimate(PAWN, chariot, 1, horse, 1, 3, 5), -(1920 >> 5));
+}
+
+// One case for every way out of the estimate, each worked by hand with the
+// values x 32: pawn 1920, elephant 3840, advisor 4000, horse 8640, cannon
+// 9120, chariot 19200.
+TEST(ExchangeEstimate, EveryBranchWorkedByHand) {
+  struct Case {
+    int Target;
+    std::vector<int> Attackers, Defenders;
+    int K, J, Expected;
+  };
+  const Case cases[] = {
+      // Fewer defenders, x = 1920 + 1920 - 19200 <= 0: -(1920 >> 5).
+      {PAWN, {CHARIOT, CHARIOT}, {PAWN}, 3, 5, -60},
+      // Fewer defenders, x - T = 3840 - 1920 >= 0 at once: -(9120 >> 2) + (1920 >> 4).
+      {CANNON, {HORSE, PAWN}, {ELEPHANT}, 2, 4, -2280 + 120},
+      // Fewer defenders, the loop runs out: -2400 + 1080 - 240.
+      {CHARIOT, {CANNON, HORSE}, {PAWN}, 3, 5, -1560},
+      // As many defenders, x - T = 3840 - 3840 is exactly 0: -1080 + (1920 >> 5).
+      {HORSE, {PAWN, PAWN}, {ADVISOR, ELEPHANT}, 3, 5, -1020},
+      // As many defenders, x = 19200 + 1920 - 17760 = 3360, u = 8640 + 3360 - 19200 < 0:
+      // -2400 + 1080 - 60.
+      {CHARIOT, {HORSE, CANNON}, {PAWN, ELEPHANT}, 3, 5, -1380},
+      // As many defenders, u - D0 = 3840 - 1920 >= 0: -1080 + 1080 - 240 + 270.
+      {HORSE, {HORSE, HORSE, HORSE}, {PAWN, CHARIOT, CHARIOT}, 3, 5, 30},
+      // As many defenders, x = 8640 + 1920 - 28320 <= 0: -(8640 >> 5).
+      {HORSE, {CANNON, CHARIOT}, {PAWN, PAWN}, 3, 5, -270},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(CEvaluator::ExchangeEstimate(c.Target, c.Attackers.data(), static_cast<int>(c.Attackers.size()),
+                                           c.Defenders.data(), static_cast<int>(c.Defenders.size()), c.K, c.J),
+              c.Expected)
+        << c.Target << " " << c.Attackers.size() << " " << c.Defenders.size();
 }
 
 TEST(ExchangeEstimate, DoesNotDependOnTheOrderOfTheLists) {

@@ -365,4 +365,21 @@ TEST_F(PgnTest, LineEndsEncodingsAndLongLines) {
   EXPECT_EQ(Plies(), 3);
 }
 
+// Lines inside a comment count: a stop after a comment of two lines names
+// the line it stands on. Two comments after one move join with a blank.
+TEST_F(PgnTest, CommentLinesCountAndTwoCommentsJoin) {
+  ASSERT_EQ(Load("\n1. 炮二平五 {one\ntwo} 马８进７\n2. 炮八进九\n"), 1);
+  EXPECT_EQ(Plies(), 2);
+  EXPECT_EQ(report.Stop, CPgnStop::NotAMove);
+  EXPECT_EQ(report.StopLine, 4);
+  ASSERT_EQ(Load("\n1. 炮二平五 (one\ntwo\nthree) 马８进７ C2\n"), 1);
+  EXPECT_EQ(report.Stop, CPgnStop::UnreadableText);
+  EXPECT_EQ(report.StopLine, 4);
+
+  ASSERT_EQ(Load("\n1. 炮二平五 {a} {b} 马８进７ {c}\n(d)\n"), 1);
+  EXPECT_TRUE(report.Complete()) << DescribeStop(report);
+  EXPECT_EQ(Comment(0), "a b");
+  EXPECT_EQ(Comment(1), "c (d)");
+}
+
 }  // namespace

@@ -382,4 +382,81 @@ TEST_F(BookBuilderTest, BookFromSavedGamesAnswersInANewGameAndAfterTheStartFen) 
   EXPECT_EQ(MoveToIccs(engine.BestMove), "i9h9");
 }
 
+// The result decides each side's weight: red's first move and its mirror take
+// red's weight, the turned-round images black's, and black's reply the
+// other way round. Won 3, draw 1, lost -1, all kept.
+TEST_F(BookBuilderTest, EachResultGivesEachSideItsWeight) {
+  struct Case {
+    const char* Result;
+    int Red, Black;
+  };
+  const Case cases[] = {{"1-0", 3, -1}, {"0-1", -1, 3}, {"1/2-1/2", 1, 1}, {"*", 1, 1}};
+  int number = 0;
+  for (const Case& c : cases) {
+    const std::string games = Folder("games" + std::to_string(++number));
+    SaveGame(games + "game.pgn", {"h2e2", "h9g7"}, c.Result);
+    ASSERT_EQ(Book().LoadDIR(*Game, games, INT32_MIN, 3, 1, -1), 1) << c.Result;
+    const std::vector<BookNode> start = NodesAfter({});
+    ASSERT_EQ(start.size(), 4u) << c.Result;
+    const int expected[4][2] = {{c.Red, 3}, {c.Red, 4}, {c.Black, 19}, {c.Black, 20}};  // weight, piece
+    for (int i = 0; i < 4; ++i) {
+      EXPECT_EQ(start[i].Weight, expected[i][0]) << c.Result << " " << i;
+      EXPECT_EQ(start[i].Piece, expected[i][1]) << c.Result << " " << i;
+    }
+    const std::vector<BookNode> reply = NodesAfter({"h2e2"}), turnedReply = NodesAfter({"b7e7"});
+    ASSERT_EQ(reply.size(), 1u);
+    ASSERT_EQ(turnedReply.size(), 1u);
+    EXPECT_EQ(reply[0].Weight, c.Black) << c.Result;
+    EXPECT_EQ(turnedReply[0].Weight, c.Red) << c.Result;
+  }
+}
+
+// CullBad keeps a node of exactly MinWeight, and its log names the smallest
+// and largest weight kept, wherever they stand in the book.
+TEST_F(BookBuilderTest, CullBadKeepsNodesAtMinWeightAndLogsTheExtremesKept) {
+  COpeningBook& book = Book();
+  book.Nodes = {Node(9, 6, 1, 5, 3), Node(8, 4, 1, 5, 3), Node(7, 3, 1, 5, 3), Node(6, 5, 1, 5, 3)};
+  book.MinWeight = 4;
+  g_FakeTick = 5000;
+  book.BuildClock = &FakeTick;
+  ASSERT_EQ(book.CullBad(5000), 1);
+  ASSERT_EQ(book.Nodes.size(), 3u);
+  EXPECT_EQ(book.Nodes[1].Weight, 4);
+  EXPECT_EQ(book.CulledMinWeight, 4);
+  EXPECT_EQ(book.CulledMaxWeight, 6);
+  EXPECT_EQ(ReadText(COpeningBook::LogPath()),
+            "   BookNodeCount=0000003; MinWeight=0000004; MaxWeight=0000006; ElapsedTime=0000000\n");
+}
+
+// Locks that share their high half go by the low half, descending as
+// unsigned: so AddNode keeps them, so the gatherer lays them out, and so the
+// file is written.
+TEST_F(BookBuilderTest, LocksSharingTheirHighHalfAreInLockOrderOnBothPathsAndOnDisk) {
+  const uint64_t added[] = {0x0000000500000001, 0x0000000580000000, 0xFFFFFFFF00000007, 0x0000000500000002,
+                            0x8000000000000000};
+  // High halves as signed: 5, 5, 5, then -1, then INT32_MIN; the three 5s by
+  // low half 0x80000000, 2, 1.
+  const uint64_t expected[] = {0x0000000580000000, 0x0000000500000002, 0x0000000500000001, 0xFFFFFFFF00000007,
+                               0x8000000000000000};
+  COpeningBook& book = Book();
+  book.Nodes.clear();
+  CBookGatherer gatherer;
+  for (const uint64_t lock : added) {
+    book.AddNode(Node(lock, 1, 1, 5, 3));
+    gatherer.Add(Node(lock, 1, 1, 5, 3));
+  }
+  std::vector<BookNode> gathered;
+  gatherer.LayOut(gathered);
+  ASSERT_EQ(book.Save(), 1);
+  const COpeningBook saved;
+  const std::vector<BookNode>* tables[] = {&book.Nodes, &gathered, &saved.Nodes};
+  for (const std::vector<BookNode>* nodes : tables) {
+    ASSERT_EQ(nodes->size(), 5u);
+    for (size_t i = 0; i < 5; ++i) {
+      const BookNode& node = (*nodes)[i];
+      EXPECT_EQ(uint64_t {static_cast<uint32_t>(node.LockHi)} << 32 | node.LockLo, expected[i]) << i;
+    }
+  }
+}
+
 }  // namespace

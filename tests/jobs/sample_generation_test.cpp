@@ -251,4 +251,49 @@ TEST_F(SampleGeneration, StopRequestEndsTheWalkAndKeepsWhatWasGathered) {
   ASSERT_EQ(run.WrittenFiles.size(), 1u);
 }
 
+// The first sampled position is MinMoveCoeff x n moves in, truncated: 7
+// moves at 0.5 start after 3 (4 statuses), 8 moves at 0.5 after 4 (4), at
+// 0.75 after 6 (2), at 0.9 after 7.2 -> 7 (1).
+TEST_F(SampleGeneration, MinMoveCoeffTimesTheMoveCountIsTruncated) {
+  struct Case {
+    int Moves;
+    float Coeff;
+    int Statuses;
+  };
+  for (const Case& c : {Case {7, 0.5f, 4}, Case {8, 0.5f, 4}, Case {8, 0.75f, 2}, Case {8, 0.9f, 1}}) {
+    CSampleSettings settings;
+    settings.MinMoveCoeff = c.Coeff;
+    CSampleRun run;
+    ASSERT_EQ(Add(run, Record("game.pgn", c.Moves, "1-0"), settings), 1);
+    for (int p = 0; p < 2; ++p)
+      EXPECT_EQ(run.Patterns.GetAt(p).Statuses.Count(), c.Statuses) << c.Moves << " " << c.Coeff;
+    EXPECT_EQ(run.Patterns.GetAt(0).Statuses.GetAt(0).Vectors, InputsAfter(c.Moves - c.Statuses, false));
+  }
+}
+
+// The size estimate of two six-move patterns is 20 + 28 x 2 + 2 x (16 x 6 +
+// 4 x 91 x 6) = 4636 bytes. With the budget tested after every game, a
+// budget x coefficient just below that flushes after each game; at exactly
+// that it first flushes after the second game, at 9252 bytes.
+TEST_F(SampleGeneration, SizeEstimateCountsBothPatternsOfEveryStatus) {
+  std::filesystem::create_directories(home->Path() + "games");
+  for (int i = 0; i < 2; ++i)
+    WriteRecord(*game, home->Path() + "games/g" + std::to_string(i) + ".pgn", FirstMoves(6), "1-0");
+  struct Case {
+    int32_t Budget;
+    size_t Files;
+  };
+  for (const Case& c : {Case {9270, 2}, Case {9272, 1}}) {  // x 0.5: 4635 and 4636
+    std::filesystem::remove_all(SampleDir());
+    CSampleSettings settings;
+    settings.TestOverflowFreq = 2;
+    settings.TestOverflowCoeff = 0.5f;
+    settings.MaxPatternListBytes = c.Budget;
+    CSampleRun run;
+    ASSERT_EQ(GenerateSamples(*game, home->Path() + "games", "eval", SampleDir(), ".sam", settings, &run), 1);
+    EXPECT_EQ(run.WrittenFiles.size(), c.Files) << c.Budget;
+    EXPECT_EQ(Names(SampleDir()).size(), c.Files) << c.Budget;
+  }
+}
+
 }  // namespace

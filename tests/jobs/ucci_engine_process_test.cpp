@@ -148,12 +148,13 @@ TEST_F(UcciProcessTest, TalksUciWithItsRanksAndTheVariantOption) {
 
 TEST_F(UcciProcessTest, NoMoveSilenceGarbageAndLeavingAreToldApart) {
   CUcciEngineProcess engine(Settings(ScriptEngine(
-      "case $n in 1) echo nobestmove;; 2) echo 'bestmove (none)';; 3) echo 'bestmove zz';; 4) : ;; *) exit 3;; esac")));
+      "case $n in 1) echo nobestmove;; 2) echo 'bestmove (none)';; 3) echo 'bestmove 0000';; "
+      "4) echo 'bestmove zz';; 5) : ;; *) exit 3;; esac")));
   ASSERT_EQ(engine.Start(5000), 1) << engine.Error();
   ASSERT_EQ(engine.NewGame("", COutsideSides::Both), 1);
   std::string move;
-  EXPECT_EQ(engine.Reply(5000, move, nullptr), COutsideAnswer::GameOver);
-  EXPECT_EQ(engine.Reply(5000, move, nullptr), COutsideAnswer::GameOver);
+  for (const char* noMove : {"nobestmove", "bestmove (none)", "bestmove 0000"})
+    EXPECT_EQ(engine.Reply(5000, move, nullptr), COutsideAnswer::GameOver) << noMove;
   EXPECT_EQ(engine.Reply(5000, move, nullptr), COutsideAnswer::Move);
   EXPECT_EQ(move, "zz");  // the caller finds that it does not parse
   EXPECT_EQ(engine.Reply(200, move, nullptr), COutsideAnswer::TimeOut);

@@ -24,7 +24,9 @@ ScopedTarvoHome::~ScopedTarvoHome() {
 
 std::string RunCommand(const std::string& command, int* exitCode) {
   std::string output;
-  FILE* pipe = popen(command.c_str(), "r");
+  // A TARVO_HOME of the caller's environment must not reach the program:
+  // commands that want one set it themselves.
+  FILE* pipe = popen(("unset TARVO_HOME; " + command).c_str(), "r");
   if (!pipe) {
     if (exitCode) *exitCode = -1;
     return output;

@@ -16,5 +16,6 @@ class ScopedTarvoHome {
   std::string Folder;
 };
 
-// Runs a shell command and returns its standard output; exitCode gets the status.
+// Runs a shell command, without any TARVO_HOME of the test's own
+// environment, and returns its standard output; exitCode gets the status.
 std::string RunCommand(const std::string& command, int* exitCode = nullptr);

@@ -1,0 +1,40 @@
+// A match game against a scripted outside program that breaks the rules:
+// an illegal move or silence loses the game for it, whichever colour it
+// plays, and the note says why.
+#include <gtest/gtest.h>
+
+#include "engine/outside_match.h"
+#include "outside_job_fixture.h"
+
+namespace {
+
+TEST_F(OutsideJobTest, MatchGameIsLostByTheOutsideProgramsIllegalMoveOrSilence) {
+  struct Case {
+    CScriptStep Step;
+    bool WeAreRed;
+    const char* Result;
+    const char* Note;
+  };
+  // a0a5 is no move for either side: red's chariot would pass its own pawn,
+  // and it is no black piece.
+  const Case cases[] = {
+      {Play("a0a5"), true, "1-0", "illegal move from Scripted: a0a5"},
+      {Play("a0a5"), false, "0-1", "illegal move from Scripted: a0a5"},
+      {Step(CScriptStep::Silent), true, "1-0", "Scripted did not answer in time"},
+      {Step(CScriptStep::Silent), false, "0-1", "Scripted did not answer in time"},
+  };
+  for (const Case& c : cases) {
+    CScriptedOutsideEngine script;
+    script.Script = {c.Step};
+    CMatchGame played;
+    played.WeAreRed = c.WeAreRed;
+    std::string error;
+    ASSERT_EQ(PlayMatchGame(*game, script, 1000, nullptr, played, error), 1) << error;
+    EXPECT_EQ(played.Result, c.Result) << c.Note;
+    EXPECT_EQ(played.Note, c.Note);
+    EXPECT_EQ(played.MoveCount, c.WeAreRed ? 1 : 0) << c.Note;
+    EXPECT_EQ(MatchScore(played), 1.0) << c.Note;
+  }
+}
+
+}  // namespace

@@ -395,7 +395,7 @@ TEST_F(BookBuilderTest, EachResultGivesEachSideItsWeight) {
   for (const Case& c : cases) {
     const std::string games = Folder("games" + std::to_string(++number));
     SaveGame(games + "game.pgn", {"h2e2", "h9g7"}, c.Result);
-    ASSERT_EQ(Book().LoadDIR(*Game, games, INT32_MIN, 3, 1, -1), 1) << c.Result;
+    ASSERT_EQ(Builder().LoadDIR(*Game, games, INT32_MIN, 3, 1, -1), 1) << c.Result;
     const std::vector<BookNode> start = NodesAfter({});
     ASSERT_EQ(start.size(), 4u) << c.Result;
     const int expected[4][2] = {{c.Red, 3}, {c.Red, 4}, {c.Black, 19}, {c.Black, 20}};  // weight, piece
@@ -418,13 +418,13 @@ TEST_F(BookBuilderTest, CullBadKeepsNodesAtMinWeightAndLogsTheExtremesKept) {
   book.Nodes = {Node(9, 6, 1, 5, 3), Node(8, 4, 1, 5, 3), Node(7, 3, 1, 5, 3), Node(6, 5, 1, 5, 3)};
   book.MinWeight = 4;
   g_FakeTick = 5000;
-  book.BuildClock = &FakeTick;
-  ASSERT_EQ(book.CullBad(5000), 1);
+  Builder().BuildClock = &FakeTick;
+  ASSERT_EQ(Builder().CullBad(5000), 1);
   ASSERT_EQ(book.Nodes.size(), 3u);
   EXPECT_EQ(book.Nodes[1].Weight, 4);
-  EXPECT_EQ(book.CulledMinWeight, 4);
-  EXPECT_EQ(book.CulledMaxWeight, 6);
-  EXPECT_EQ(ReadText(COpeningBook::LogPath()),
+  EXPECT_EQ(Builder().CulledMinWeight, 4);
+  EXPECT_EQ(Builder().CulledMaxWeight, 6);
+  EXPECT_EQ(ReadText(CBookBuilder::LogPath()),
             "   BookNodeCount=0000003; MinWeight=0000004; MaxWeight=0000006; ElapsedTime=0000000\n");
 }
 

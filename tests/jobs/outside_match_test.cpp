@@ -3,7 +3,7 @@
 // plays, and the note says why.
 #include <gtest/gtest.h>
 
-#include "engine/outside_match.h"
+#include "jobs/outside_match.h"
 #include "outside_job_fixture.h"
 
 namespace {

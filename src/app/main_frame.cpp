@@ -23,7 +23,15 @@
 
 namespace {
 const char* kReady = "就绪";
+
+// The window's wording of a notice the core posts in English for the terminal.
+QString NoticeForWindow(const std::string& text) {
+  if (text == kBookKeysDifferNotice)
+    return QStringLiteral("开局库 book/book.tab 与局面键值文件 rand/rand.has 不配套（用别的键值生成）："
+                          "开局局面查不到着法，电脑不会用它走棋.");
+  return QString::fromStdString(text);
 }
+}  // namespace
 
 CMainFrame::CMainFrame() : Document(new CLarkoDoc(this)), BoardView(new CLarkoView(Document, this)) {
   Document->SetWindow(this);
@@ -38,6 +46,8 @@ CMainFrame::CMainFrame() : Document(new CLarkoDoc(this)), BoardView(new CLarkoVi
 
   connect(Document, &CLarkoDoc::TitleChanged, this, &CMainFrame::UpdateTitle);
   connect(BoardView, &CLarkoView::StateChanged, this, &CMainFrame::UpdateCommandUI);
+  connect(BoardView, &CLarkoView::MoveRefused, this,
+          [this](const QString& reason) { statusBar()->showMessage(reason); });
   // The toolbar follows the state as an idle-time update would.
   auto* timer = new QTimer(this);
   connect(timer, &QTimer::timeout, this, &CMainFrame::UpdateCommandUI);
@@ -192,7 +202,7 @@ QString CMainFrame::IdleMessage() const {
 
 void CMainFrame::ShowGameNews() {
   QStringList notices;
-  for (const std::string& text : TakeNotices()) notices << QString::fromStdString(text);
+  for (const std::string& text : TakeNotices()) notices << NoticeForWindow(text);
   if (!notices.isEmpty()) statusBar()->showMessage(notices.join(QStringLiteral("; ")));
   // The game is read only while no job uses it.
   if (!g_Game || !BoardView->IsIdle()) return;

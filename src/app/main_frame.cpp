@@ -6,6 +6,7 @@
 #include <QDialogButtonBox>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLayout>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QStatusBar>
@@ -18,6 +19,7 @@
 #include "app/larko_view.h"
 #include "app/move_list_dock.h"
 #include "app/toolbar_icons.h"
+#include "app/window_settings.h"
 #include "common/notices.h"
 #include "game/game.h"
 
@@ -275,7 +277,15 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
     return;
   }
   BoardView->StopWorkers();
+  SaveWindowSettings(*this);
   event->accept();
+}
+
+void CMainFrame::RestoreSettings() {
+  // What the window adds around the board view, as it is laid out now.
+  if (layout()) layout()->activate();
+  RestoreWindowSettings(*this, size() - BoardView->size());
+  UpdateCommandUI();
 }
 
 void CMainFrame::ShowAbout() {

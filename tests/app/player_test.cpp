@@ -1,6 +1,7 @@
 // The window in a player's hands: a move that exposes the mover's own king
-// is refused with its reason, and the save question comes only for a game
-// that changed.
+// is refused with its reason, the save question comes only for a game that
+// changed, and the window opens to fit the screen and as it was left.
+#include <QSettings>
 #include <QStatusBar>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -10,6 +11,9 @@
 #include "app/larko_doc.h"
 #include "app/larko_view.h"
 #include "app/main_frame.h"
+#include "app/move_list_dock.h"
+#include "app/window_settings.h"
+#include "app/command_ids.h"
 #include "app_test_support.h"
 
 class PlayerTest : public QObject {
@@ -101,6 +105,48 @@ class PlayerTest : public QObject {
     Frame->Doc()->FileNew();
     QCOMPARE(Recorder->Messages.size(), 1);
     QVERIFY(Recorder->Messages[0].startsWith(QStringLiteral("是否将更改保存到")));
+  }
+
+  // Worked by hand: cells of 9/10 of the largest that fit, at least 48 where
+  // 48 fits, plus the chrome (300 x 100 here), centred, never below 640 x 580.
+  void aFirstStartFitsTheScreen() {
+    struct {
+      QRect Available;
+      QRect Expected;
+    } cases[] = {
+        {{0, 0, 1920, 1080}, {234, 58, 1452, 964}},   // fit 81: cells of 72
+        {{0, 0, 1366, 768}, {141, 40, 1084, 688}},    // fit 55: cells of 49
+        {{0, 0, 1024, 600}, {34, 4, 956, 592}},       // fit 41: all of it, below 48
+        {{0, 0, 800, 600}, {2, 10, 796, 580}},        // fit 31: the minimum height
+        {{100, 50, 1920, 1080}, {334, 108, 1452, 964}},  // a second screen's offset
+    };
+    for (const auto& c : cases)
+      QCOMPARE(FittedWindowRect(c.Available, QSize(300, 100), QSize(640, 580)), c.Expected);
+  }
+
+  void sizePictureAndDocksAreKeptBetweenRuns() {
+    QSettings(QStringLiteral("Tarvo"), QStringLiteral("Tarvo")).clear();
+    Frame = CLarkoApp::OpenMainFrame({});
+    Frame->RestoreSettings();
+    // A first start fills the (800 x 600) offscreen screen as far as it goes.
+    QVERIFY(Frame->width() > CMainFrame::MIN_WIDTH);
+    Frame->show();
+    QVERIFY(QTest::qWaitForWindowExposed(Frame.get()));
+    Frame->OnCommand(Cmd::TexturePaleMarble);
+    Frame->MoveList()->hide();
+    Frame->resize(700, 620);
+    QVERIFY(Frame->close());
+    Frame.reset();
+
+    Frame = CLarkoApp::OpenMainFrame({});
+    QCOMPARE(g_Game->Painter.Texture, std::string(CBoardPainter::DEFAULT_TEXTURE));
+    Frame->RestoreSettings();
+    Frame->show();
+    QVERIFY(QTest::qWaitForWindowExposed(Frame.get()));
+    QCOMPARE(Frame->size(), QSize(700, 620));
+    QCOMPARE(g_Game->Painter.Texture, std::string("image/marbpale_2.bmp"));
+    QVERIFY(Frame->MoveList()->isHidden());
+    QVERIFY(Frame->Action(Cmd::TexturePaleMarble)->isChecked());
   }
 };
 

@@ -187,6 +187,7 @@ void CMainFrame::CreateMoveList() {
   addDockWidget(Qt::RightDockWidgetArea, MoveListDock);
   // The check mark follows the dock, also when its own close button hides it.
   connect(MoveListDock, &QDockWidget::visibilityChanged, this, &CMainFrame::UpdateCommandUI);
+  connect(MoveListDock, &CMoveListDock::CommentEdited, this, [this] { Document->SetModifiedFlag(); });
   connect(MoveListDock, &CMoveListDock::PlyChanged, this, [this] {
     Document->SetModifiedFlag();
     BoardView->Redraw();

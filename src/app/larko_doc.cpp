@@ -70,7 +70,7 @@ bool CLarkoDoc::OnOpenDocument(const QString& path) {
   if (!ReadPgnFile(*g_Game, LocalPath(path), report)) {
     before.RestoreAfterFailedLoad(*g_Game);
     ShowStatus(Window, QStringLiteral("加载棋谱失败. ") + path + QStringLiteral(": ") +
-                           QString::fromStdString(report.Error));
+                           QString::fromStdString(DescribeFailureChinese(report)));
     ShowMessage(Window, QStringLiteral("加载棋谱失败."));
     return false;
   }

@@ -340,8 +340,10 @@ void CLarkoView::mousePressEvent(QMouseEvent* event) {
     g_Game->LastRefusal = CMoveRefusal::None;
     const int result = WithoutImmediateComputerMove(
         *g_Game, [&] { return g_Game->Painter.OnClick(*g_Game, point); });
-    if (g_Game->LastRefusal == CMoveRefusal::LeavesKingAttacked)
+    if (g_Game->LastRefusal == CMoveRefusal::LeavesKingAttacked) {
+      g_Game->Painter.OnRightClick();  // the piece goes back to its square
       emit MoveRefused(QStringLiteral("不能这样走: 走后己方将帅受攻击."));
+    }
     Redraw();
     const bool newPosition = editMode && BoardOf(*g_Game) != boardBefore;
     if (result == 1 && (g_Game->EditMode == 0 || newPosition) && IsComputerToMove(*g_Game)) {

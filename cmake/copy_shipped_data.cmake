@@ -1,13 +1,26 @@
-# Copies the shipped knowledge (opening book, trained network) from the
-# folder FROM into each folder of TO (separated by "|"), where a program
-# looks for its data files. A file already there is left alone: it may be a
-# book or network of the user's own making.
+# Copies the shipped knowledge (position keys, opening book, trained network)
+# from the folder FROM into each folder of TO (separated by "|"), where a
+# program looks for its data files. A file already there is left alone: it may
+# be a book or network of the user's own making. The book goes only where the
+# key file is the shipped one: its entries are found by locks made from it.
 # Usage: cmake -DFROM=<dir> -DTO=<dir>[|<dir>...] -P copy_shipped_data.cmake
-set(shipped_files book/book.tab ann/eval000.ann)
+set(key_file rand/rand.has)
+set(shipped_files ${key_file} book/book.tab ann/eval000.ann)
 string(REPLACE "|" ";" destinations "${TO}")
 foreach(destination IN LISTS destinations)
   foreach(name IN LISTS shipped_files)
     if(EXISTS "${FROM}/${name}" AND NOT EXISTS "${destination}/${name}")
+      if(name STREQUAL "book/book.tab" AND EXISTS "${FROM}/${key_file}")
+        file(SHA256 "${FROM}/${key_file}" shipped_keys)
+        set(own_keys "")
+        if(EXISTS "${destination}/${key_file}")
+          file(SHA256 "${destination}/${key_file}" own_keys)
+        endif()
+        if(NOT own_keys STREQUAL shipped_keys)
+          message(STATUS "Not shipping ${name} to ${destination}: its key file is another")
+          continue()
+        endif()
+      endif()
       get_filename_component(folder "${destination}/${name}" DIRECTORY)
       file(MAKE_DIRECTORY "${folder}")
       file(COPY_FILE "${FROM}/${name}" "${destination}/${name}")

@@ -11,8 +11,7 @@ fi
 cmake --build "$build" --target tarvo
 home="$(mktemp -d)"
 trap 'rm -rf "$home"' EXIT
-# A fresh data folder with the board pictures the build made.
-cp -r "$build/src/app/image" "$home/"
+# A fresh data folder: the board pictures come from beside the program.
 mkdir -p docs
 TARVO_HOME="$home" XDG_CONFIG_HOME="$home/config" XDG_RUNTIME_DIR="$home" QT_QPA_PLATFORM=offscreen \
   "$build/src/app/tarvo" --screenshot docs/screenshot.png

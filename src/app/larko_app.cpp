@@ -46,7 +46,8 @@ bool CLarkoApp::InitInstance() {
   files.removeFirst();
   Frame = OpenMainFrame(files);
   if (!Frame) return false;
-  Frame->showMaximized();
+  Frame->RestoreSettings();
+  Frame->show();
   return true;
 }
 

@@ -34,6 +34,21 @@ void CLarkoDoc::SetPathName(const QString& path) {
   AddToRecentFiles(PathName_);
 }
 
+void CLarkoDoc::RememberGame() {
+  Modified = false;
+  if (!g_Game->PgnText(RememberedText)) RememberedText.clear();
+}
+
+bool CLarkoDoc::IsModified() const {
+  if (!Modified) return false;
+  // A job may be using the game: then the mark alone answers.
+  if (!g_Game || g_Game->Engine.EngineIdle.load() != 1 || g_Game->TrainingIdle.load() != 1 ||
+      g_Game->CheckingIdle.load() != 1)
+    return true;
+  std::string text;
+  return !g_Game->PgnText(text) || text != RememberedText;
+}
+
 bool CLarkoDoc::OnNewDocument() {
   PathName_.clear();
   Modified = false;
@@ -44,6 +59,7 @@ bool CLarkoDoc::OnNewDocument() {
     ShowMessage(Window, QStringLiteral("新建游戏失败."));
     return false;
   }
+  RememberGame();
   if (IsComputerToMove(*g_Game)) emit ComputerToMove();
   return true;
 }
@@ -54,7 +70,7 @@ bool CLarkoDoc::OnOpenDocument(const QString& path) {
   if (!ReadPgnFile(*g_Game, LocalPath(path), report)) {
     before.RestoreAfterFailedLoad(*g_Game);
     ShowStatus(Window, QStringLiteral("加载棋谱失败. ") + path + QStringLiteral(": ") +
-                           QString::fromStdString(report.Error));
+                           QString::fromStdString(DescribeFailureChinese(report)));
     ShowMessage(Window, QStringLiteral("加载棋谱失败."));
     return false;
   }
@@ -62,7 +78,7 @@ bool CLarkoDoc::OnOpenDocument(const QString& path) {
   const QString read = QString::fromStdString(DescribeStopChinese(report));
   ShowStatus(Window, read);
   if (!report.Complete()) ShowMessage(Window, read);
-  Modified = false;
+  RememberGame();
   SetPathName(path);
   return true;
 }
@@ -73,13 +89,13 @@ bool CLarkoDoc::OnSaveDocument(const QString& path) {
     ShowMessage(Window, QStringLiteral("保存棋谱失败."));
     return false;
   }
-  Modified = false;
+  RememberGame();
   SetPathName(path);
   return true;
 }
 
 bool CLarkoDoc::SaveModified() {
-  if (!Modified) return true;
+  if (!IsModified()) return true;
   const QString name = PathName_.isEmpty() ? Title_ : PathName_;
   switch (AskYesNoCancel(Window, QStringLiteral("是否将更改保存到 %1?").arg(name))) {
     case CAnswer::Yes:

@@ -4,6 +4,7 @@
 // title and the modified flag, and asks to save before the game is replaced.
 #include <QObject>
 #include <QString>
+#include <string>
 
 class QWidget;
 
@@ -31,7 +32,10 @@ class CLarkoDoc : public QObject {
   // Asks "save changes?" when modified: false when the user cancels (or the save failed).
   bool SaveModified();
 
-  bool IsModified() const { return Modified; }
+  // Whether the game differs from the one last new, opened or saved. A
+  // command or click only marks that it may have changed (SetModifiedFlag);
+  // a click on the margin or a failed open changes nothing and asks nothing.
+  bool IsModified() const;
   void SetModifiedFlag(bool modified = true) { Modified = modified; }
   const QString& Title() const { return Title_; }
   const QString& PathName() const { return PathName_; }
@@ -47,9 +51,12 @@ class CLarkoDoc : public QObject {
  private:
   void SetPathName(const QString& path);
   void SetTitle(const QString& title);
+  // Takes the game as it now stands as the unchanged one.
+  void RememberGame();
 
   QWidget* Window = nullptr;
   QString PathName_;
   QString Title_;
   bool Modified = false;
+  std::string RememberedText;  // the game's file text when it was new, opened or saved
 };

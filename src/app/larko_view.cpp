@@ -341,8 +341,13 @@ void CLarkoView::mousePressEvent(QMouseEvent* event) {
     const std::array<int32_t, 256> boardBefore = BoardOf(*g_Game);
     // An edit that makes a new game would have the computer answer at once on
     // this thread; its move is left to the reply worker instead.
+    g_Game->LastRefusal = CMoveRefusal::None;
     const int result = WithoutImmediateComputerMove(
         *g_Game, [&] { return Painter.OnClick(*g_Game, point); });
+    if (g_Game->LastRefusal == CMoveRefusal::LeavesKingAttacked) {
+      Painter.OnRightClick();  // the piece goes back to its square
+      emit MoveRefused(QStringLiteral("不能这样走: 走后己方将帅受攻击."));
+    }
     Redraw();
     const bool newPosition = editMode && BoardOf(*g_Game) != boardBefore;
     if (result == 1 && (g_Game->EditMode == 0 || newPosition) && IsComputerToMove(*g_Game)) {

@@ -66,6 +66,8 @@ class CLarkoView : public QWidget {
   // A click, a command or the end of a worker may have changed what the
   // commands can do.
   void StateChanged();
+  // A person's move was not played; the reason is for the status bar.
+  void MoveRefused(const QString& reason);
 
  protected:
   void paintEvent(QPaintEvent* event) override;

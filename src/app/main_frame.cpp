@@ -6,6 +6,7 @@
 #include <QDialogButtonBox>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLayout>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QStatusBar>
@@ -18,12 +19,21 @@
 #include "app/larko_view.h"
 #include "app/move_list_dock.h"
 #include "app/toolbar_icons.h"
+#include "app/window_settings.h"
 #include "common/notices.h"
 #include "game/game.h"
 
 namespace {
 const char* kReady = "就绪";
+
+// The window's wording of a notice the core posts in English for the terminal.
+QString NoticeForWindow(const std::string& text) {
+  if (text == kBookKeysDifferNotice)
+    return QStringLiteral("开局库 book/book.tab 与局面键值文件 rand/rand.has 不配套（用别的键值生成）："
+                          "开局局面查不到着法，电脑不会用它走棋.");
+  return QString::fromStdString(text);
 }
+}  // namespace
 
 CMainFrame::CMainFrame() : Document(new CLarkoDoc(this)), BoardView(new CLarkoView(Document, this)) {
   Document->SetWindow(this);
@@ -38,6 +48,8 @@ CMainFrame::CMainFrame() : Document(new CLarkoDoc(this)), BoardView(new CLarkoVi
 
   connect(Document, &CLarkoDoc::TitleChanged, this, &CMainFrame::UpdateTitle);
   connect(BoardView, &CLarkoView::StateChanged, this, &CMainFrame::UpdateCommandUI);
+  connect(BoardView, &CLarkoView::MoveRefused, this,
+          [this](const QString& reason) { statusBar()->showMessage(reason); });
   // The toolbar follows the state as an idle-time update would.
   auto* timer = new QTimer(this);
   connect(timer, &QTimer::timeout, this, &CMainFrame::UpdateCommandUI);
@@ -175,6 +187,7 @@ void CMainFrame::CreateMoveList() {
   addDockWidget(Qt::RightDockWidgetArea, MoveListDock);
   // The check mark follows the dock, also when its own close button hides it.
   connect(MoveListDock, &QDockWidget::visibilityChanged, this, &CMainFrame::UpdateCommandUI);
+  connect(MoveListDock, &CMoveListDock::CommentEdited, this, [this] { Document->SetModifiedFlag(); });
   connect(MoveListDock, &CMoveListDock::PlyChanged, this, [this] {
     Document->SetModifiedFlag();
     BoardView->Redraw();
@@ -192,7 +205,7 @@ QString CMainFrame::IdleMessage() const {
 
 void CMainFrame::ShowGameNews() {
   QStringList notices;
-  for (const std::string& text : TakeNotices()) notices << QString::fromStdString(text);
+  for (const std::string& text : TakeNotices()) notices << NoticeForWindow(text);
   if (!notices.isEmpty()) statusBar()->showMessage(notices.join(QStringLiteral("; ")));
   // The game is read only while no job uses it.
   if (!g_Game || !BoardView->IsIdle()) return;
@@ -265,7 +278,15 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
     return;
   }
   BoardView->StopWorkers();
+  SaveWindowSettings(*this, BoardView->Painter);
   event->accept();
+}
+
+void CMainFrame::RestoreSettings() {
+  // What the window adds around the board view, as it is laid out now.
+  if (layout()) layout()->activate();
+  RestoreWindowSettings(*this, BoardView->Painter, size() - BoardView->size());
+  UpdateCommandUI();
 }
 
 void CMainFrame::ShowAbout() {

@@ -35,6 +35,10 @@ class CMainFrame : public QMainWindow {
   void UpdateCommandUI();
   // Runs a command as the menu or the toolbar would.
   void OnCommand(int id);
+  // Before the window is first shown: the size, position, docks and board
+  // picture of the last run, or a size that fits the screen. Closing the
+  // window keeps them.
+  void RestoreSettings();
 
  protected:
   void closeEvent(QCloseEvent* event) override;

@@ -1,7 +1,10 @@
 #include "app/move_list_dock.h"
 
 #include <QHeaderView>
+#include <QLabel>
+#include <QPlainTextEdit>
 #include <QTableWidget>
+#include <QVBoxLayout>
 
 #include "app/larko_view.h"
 #include "common/text_encoding.h"
@@ -15,7 +18,10 @@ constexpr int BLACK_COLUMN = 1;
 }  // namespace
 
 CMoveListDock::CMoveListDock(CLarkoView* view, QWidget* parent)
-    : QDockWidget(QStringLiteral("着法列表"), parent), View(view), Moves(new QTableWidget(this)) {
+    : QDockWidget(QStringLiteral("着法列表"), parent),
+      View(view),
+      Moves(new QTableWidget(this)),
+      Comment(new QPlainTextEdit(this)) {
   setObjectName(QStringLiteral("MoveList"));
   setAllowedAreas(Qt::LeftDockWidgetArea | Qt::RightDockWidgetArea);
   Moves->setColumnCount(2);
@@ -26,7 +32,17 @@ CMoveListDock::CMoveListDock(CLarkoView* view, QWidget* parent)
   Moves->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
   Moves->verticalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
   Moves->setMinimumWidth(200);
-  setWidget(Moves);
+  Comment->setPlaceholderText(QStringLiteral("本步没有注释"));
+  Comment->setToolTip(QStringLiteral("当前着法的注释, 可以修改, 随棋谱保存"));
+  Comment->setMaximumHeight(120);
+  auto* panel = new QWidget(this);
+  auto* layout = new QVBoxLayout(panel);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->addWidget(Moves, 1);
+  layout->addWidget(new QLabel(QStringLiteral("注释:"), panel));
+  layout->addWidget(Comment);
+  setWidget(panel);
+  connect(Comment, &QPlainTextEdit::textChanged, this, &CMoveListDock::TakeComment);
   connect(Moves, &QTableWidget::cellClicked, this, [this](int row, int column) {
     const int ply = PlyOfCell(row, column);
     if (ply >= -1 && GoToPly(ply)) {
@@ -71,6 +87,8 @@ bool CMoveListDock::GoToPly(int ply) {
 }
 
 void CMoveListDock::Refresh() {
+  // The record is the job's while it runs: no edits then.
+  Comment->setReadOnly(!View->IsIdle() || g_Game->Record().Current < 0);
   if (!View->IsIdle()) return;
   const CGameRecord& record = g_Game->Record();
   bool same = static_cast<int>(Shown.size()) == record.Length;
@@ -84,6 +102,31 @@ void CMoveListDock::Refresh() {
     Rebuild();
   }
   if (ShownCurrent != record.Current) SelectCurrent();
+  ShowComment();
+}
+
+void CMoveListDock::ShowComment() {
+  const CGameRecord& record = g_Game->Record();
+  const int ply = record.Current;
+  const std::string text = ply >= 0 ? record[ply].Comment : std::string();
+  if (ply == CommentPly && (text == ShownComment || Comment->hasFocus())) return;
+  CommentPly = ply;
+  ShownComment = text;
+  // A file's comment may hold CR LF line ends; the box shows plain lines.
+  QString shown = QString::fromStdString(Gb2312ToUtf8(text));
+  shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+  FillingComment = true;
+  Comment->setPlainText(shown);
+  FillingComment = false;
+}
+
+void CMoveListDock::TakeComment() {
+  if (FillingComment || Comment->isReadOnly() || !View->IsIdle()) return;
+  CGameRecord& record = g_Game->Record();
+  if (record.Current < 0 || record.Current != CommentPly) return;
+  ShownComment = Utf8ToGb18030(Comment->toPlainText().toStdString());
+  record[record.Current].Comment = ShownComment;
+  emit CommentEdited();
 }
 
 void CMoveListDock::Rebuild() {
@@ -110,6 +153,7 @@ void CMoveListDock::Rebuild() {
     Moves->setItem(1, RED_COLUMN, none);
   }
   ShownCurrent = -2;
+  CommentPly = -2;  // another record: its comment is shown even while the box has focus
 }
 
 void CMoveListDock::SelectCurrent() {

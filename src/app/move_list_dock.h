@@ -2,11 +2,13 @@
 // The move list beside the board: one row per move pair, numbered, in
 // Chinese notation, with the current move selected. Clicking a move takes
 // the game back or forward to it through undo and redo; clicking the first
-// row (the starting position) takes back every move.
+// row (the starting position) takes back every move. Under the list, the
+// current move's comment, which the player may edit (it is saved with the game).
 #include <QDockWidget>
 #include <string>
 #include <vector>
 
+class QPlainTextEdit;
 class QTableWidget;
 class CLarkoView;
 
@@ -24,6 +26,7 @@ class CMoveListDock : public QDockWidget {
   bool GoToPly(int ply);
 
   QTableWidget* Table() const { return Moves; }
+  QPlainTextEdit* CommentBox() const { return Comment; }
   // The table cell of a ply (row, column); ply -1 is the starting position.
   static void CellOfPly(int ply, bool firstMoveRed, int& row, int& column);
   // The ply of a cell, or -2 when the cell holds no move.
@@ -32,13 +35,22 @@ class CMoveListDock : public QDockWidget {
  signals:
   // The game moved to another ply because of a click.
   void PlyChanged();
+  // The player edited the current move's comment.
+  void CommentEdited();
 
  private:
   void Rebuild();
   void SelectCurrent();
+  // Shows the current move's comment unless the player is editing it.
+  void ShowComment();
+  void TakeComment();
 
   CLarkoView* View;
   QTableWidget* Moves;
+  QPlainTextEdit* Comment;
+  std::string ShownComment;  // the comment in the box, GB2312
+  int CommentPly = -2;       // the ply whose comment the box shows
+  bool FillingComment = false;
   std::vector<std::string> Shown;  // notations shown, GB2312
   int ShownCurrent = -2;
   bool FirstMoveRed = true;

@@ -10,6 +10,7 @@
 #include "app/larko_app.h"
 #include "app/larko_view.h"
 #include "app/main_frame.h"
+#include "common/text_encoding.h"
 #include "game/game.h"
 #include "rules/iccs.h"
 #include "rules/move_rules.h"
@@ -47,6 +48,8 @@ int TakeScreenshot(int argc, char** argv, const char* outputPath) {
         entry.Depth = depth++;
         entry.TimeMs = 800 + 97 * depth;
       }
+      // The last move's comment shows under the move list.
+      g_Game->Record()[g_Game->Record().Current].Comment = Utf8ToGb18030("黑炮进四, 压住红方右翼");
       frame->View()->Redraw();
       frame->UpdateCommandUI();
       app.processEvents();

@@ -125,7 +125,8 @@ void CBoardPainter::Paint(CCanvas& canvas, const CGame& game, const CRect& clien
   // Background, then the board picture over the drawn area when it loads.
   canvas.DrawRectangle(client.Left, client.Top, client.Left + client.Width,
                        client.Top + client.Height, Colors::LightGrey, pen, Colors::LightGrey);
-  canvas.DrawImage(GetExePath() + Texture, Left, Top, Right, Bottom);
+  // The pictures are program files, beside the program, not in the data folder.
+  canvas.DrawImage(ExecutableFolder() + Texture, Left, Top, Right, Bottom);
 
   // Outline and the three panel boxes.
   canvas.DrawRectangle(Left, Top, Right, Bottom, Colors::Black, pen, std::nullopt);
@@ -186,9 +187,14 @@ void CBoardPainter::Paint(CCanvas& canvas, const CGame& game, const CRect& clien
   bool moveTextAtBottom = false;
   if (record.Length > 0 && record.Current >= 0) {
     const CRecordEntry& entry = record[record.Current];
-    char text[64];
-    std::snprintf(text, sizeof text, "%d层 %dms", entry.Depth + 1, entry.TimeMs);
-    moveText = text;
+    // A search's depth and time; a person's move (no depth) only its time.
+    if (entry.Depth >= 0) {
+      char text[64];
+      std::snprintf(text, sizeof text, "%d层 %dms", entry.Depth + 1, entry.TimeMs);
+      moveText = text;
+    } else {
+      moveText = ThinkingTimeText(entry.TimeMs);
+    }
     const bool redMoved = entry.Move.Piece >= 1 && entry.Move.Piece <= 16;
     moveTextAtBottom = Mode == 1 ? !redMoved : redMoved;
   }
@@ -254,6 +260,21 @@ void CBoardPainter::Paint(CCanvas& canvas, const CGame& game, const CRect& clien
     if (piece != Selected) drawAt(piece);
   }
   if (Selected >= 1 && Selected <= 32) drawAt(Selected);
+}
+
+std::string ThinkingTimeText(int32_t ms) {
+  char text[32];
+  if (ms < 0) ms = 0;
+  if (ms < 10000) {
+    std::snprintf(text, sizeof text, "%d.%d秒", ms / 1000, ms % 1000 / 100);
+  } else {
+    const int32_t seconds = (ms + 500) / 1000;
+    if (seconds < 60)
+      std::snprintf(text, sizeof text, "%d秒", seconds);
+    else
+      std::snprintf(text, sizeof text, "%d分%02d秒", seconds / 60, seconds % 60);
+  }
+  return text;
 }
 
 int CBoardPainter::OnClick(CGame& game, CPoint point) {

@@ -71,3 +71,8 @@ class CBoardPainter {
   void DrawBoardLines(CCanvas& canvas, int firstColumn, int pen) const;
   void DrawPiece(CCanvas& canvas, int piece, CPoint at, int pen) const;
 };
+
+// How long a person thought over a move, as the board shows it: tenths of a
+// second below ten seconds ("4.2秒"), then whole seconds ("47秒") and minutes
+// ("2分05秒").
+std::string ThinkingTimeText(int32_t ms);

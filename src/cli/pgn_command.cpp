@@ -17,7 +17,7 @@ int ShowPgn(const std::string& path) {
   CPgnReadReport report;
   if (!ReadPgnFile(*game, path, report)) {
     std::fprintf(stderr, "加载棋谱失败.\n");
-    return CliError("pgn show: cannot load '" + path + "': " + report.Error);
+    return CliError("pgn show: cannot load '" + path + "': " + DescribeFailure(report));
   }
   const struct {
     const char* Name;

@@ -148,11 +148,7 @@ int ReadPersonMove(CGame& game, const std::string& text, CMove& move) {
     if (!ParseMove(position, red, gb, move)) return 0;
   }
   if (move.Piece < 1 || move.Piece > 32 || PieceSide[move.Piece] != (red ? RED : BLACK)) return 0;
-  if (!CanMoveTo(position, red, move.Piece, move.To)) return 0;
-  position.MakeMove(move);
-  const bool exposesKing = IsAttackingKing(position, red ? 0 : 1) != 0;
-  position.UnmakeMove(move);
-  return exposesKing ? 0 : 1;
+  return CanMoveTo(position, red, move.Piece, move.To) ? 1 : 0;
 }
 
 int ParsePlayOptions(const std::vector<std::string>& args, CPlayOptions& options) {
@@ -274,7 +270,10 @@ void PlayPersonMove(CGame& game, const std::string& line) {
     return;
   }
   if (!game.PlayPieceTo(move.Piece, move.To.Row, move.To.Col, 1) && game.Result == "*") {
-    std::printf("不合法的走法或命令: %s\n", line.c_str());
+    if (game.LastRefusal == CMoveRefusal::LeavesKingAttacked)
+      std::printf("不能走 %s: 走后己方将帅受攻击.\n", line.c_str());
+    else
+      std::printf("不合法的走法或命令: %s\n", line.c_str());
     return;
   }
   PrintBoard(game);

@@ -28,11 +28,15 @@ std::string WithTrailingSlash(std::string folder) {
 
 }  // namespace
 
-std::string ExecutableFolder() {
-  std::error_code error;
-  auto exe = std::filesystem::read_symlink("/proc/self/exe", error);
-  if (error) return "./";
-  return WithTrailingSlash(exe.parent_path().string());
+const std::string& ExecutableFolder() {
+  // The running program does not move: read once (the board asks on every redraw).
+  static const std::string folder = [] {
+    std::error_code error;
+    auto exe = std::filesystem::read_symlink("/proc/self/exe", error);
+    if (error) return std::string("./");
+    return WithTrailingSlash(exe.parent_path().string());
+  }();
+  return folder;
 }
 
 CExePathChoice ChooseExePath(const char* tarvoHome) {

@@ -6,8 +6,10 @@
 // directory of the running executable. Computed once.
 const std::string& GetExePath();
 
-// The directory of the running executable, ending in "/".
-std::string ExecutableFolder();
+// The directory of the running executable, ending in "/": where the program's
+// own files are (the board pictures, the shipped knowledge), whatever data
+// folder is in use.
+const std::string& ExecutableFolder();
 
 // Points every later GetExePath() call at another folder (a trailing "/" is
 // added when missing). Tests and tools use it to keep their data apart.

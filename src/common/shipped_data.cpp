@@ -8,6 +8,16 @@
 #include "common/file_util.h"
 #include "common/notices.h"
 
+namespace {
+// Whether the data folder's position keys are those the shipped book was
+// built with (always so when nothing ships a key file).
+bool KeysMatch(const std::string& shippedFolder, const std::string& dataFolder) {
+  std::string shipped, own;
+  if (!ReadWholeFile(shippedFolder + kShippedKeyFile, shipped)) return true;
+  return ReadWholeFile(dataFolder + kShippedKeyFile, own) && own == shipped;
+}
+}  // namespace
+
 std::vector<std::string> CopyShippedData(const std::string& shippedFolder,
                                          const std::string& dataFolder) {
   namespace fs = std::filesystem;
@@ -19,6 +29,7 @@ std::vector<std::string> CopyShippedData(const std::string& shippedFolder,
     const std::string target = dataFolder + name;
     if (!fs::is_regular_file(source, error) || fs::exists(fs::symlink_status(target, error)))
       continue;
+    if (name == std::string(kShippedBookFile) && !KeysMatch(shippedFolder, dataFolder)) continue;
     std::string content;
     fs::create_directories(fs::path(target).parent_path(), error);
     if (!ReadWholeFile(source, content) || !WriteFileAtomically(target, content)) {
@@ -38,7 +49,7 @@ void SeedNewDataFolder() {
     if (!ExePathIsTarvoHome() || !ExePathProblem().empty()) return;
     const std::string& data = GetExePath();
     std::error_code error;
-    if (std::filesystem::exists(data + "rand/rand.has", error)) return;
+    if (std::filesystem::exists(data + kShippedKeyFile, error)) return;
     CopyShippedData(ExecutableFolder(), data);
   });
 }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "common/notices.h"
 #include "common/tick.h"
 #include "rules/move_rules.h"
 
@@ -22,6 +23,17 @@ CSearchEngine::CSearchEngine() {
   TransTable.Setup(DEFAULT_HASH_ENTRIES);
   Evaluator.InitDefaultAnnList();
   Reset();
+  CheckBookKeys();
+}
+
+bool CSearchEngine::CheckBookKeys() const {
+  if (Book.Nodes.empty()) return false;
+  const uint64_t lock = TransTable.LockOf(CPosition {});
+  BookNode first;
+  if (Book.Candidates(static_cast<uint32_t>(lock), static_cast<int32_t>(lock >> 32), 1, &first, 1) > 0)
+    return false;
+  PostNotice(kBookKeysDifferNotice);
+  return true;
 }
 
 CSearchEngine::~CSearchEngine() { Reset(); }

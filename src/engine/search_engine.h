@@ -91,6 +91,10 @@ class CSearchEngine {
   std::string NotReadyReason() const;
 
   void Reset();
+  // Whether the book holds entries but none for the start position: its
+  // locks were then made from other position keys than the key file's, and
+  // it will never answer. Posts kBookKeysDifferNotice when so.
+  bool CheckBookKeys() const;
   // 1 when BestMove holds a complete move: whenever the side to move has a
   // legal move that is not refused at the root (a lost position gets its
   // first searched legal move with BestScore -MATE_SCORE). Sets BestScore,

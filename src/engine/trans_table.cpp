@@ -15,6 +15,7 @@
 #include "common/int_scan.h"
 #include "common/notices.h"
 #include "common/random.h"
+#include "common/shipped_data.h"
 #include "rules/pieces.h"
 
 namespace {
@@ -52,7 +53,12 @@ HashEntry* AllocateTable(size_t count) {
 
 void CTransTable::CTableFree::operator()(HashEntry* table) const { std::free(table); }
 
-std::string CTransTable::KeyFilePath() { return GetExePath() + "rand/rand.has"; }
+std::string CTransTable::KeyFilePath() {
+  // A new data folder takes the shipped keys (those the shipped book was
+  // built with) instead of drawing its own, whatever the generator's state.
+  SeedNewDataFolder();
+  return GetExePath() + kShippedKeyFile;
+}
 
 int CTransTable::Setup(int64_t requestedEntries) {
   std::memset(KeyTable, 0, sizeof KeyTable);

@@ -228,8 +228,12 @@ void CUcciSession::SetOption(const std::vector<std::string>& words) {
     if (on < 0) return bad();
     engine.UseBook = on;
     // Off means no book at all: the engine would still ask it for a game's first move.
-    if (on) engine.Book.Load();
-    else engine.Book.Reset();
+    if (on) {
+      engine.Book.Load();
+      engine.CheckBookKeys();
+    } else {
+      engine.Book.Reset();
+    }
   } else if (name == "randombook") {
     const int on = ParseSwitch(value);
     if (on < 0) return bad();

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "common/tick.h"
+#include "game/pgn_move_check.h"
 #include "rules/move_rules.h"
 #include "rules/notation.h"
 
@@ -123,13 +124,22 @@ int CGame::PlayMove(const CMove& move, int announce, int repetitionRule) {
 }
 
 int CGame::PlayPieceTo(int piece, int row, int col, int announce) {
-  if (piece < 1 || piece > 32 || row < 0 || row > 15 || col < 0 || col > 15) return 0;
+  LastRefusal = CMoveRefusal::NotPlayed;
+  if (piece < 1 || piece > 32 || !IsPlayable(row, col) || PieceSide[piece] != (RedToMove ? RED : BLACK) ||
+      !CanMoveTo(Position(), RedToMove, piece, CSquare {row, col}))
+    return 0;
   CMove move;
   move.Piece = piece;
   move.Captured = Position().Board[row * 16 + col];
   move.From = Position().PieceSquare[piece];
   move.To = CSquare {row, col};
-  return PlayMove(move, announce);
+  if (LeavesKingAttacked(Position(), RedToMove, move)) {
+    LastRefusal = CMoveRefusal::LeavesKingAttacked;
+    return 0;
+  }
+  const int played = PlayMove(move, announce);
+  LastRefusal = played ? CMoveRefusal::None : CMoveRefusal::NotPlayed;
+  return played;
 }
 
 int CGame::ComputerMove() {

@@ -12,6 +12,13 @@
 #include "game/game_end.h"
 #include "game/voice.h"
 
+// Why a person's move was not played.
+enum class CMoveRefusal {
+  None,                // it was played
+  LeavesKingAttacked,  // the mover's own king would stand attacked after it
+  NotPlayed,           // no move of the position, the record full, or the game ended by it
+};
+
 class CGame {
  public:
   // voiceFactory makes the voice (nullptr: no voice; the desktop program
@@ -52,10 +59,17 @@ class CGame {
   int NewGame(const int32_t* board, int redToMove);
   int LoadPgn(const std::string& path);
   int SavePgn(const std::string& path);
+  // The text SavePgn writes (CR LF line ends, GB2312 bytes); 0 when a move of
+  // the record has no notation.
+  int PgnText(std::string& text) const;
   // repetitionRule 0 plays a move read from a game file: the file's record
   // stands whatever it repeats, and the result stays the file's.
   int PlayMove(const CMove& move, int announce, int repetitionRule = 1);
+  // A person's move: played only when legal, also with respect to the
+  // mover's own king (the search leaves that test to its next ply, a person
+  // may not). LastRefusal says why it was not played.
   int PlayPieceTo(int piece, int row, int col, int announce);
+  CMoveRefusal LastRefusal = CMoveRefusal::None;
   int ComputerMove();
   int Undo();
   int Redo();

@@ -77,7 +77,7 @@ int ReadPgnText(CGame& game, std::string_view text, CPgnReadReport& report) {
   int line = 1;
   for (;; ++line) {
     if (at >= text.size()) {
-      report.Error = "the file ends in its tag section: no line follows the tags";
+      report.Failure = CPgnFailure::EndsInTags;
       return 0;
     }
     const size_t end = text.find('\n', at);
@@ -87,7 +87,8 @@ int ReadPgnText(CGame& game, std::string_view text, CPgnReadReport& report) {
     while (first < lineText.size() && (lineText[first] == ' ' || lineText[first] == '\t')) ++first;
     if (first >= lineText.size() || lineText[first] != '[') break;
     if (!ReadTag(game, lineText, first)) {
-      report.Error = "line " + std::to_string(line) + ": a tag without a name or a pair of double quotes";
+      report.Failure = CPgnFailure::BadTag;
+      report.FailureLine = line;
       return 0;
     }
     at = end == std::string_view::npos ? text.size() : end + 1;
@@ -99,14 +100,14 @@ int ReadPgnText(CGame& game, std::string_view text, CPgnReadReport& report) {
     const int loaded = game.Position().SetFromFen(game.FEN.c_str(), redToMove);
     game.RedToMove = redToMove;
     if (!loaded) {
-      report.Error = "the FEN tag is not a valid position";
+      report.Failure = CPgnFailure::BadFen;
       return 0;
     }
   } else {
     game.RedToMove = 1;
     char fen[FEN_BUFFER_SIZE] = {};
     if (!game.Position().SetFromBoard(InitialBoard.data(), 1, fen)) {
-      report.Error = "the start position cannot be set";
+      report.Failure = CPgnFailure::NoStartPosition;
       return 0;
     }
     game.FEN = fen;
@@ -164,8 +165,37 @@ std::string Describe(const CPgnReadReport& report, bool chinese) {
 int ReadPgnFile(CGame& game, const std::string& path, CPgnReadReport& report) {
   report = CPgnReadReport {};
   std::string text;
-  if (!ReadGameTextFile(path, text, report.Error)) return 0;
+  if (!ReadGameTextFile(path, text, report.FileError)) {
+    report.Failure = CPgnFailure::File;
+    return 0;
+  }
   return ReadPgnText(game, text, report);
+}
+
+std::string DescribeFailure(const CPgnReadReport& report) {
+  switch (report.Failure) {
+    case CPgnFailure::File: return DescribeGameFileError(report.FileError);
+    case CPgnFailure::EndsInTags: return "the file ends in its tag section: no line follows the tags";
+    case CPgnFailure::BadTag:
+      return "line " + std::to_string(report.FailureLine) + ": a tag without a name or a pair of double quotes";
+    case CPgnFailure::BadFen: return "the FEN tag is not a valid position";
+    case CPgnFailure::NoStartPosition: return "the start position cannot be set";
+    case CPgnFailure::None: break;
+  }
+  return {};
+}
+
+std::string DescribeFailureChinese(const CPgnReadReport& report) {
+  switch (report.Failure) {
+    case CPgnFailure::File: return DescribeGameFileErrorChinese(report.FileError);
+    case CPgnFailure::EndsInTags: return "文件在标签部分就结束了, 标签后没有着法";
+    case CPgnFailure::BadTag:
+      return "第" + std::to_string(report.FailureLine) + "行: 标签没有名称或缺少成对的双引号";
+    case CPgnFailure::BadFen: return "FEN 标签不是有效的局面";
+    case CPgnFailure::NoStartPosition: return "无法摆出开局局面";
+    case CPgnFailure::None: break;
+  }
+  return {};
 }
 
 std::string DescribeStop(const CPgnReadReport& report) { return Describe(report, false); }

@@ -26,20 +26,48 @@ void ToGameText(std::string& text) {
   if (LooksLikeUtf8(text)) text = Utf8ToGb18030(text);
 }
 
-int OpenRegularFile(const std::string& path, std::string& error) {
+std::string DescribeGameFileError(const CGameFileError& error) {
+  switch (error.Kind) {
+    case CGameFileFailure::System: return std::strerror(error.SystemError);
+    case CGameFileFailure::Folder: return "is a folder, not a file of games";
+    case CGameFileFailure::NotRegular: return "is a device or a pipe, not a file of games";
+    case CGameFileFailure::TooLarge:
+      return std::string("is larger than ") + MAX_GAME_FILE_TEXT + ", too large for a game file";
+    case CGameFileFailure::NulBytes: return "holds NUL bytes: not a text file";
+    case CGameFileFailure::None: break;
+  }
+  return {};
+}
+
+std::string DescribeGameFileErrorChinese(const CGameFileError& error) {
+  switch (error.Kind) {
+    case CGameFileFailure::System:
+      if (error.SystemError == ENOENT) return "文件不存在";
+      if (error.SystemError == EACCES || error.SystemError == EPERM) return "没有读取权限";
+      return "系统无法读取该文件 (错误号 " + std::to_string(error.SystemError) + ")";
+    case CGameFileFailure::Folder: return "这是文件夹, 不是棋谱文件";
+    case CGameFileFailure::NotRegular: return "这是设备或管道, 不是棋谱文件";
+    case CGameFileFailure::TooLarge: return std::string("文件超过 ") + MAX_GAME_FILE_TEXT + ", 不是棋谱文件";
+    case CGameFileFailure::NulBytes: return "文件含有 NUL 字节, 不是文本文件";
+    case CGameFileFailure::None: break;
+  }
+  return {};
+}
+
+int OpenRegularFile(const std::string& path, CGameFileError& error) {
   // Non-blocking, so a pipe without a writer is refused rather than waited on.
   CFd file {::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC)};
   struct stat info {};
   if (file.Fd < 0 || ::fstat(file.Fd, &info) != 0) {
-    error = std::strerror(errno);
+    error = {CGameFileFailure::System, errno};
     return -1;
   }
   if (S_ISDIR(info.st_mode)) {
-    error = "is a folder, not a file of games";
+    error = {CGameFileFailure::Folder, 0};
     return -1;
   }
   if (!S_ISREG(info.st_mode)) {
-    error = "is a device or a pipe, not a file of games";
+    error = {CGameFileFailure::NotRegular, 0};
     return -1;
   }
   // Reads on a regular file never block; plain flags for whoever reads it.
@@ -49,17 +77,24 @@ int OpenRegularFile(const std::string& path, std::string& error) {
   return fd;
 }
 
-int ReadGameTextFile(const std::string& path, std::string& text, std::string& error) {
+int OpenRegularFile(const std::string& path, std::string& error) {
+  CGameFileError failure;
+  const int fd = OpenRegularFile(path, failure);
+  if (fd < 0) error = DescribeGameFileError(failure);
+  return fd;
+}
+
+int ReadGameTextFile(const std::string& path, std::string& text, CGameFileError& error) {
   text.clear();
   CFd file {OpenRegularFile(path, error)};
   if (file.Fd < 0) return 0;
   struct stat info {};
   if (::fstat(file.Fd, &info) != 0) {
-    error = std::strerror(errno);
+    error = {CGameFileFailure::System, errno};
     return 0;
   }
   if (static_cast<unsigned long long>(info.st_size) > MAX_GAME_FILE_BYTES) {
-    error = std::string("is larger than ") + MAX_GAME_FILE_TEXT + ", too large for a game file";
+    error = {CGameFileFailure::TooLarge, 0};
     return 0;
   }
   // The file may grow while it is read: never take more than the limit.
@@ -68,7 +103,7 @@ int ReadGameTextFile(const std::string& path, std::string& text, std::string& er
   for (;;) {
     if (size == text.size()) {
       if (size > MAX_GAME_FILE_BYTES) {
-        error = std::string("is larger than ") + MAX_GAME_FILE_TEXT + ", too large for a game file";
+        error = {CGameFileFailure::TooLarge, 0};
         text.clear();
         return 0;
       }
@@ -77,7 +112,7 @@ int ReadGameTextFile(const std::string& path, std::string& text, std::string& er
     const ssize_t n = ::read(file.Fd, text.data() + size, text.size() - size);
     if (n < 0 && errno == EINTR) continue;
     if (n < 0) {
-      error = std::strerror(errno);
+      error = {CGameFileFailure::System, errno};
       text.clear();
       return 0;
     }
@@ -86,7 +121,7 @@ int ReadGameTextFile(const std::string& path, std::string& text, std::string& er
   }
   text.resize(size);
   if (text.find('\0') != std::string::npos) {
-    error = "holds NUL bytes: not a text file";
+    error = {CGameFileFailure::NulBytes, 0};
     text.clear();
     return 0;
   }

@@ -65,10 +65,10 @@ bool IsResult(const std::string& result) {
 
 }  // namespace
 
-int CGame::SavePgn(const std::string& path) {
+int CGame::PgnText(std::string& text) const {
   // Anything but the four results would be read back as moves or junk.
   const std::string result = IsResult(Result) ? Result : std::string(1, '*');
-  std::string text;
+  text.clear();
   text.reserve(4096);
   text += "[Game \"Chinese Chess\"]\r\n";
   AppendTag(text, "Event", Event);
@@ -85,7 +85,7 @@ int CGame::SavePgn(const std::string& path) {
   AppendTag(text, "Variation", Variation);
   AppendTag(text, "FEN", FEN);
 
-  const CGameRecord& record = Record();
+  const CGameRecord& record = Engine.Record;
   for (int i = 0; i <= record.Current; ++i) {
     const CRecordEntry& entry = record[i];
     if (i % 4 == 0) text += "\r\n";
@@ -94,7 +94,7 @@ int CGame::SavePgn(const std::string& path) {
       std::snprintf(number, sizeof number, " %3d.", i / 2 + 1);
       text += number;
     }
-    if (entry.Notation[0] == '\0') return 0;  // nothing written: the old file stays
+    if (entry.Notation[0] == '\0') return 0;
     text += ' ';
     text += entry.Notation;
     // c_str(): text after a stray NUL byte is no part of the comment.
@@ -103,7 +103,12 @@ int CGame::SavePgn(const std::string& path) {
   text += "\r\n";
   text += result;
   text += "\r\n";
+  return 1;
+}
 
+int CGame::SavePgn(const std::string& path) {
+  std::string text;
+  if (!PgnText(text)) return 0;  // nothing written: the old file stays
   CAtomicFile file;
   FILE* stream = file.Open(path, "wb");
   if (!stream) return 0;

@@ -2,7 +2,10 @@
 // pairs, the current move marked, a click going back or forward to a move,
 // and the menu's check mark following the dock.
 #include <QAction>
+#include <QPlainTextEdit>
 #include <QTableWidget>
+#include <QTemporaryDir>
+#include <fstream>
 #include <QtTest>
 
 #include "app/command_ids.h"
@@ -136,6 +139,39 @@ class MoveListTest : public QObject {
     // The dock's own close button.
     Frame->MoveList()->close();
     QTRY_VERIFY(!action->isChecked());
+  }
+
+  // A file's comments show under the list for the current move; an edited
+  // comment is saved with the game.
+  void commentsAreShownEditedAndSaved() {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("comments.pgn"));
+    std::ofstream(path.toStdString()) << "[Event \"comments\"]\n\n"
+                                         "1. 炮二平五 {中炮开局} 马８进７\n2. 马二进三 {第二步\r\n两行}\n*\n";
+    QVERIFY(Frame->Doc()->OpenDocumentFile(path));
+    QCOMPARE(g_Game->Record().Length, 3);
+    QPlainTextEdit* box = Frame->MoveList()->CommentBox();
+    const std::pair<int, QString> shown[] = {
+        {0, QStringLiteral("中炮开局")}, {1, QString()}, {2, QStringLiteral("第二步\n两行")}, {-1, QString()}};
+    for (const auto& [ply, text] : shown) {
+      QVERIFY(Frame->MoveList()->GoToPly(ply));
+      QCOMPARE(box->toPlainText(), text);
+      QCOMPARE(box->isReadOnly(), ply < 0);  // the start position has no move to comment
+    }
+    QVERIFY(!Frame->Doc()->IsModified());
+
+    QVERIFY(Frame->MoveList()->GoToPly(1));
+    box->setFocus();
+    box->setPlainText(QStringLiteral("黑方跳马"));
+    QCOMPARE(g_Game->Record()[1].Comment, Utf8ToGb18030("黑方跳马"));
+    QVERIFY(Frame->Doc()->IsModified());
+    QVERIFY(Frame->MoveList()->GoToPly(2));
+    QVERIFY(Frame->Doc()->OnSaveDocument(path));
+    QVERIFY(Frame->Doc()->OpenDocumentFile(path));
+    QCOMPARE(g_Game->Record()[0].Comment, Utf8ToGb18030("中炮开局"));
+    QCOMPARE(g_Game->Record()[1].Comment, Utf8ToGb18030("黑方跳马"));
+    QVERIFY(Frame->MoveList()->GoToPly(1));
+    QCOMPARE(box->toPlainText(), QStringLiteral("黑方跳马"));
   }
 };
 

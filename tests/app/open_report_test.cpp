@@ -53,11 +53,29 @@ class OpenReportTest : public QObject {
     QCOMPARE(g_Game->Record().Current, 1);
   }
 
-  void failureNamesTheReason() {
+  // The reason is the window's own, in Chinese, whatever the file's fault.
+  void failureNamesTheReasonInChinese() {
     QTemporaryDir dir;
-    QVERIFY(!Frame->Doc()->OpenDocumentFile(dir.path()));
-    QCOMPARE(Recorder->Messages, QStringList {QStringLiteral("加载棋谱失败.")});
-    QVERIFY2(Status().endsWith(QStringLiteral(": is a folder, not a file of games")), qPrintable(Status()));
+    const auto write = [&dir](const char* name, const QByteArray& text) {
+      QFile file(dir.filePath(QString::fromLatin1(name)));
+      if (file.open(QIODevice::WriteOnly)) file.write(text);
+      return file.fileName();
+    };
+    const std::pair<QString, QString> cases[] = {
+        {dir.path(), QStringLiteral("这是文件夹, 不是棋谱文件")},
+        {dir.filePath(QStringLiteral("missing.pgn")), QStringLiteral("文件不存在")},
+        {write("tag.pgn", "[Event no quotes]\n"), QStringLiteral("第1行: 标签没有名称或缺少成对的双引号")},
+        {write("tags.pgn", "[Event \"E\"]\n"), QStringLiteral("文件在标签部分就结束了, 标签后没有着法")},
+        {write("fen.pgn", "[FEN \"xyz w\"]\n\n"), QStringLiteral("FEN 标签不是有效的局面")},
+        {write("nul.pgn", QByteArray("[Event \"E\"]\n\n1. ", 15) + QByteArray(1, '\0')),
+         QStringLiteral("文件含有 NUL 字节, 不是文本文件")},
+    };
+    for (const auto& [path, reason] : cases) {
+      Recorder->Messages.clear();
+      QVERIFY(!Frame->Doc()->OpenDocumentFile(path));
+      QCOMPARE(Recorder->Messages, QStringList {QStringLiteral("加载棋谱失败.")});
+      QCOMPARE(Status(), QStringLiteral("加载棋谱失败. ") + path + QStringLiteral(": ") + reason);
+    }
   }
 };
 

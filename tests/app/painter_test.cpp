@@ -103,7 +103,9 @@ class PainterTest : public QObject {
     QCOMPARE(background.Y2, 580);
     const CDrawCall& image = canvas.Calls[1];
     QCOMPARE(image.What, CDrawCall::ImageCall);
-    QCOMPARE(image.Text, GetExePath() + "image/oak_bed2_2.bmp");
+    // A program file: beside the program, not in the data folder (TARVO_HOME here).
+    QCOMPARE(image.Text, ExecutableFolder() + "image/oak_bed2_2.bmp");
+    QVERIFY(ExecutableFolder() != GetExePath());
     QCOMPARE(image.X1, painter.Left);
     QCOMPARE(image.Y2, painter.Bottom);
     // 10 ranks, 2 outer files, 7 split files, 4 palace diagonals.
@@ -161,6 +163,7 @@ class PainterTest : public QObject {
     Play("e2e6");  // the cannon takes black's centre pawn
     const int pawn = g_Game->Record()[2].Move.Captured;
     QVERIFY(pawn >= 17);
+    g_Game->Record()[2].TimeMs = 46983;
     CBoardPainter& painter = Painter;
     for (int humanPlaysRed : {1, 0}) {
       g_Game->HumanPlaysRed = humanPlaysRed;
@@ -170,14 +173,21 @@ class PainterTest : public QObject {
       QVERIFY(canvas.FindText("卒", painter.Left + slot.X * 40, painter.Top + slot.Y * 40 + 17) >= 0);
       // Black's box is on black's half: the top when red is at the bottom.
       QVERIFY(humanPlaysRed ? slot.Y <= 4 : slot.Y >= 7);
-      // A person's move shows depth 0, on the mover's (red's) side.
-      const std::string text = "0层 " + std::to_string(g_Game->Record()[2].TimeMs) + "ms";
+      // A person's move shows its time only, on the mover's (red's) side.
+      const std::string text = "47秒";
       const int labelY = humanPlaysRed ? painter.Top + 11 * 40 - 15 / 4 : painter.Top + 15 / 4;
       QVERIFY(canvas.FindText(text, painter.Left + 15 * 40 - 10, labelY) >= 0);
     }
   }
 
-  // A long name is cut short before the "%d层 %dms" text on its line.
+  void thinkingTimeText() {
+    const std::pair<int, const char*> cases[] = {{0, "0.0秒"},      {640, "0.6秒"},     {9999, "9.9秒"},
+                                                 {10000, "10秒"},    {46983, "47秒"},    {59499, "59秒"},
+                                                 {59500, "1分00秒"}, {125000, "2分05秒"}, {-5, "0.0秒"}};
+    for (const auto& [ms, text] : cases) QCOMPARE(ThinkingTimeText(ms), std::string(text));
+  }
+
+  // A long name is cut short before the move's text on its line.
   void longNameIsElided() {
     g_Game->Red = Utf8ToGb18030("中华人民共和国象棋协会特级大师联赛冠军");
     Play("h2e2");  // red moved: the move's text is on red's line at the bottom
@@ -186,7 +196,7 @@ class PainterTest : public QObject {
     painter.Paint(canvas, *g_Game, {0, 0, 640, 580});
     const int bottomY = painter.Top + 11 * 40 - 15 / 4;
     const CFontSpec font {CBoardPainter::LABEL_FONT, 15};
-    const std::string moveText = "0层 " + std::to_string(g_Game->Record()[0].TimeMs) + "ms";
+    const std::string moveText = ThinkingTimeText(g_Game->Record()[0].TimeMs);
     const int moveIndex = canvas.FindText(moveText, painter.Left + 15 * 40 - 10, bottomY);
     QVERIFY(moveIndex >= 0);
     const CDrawCall* name = nullptr;

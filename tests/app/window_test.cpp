@@ -275,7 +275,9 @@ class WindowTest : public QObject {
     QCOMPARE(View()->Painter.Texture, std::string("image/marbpale_2.bmp"));
     QVERIFY(Frame->Action(Cmd::TexturePaleMarble)->isChecked());
     QVERIFY(!Frame->Action(Cmd::TextureOak)->isChecked());
-    Frame->Doc()->SetModifiedFlag();
+    ClickGrid(8, 8);  // a move: the game changed
+    ClickGrid(5, 8);
+    WaitForWorkers();
     Frame->OnCommand(Cmd::FileNew);  // the save question is answered No
     QCOMPARE(Recorder->Messages.size(), 1);
     Frame->UpdateCommandUI();

@@ -65,7 +65,7 @@ TEST_F(PlayCli, MoveLeavingTheKingAttackedIsRefused) {
   const std::string output =
       Play("--red human --black human " + file, "d1e1\nd1d5\nquit\n", &exitCode);
   EXPECT_EQ(exitCode, 0) << output;
-  EXPECT_NE(output.find("不合法的走法或命令: d1e1"), std::string::npos) << output;
+  EXPECT_NE(output.find("不能走 d1e1: 走后己方将帅受攻击."), std::string::npos) << output;
   EXPECT_NE(output.find("上一步: 車六进四 d1d5"), std::string::npos) << output;
 }
 

@@ -19,7 +19,7 @@ const std::string kShipped = TARVO_SHIPPED_DATA_DIR;
 class ShippedKnowledgeTest : public testing::Test {
  protected:
   void SetUp() override {
-    for (const char* name : {"book/book.tab", "ann/eval000.ann"}) {
+    for (const char* name : {"rand/rand.has", "book/book.tab", "ann/eval000.ann"}) {
       std::filesystem::create_directories(std::filesystem::path(Home.Path() + name).parent_path());
       std::filesystem::copy_file(kShipped + "/" + name, Home.Path() + name);
     }
@@ -52,6 +52,7 @@ TEST_F(ShippedKnowledgeTest, TheBuildPutsTheFilesBesideTheProgramAndTheNetworkLo
   const std::string beside = std::filesystem::path(TARVO_CLI_PATH).parent_path().string();
   EXPECT_TRUE(std::filesystem::is_regular_file(beside + "/book/book.tab"));
   EXPECT_TRUE(std::filesystem::is_regular_file(beside + "/ann/eval000.ann"));
+  EXPECT_TRUE(std::filesystem::is_regular_file(beside + "/rand/rand.has"));
   CTdbpAnn network;
   ASSERT_EQ(network.Load(kShipped + "/ann/eval000.ann"), 1);
   EXPECT_EQ(network.Count0, 91);
@@ -83,7 +84,7 @@ TEST(ShippedDataFolderTest, ANewFolderGetsTheFilesBesideTheProgramOnce) {
   RunCommand(cli + "book probe 2>&1", &code);
   EXPECT_EQ(code, 0);
   const std::string beside = std::filesystem::path(TARVO_CLI_PATH).parent_path().string() + "/";
-  for (const char* name : {"book/book.tab", "ann/eval000.ann"}) {
+  for (const char* name : {"rand/rand.has", "book/book.tab", "ann/eval000.ann"}) {
     std::string original, copy;
     ASSERT_TRUE(ReadWholeFile(beside + name, original)) << name;
     ASSERT_TRUE(ReadWholeFile(home.Path() + name, copy)) << name;

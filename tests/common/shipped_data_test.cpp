@@ -44,6 +44,26 @@ TEST(ShippedDataTest, MissingFilesAreCopiedAndOwnFilesStay) {
   EXPECT_EQ(ReadText(data.Path() + "book/book.tab"), "my own book");
 }
 
+// The book is found through locks made from the key file: it goes only
+// where the shipped key file is, or comes with it.
+TEST(ShippedDataTest, TheBookGoesOnlyWithItsKeys) {
+  ScopedTarvoHome shipped;
+  WriteText(shipped.Path() + "rand/rand.has", "shipped keys");
+  WriteText(shipped.Path() + "book/book.tab", "shipped book");
+  WriteText(shipped.Path() + "ann/eval000.ann", "shipped network");
+
+  ScopedTarvoHome fresh;
+  EXPECT_EQ(CopyShippedData(shipped.Path(), fresh.Path()),
+            (std::vector<std::string> {"rand/rand.has", "book/book.tab", "ann/eval000.ann"}));
+  EXPECT_EQ(ReadText(fresh.Path() + "rand/rand.has"), "shipped keys");
+
+  ScopedTarvoHome otherKeys;
+  WriteText(otherKeys.Path() + "rand/rand.has", "keys of its own");
+  EXPECT_EQ(CopyShippedData(shipped.Path(), otherKeys.Path()), std::vector<std::string> {"ann/eval000.ann"});
+  EXPECT_FALSE(fs::exists(otherKeys.Path() + "book/book.tab"));
+  EXPECT_EQ(ReadText(otherKeys.Path() + "rand/rand.has"), "keys of its own");
+}
+
 TEST(ShippedDataTest, NothingShippedOrTheSameFolderCopiesNothing) {
   ScopedTarvoHome shipped;
   ScopedTarvoHome data;

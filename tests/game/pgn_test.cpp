@@ -192,20 +192,48 @@ TEST_F(PgnTest, BracesInsideTwoByteCharactersAreText) {
 
 TEST_F(PgnTest, FilesThatAreNoGameText) {
   EXPECT_EQ(ReadPgnFile(*game, "/dev/zero", report), 0);
-  EXPECT_EQ(report.Error, "is a device or a pipe, not a file of games");
+  EXPECT_EQ(DescribeFailure(report), "is a device or a pipe, not a file of games");
   EXPECT_EQ(ReadPgnFile(*game, Folder(), report), 0);
-  EXPECT_EQ(report.Error, "is a folder, not a file of games");
+  EXPECT_EQ(DescribeFailure(report), "is a folder, not a file of games");
   const std::string nul = Folder() + "nul.pgn";
   WriteBytes(nul, std::string("[Event \"E\"]\n\n1. ") + '\0' + "\n");
   EXPECT_EQ(ReadPgnFile(*game, nul, report), 0);
-  EXPECT_EQ(report.Error, "holds NUL bytes: not a text file");
+  EXPECT_EQ(DescribeFailure(report), "holds NUL bytes: not a text file");
   const std::string huge = Folder() + "huge.pgn";
   WriteBytes(huge, "[Event \"E\"]\n\n");
   std::filesystem::resize_file(huge, 9u << 20);  // sparse: costs no disk
   EXPECT_EQ(ReadPgnFile(*game, huge, report), 0);
-  EXPECT_EQ(report.Error, "is larger than 8 MB, too large for a game file");
+  EXPECT_EQ(DescribeFailure(report), "is larger than 8 MB, too large for a game file");
   EXPECT_EQ(ReadPgnFile(*game, Folder() + "missing.pgn", report), 0);
-  EXPECT_EQ(report.Error, "No such file or directory");
+  EXPECT_EQ(DescribeFailure(report), "No such file or directory");
+}
+
+// A file that is no game is reported by a code; the terminal words it in
+// English, the window in Chinese.
+TEST_F(PgnTest, UnloadableFilesGiveTheirReasonCode) {
+  const struct {
+    const char* Text;
+    CPgnFailure Failure;
+    const char* English;
+    const char* Chinese;
+  } cases[] = {
+      {"[Event \"E\"]\n[Round 3]\n", CPgnFailure::BadTag, "line 2: a tag without a name or a pair of double quotes",
+       "第2行: 标签没有名称或缺少成对的双引号"},
+      {"[Event \"E\"]\n", CPgnFailure::EndsInTags, "the file ends in its tag section: no line follows the tags",
+       "文件在标签部分就结束了, 标签后没有着法"},
+      {"[FEN \"xyz w\"]\n\n", CPgnFailure::BadFen, "the FEN tag is not a valid position",
+       "FEN 标签不是有效的局面"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(Load(c.Text), 0) << c.Text;
+    EXPECT_EQ(report.Failure, c.Failure) << c.Text;
+    EXPECT_EQ(DescribeFailure(report), c.English);
+    EXPECT_EQ(DescribeFailureChinese(report), c.Chinese);
+    EXPECT_FALSE(report.Complete());
+  }
+  EXPECT_EQ(Load("[Event \"E\"]\n\n1. 炮二平五\n"), 1);
+  EXPECT_EQ(report.Failure, CPgnFailure::None);
+  EXPECT_EQ(DescribeFailure(report), "");
 }
 
 TEST_F(PgnTest, SaveAfterUndoWritesOnlyPlayedMoves) {

@@ -185,7 +185,7 @@ int LoadText(CTdbpAnn& ann, const std::string& path) {
     ann.Destroy();
     return 0;
   }
-  if (!missing.empty()) PostNotice(path + ": no line for " + missing + "; the preset is used");
+  if (!missing.empty()) PostNotice(CNoticeKind::NetworkPresetUsed, path, missing);
   if (ann.IsEmpty()) return 1;  // a count of 0: an empty network, no weights to read
 
   bool ok = true;

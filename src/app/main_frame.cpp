@@ -18,6 +18,7 @@
 #include "app/larko_doc.h"
 #include "app/larko_view.h"
 #include "app/move_list_dock.h"
+#include "app/notice_text.h"
 #include "app/toolbar_icons.h"
 #include "app/window_settings.h"
 #include "common/notices.h"
@@ -26,13 +27,6 @@
 namespace {
 const char* kReady = "就绪";
 
-// The window's wording of a notice the core posts in English for the terminal.
-QString NoticeForWindow(const std::string& text) {
-  if (text == kBookKeysDifferNotice)
-    return QStringLiteral("开局库 book/book.tab 与局面键值文件 rand/rand.has 不配套（用别的键值生成）："
-                          "开局局面查不到着法，电脑不会用它走棋.");
-  return QString::fromStdString(text);
-}
 }  // namespace
 
 CMainFrame::CMainFrame() : Document(new CLarkoDoc(this)), BoardView(new CLarkoView(Document, this)) {
@@ -205,7 +199,7 @@ QString CMainFrame::IdleMessage() const {
 
 void CMainFrame::ShowGameNews() {
   QStringList notices;
-  for (const std::string& text : TakeNotices()) notices << NoticeForWindow(text);
+  for (const CNotice& notice : TakeNotices()) notices << NoticeForWindow(notice);
   if (!notices.isEmpty()) statusBar()->showMessage(notices.join(QStringLiteral("; ")));
   // The game is read only while no job uses it.
   if (!g_Game || !BoardView->IsIdle()) return;

@@ -42,8 +42,8 @@ int ParseWholeNumber(const std::string& text, int min, int max, int& value) {
 }
 
 void ShowNoticesOnStandardError() {
-  SetNoticeSink([](const std::string& text) {
-    std::fprintf(stderr, "tarvo-cli: note: %s\n", text.c_str());
+  SetNoticeSink([](const CNotice& notice) {
+    std::fprintf(stderr, "tarvo-cli: note: %s\n", notice.Text.c_str());
     std::fflush(stderr);
   });
 }

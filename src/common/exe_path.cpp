@@ -50,15 +50,18 @@ CExePathChoice ChooseExePath(const char* tarvoHome) {
   std::error_code error;
   if (std::filesystem::is_directory(home, error)) return choice;
   if (std::filesystem::exists(home, error)) {
-    choice.Problem = "TARVO_HOME names '" + home + "', which is not a folder";
+    choice.ProblemNotice = {CNoticeKind::DataFolderNotAFolder, home, {}, EnglishNotice(CNoticeKind::DataFolderNotAFolder, home)};
+    choice.Problem = choice.ProblemNotice.Text;
     return choice;
   }
   if (!std::filesystem::create_directories(home, error) || error) {
-    choice.Problem = "TARVO_HOME names '" + home + "', a missing folder that cannot be created" +
-                     (error ? ": " + error.message() : std::string());
+    const std::string why = error ? ": " + error.message() : std::string();
+    choice.ProblemNotice = {CNoticeKind::DataFolderUnusable, home, why,
+                            EnglishNotice(CNoticeKind::DataFolderUnusable, home, why)};
+    choice.Problem = choice.ProblemNotice.Text;
     return choice;
   }
-  PostNotice("created the data folder '" + home + "' that TARVO_HOME names");
+  PostNotice(CNoticeKind::DataFolderCreated, home);
   return choice;
 }
 
@@ -71,7 +74,7 @@ const std::string& GetExePath() {
     state.Path = choice.Folder;
     state.FromTarvoHome = home && *home;
     state.Problem = choice.Problem;
-    if (!state.Problem.empty()) PostNotice(state.Problem);
+    if (!state.Problem.empty()) PostNotice(choice.ProblemNotice);
   });
   return state.Path;
 }

@@ -1,6 +1,8 @@
 #pragma once
 #include <string>
 
+#include "common/notices.h"
+
 // The folder every data file is named relative to, ending in "/": the folder
 // named by the environment variable TARVO_HOME when it is set, else the
 // directory of the running executable. Computed once.
@@ -31,5 +33,6 @@ const std::string& ExePathProblem();
 struct CExePathChoice {
   std::string Folder;   // ends in "/"
   std::string Problem;  // empty when Folder can be used
+  CNotice ProblemNotice;  // the same, as a notice
 };
 CExePathChoice ChooseExePath(const char* tarvoHome);

@@ -84,10 +84,10 @@ std::string KeepAside(const std::string& path) {
   for (int n = 1; ::access(aside.c_str(), F_OK) == 0; ++n)
     aside = path + ".damaged-" + LocalTimeStamp() + "-" + std::to_string(n);
   if (std::rename(path.c_str(), aside.c_str()) != 0) {
-    PostNotice(path + " is damaged and could not be moved aside");
+    PostNotice(CNoticeKind::DamagedNotMovedAside, path);
     return {};
   }
-  PostNotice(path + " is damaged: kept aside as " + aside);
+  PostNotice(CNoticeKind::DamagedKeptAside, path, aside);
   return aside;
 }
 

@@ -33,7 +33,7 @@ std::vector<std::string> CopyShippedData(const std::string& shippedFolder,
     std::string content;
     fs::create_directories(fs::path(target).parent_path(), error);
     if (!ReadWholeFile(source, content) || !WriteFileAtomically(target, content)) {
-      PostNotice("could not copy the shipped " + source + " to " + target);
+      PostNotice(CNoticeKind::ShippedCopyFailed, source, target);
       continue;
     }
     copied.push_back(name);

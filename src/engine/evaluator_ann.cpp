@@ -104,9 +104,9 @@ int CEvaluator::InitAnnList(int count, int count0, int count11, int count12, con
     const bool saved = keptAside && network.Save(path);
     if (!saved) {
       result = 0;
-      PostNotice(path + ": a new random network is used in memory only (the file cannot be written)");
+      PostNotice(CNoticeKind::NetworkInMemoryOnly, path);
     } else if (existed) {
-      PostNotice(path + ": replaced by a new random network");
+      PostNotice(CNoticeKind::NetworkReplaced, path);
     }
     AnnList.Add(std::move(network));
   }

@@ -145,9 +145,10 @@ int COpeningBook::Load(const std::string& path) {
   std::vector<std::string> problems;
   auto reportProblems = [&] {
     if (problems.empty()) return;
-    LoadWarning = name + ": " + problems[0];
-    for (size_t i = 1; i < problems.size(); ++i) LoadWarning += "; " + problems[i];
-    PostNotice(LoadWarning);
+    std::string which = problems[0];
+    for (size_t i = 1; i < problems.size(); ++i) which += "; " + problems[i];
+    LoadWarning = EnglishNotice(CNoticeKind::BookReadInPart, name, which);
+    PostNotice(CNoticeKind::BookReadInPart, name, which);
   };
 
   CTextReader reader(text.data(), text.data() + text.size());

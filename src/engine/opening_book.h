@@ -6,11 +6,6 @@
 #include <string>
 #include <vector>
 
-// What the engine posts when a book cannot be of use with the key file.
-inline constexpr const char* kBookKeysDifferNotice =
-    "book/book.tab was made with other position keys than rand/rand.has: it has no move for the "
-    "start position";
-
 struct BookNode {
   uint32_t LockLo = 0;
   int32_t LockHi = 0;

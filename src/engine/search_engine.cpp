@@ -32,7 +32,7 @@ bool CSearchEngine::CheckBookKeys() const {
   BookNode first;
   if (Book.Candidates(static_cast<uint32_t>(lock), static_cast<int32_t>(lock >> 32), 1, &first, 1) > 0)
     return false;
-  PostNotice(kBookKeysDifferNotice);
+  PostNotice(CNoticeKind::BookKeysDiffer, "book/book.tab");
   return true;
 }
 

@@ -93,7 +93,7 @@ class CSearchEngine {
   void Reset();
   // Whether the book holds entries but none for the start position: its
   // locks were then made from other position keys than the key file's, and
-  // it will never answer. Posts kBookKeysDifferNotice when so.
+  // it will never answer. Posts a BookKeysDiffer notice when so.
   bool CheckBookKeys() const;
   // 1 when BestMove holds a complete move: whenever the side to move has a
   // legal move that is not refused at the root (a lost position gets its

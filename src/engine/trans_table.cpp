@@ -78,7 +78,7 @@ int CTransTable::Setup(int64_t requestedEntries) {
     if (state == KEY_FILE_DAMAGED) KeepAside(path);
     if (!GenerateKeys(path)) return 0;
     if (state == KEY_FILE_DAMAGED)
-      PostNotice(path + ": new keys written; a book built with the old keys no longer matches");
+      PostNotice(CNoticeKind::KeysRegenerated, path);
   }
 
   const int log2 = std::min(FloorLog2(requestedEntries), MAX_TABLE_LOG2);

@@ -173,7 +173,7 @@ TEST_F(AnnFileTest, DamagedTextFilesAreRefused) {
 }
 
 TEST_F(AnnFileTest, MissingParameterLinesTakeTheirPresetsAndSaySo) {
-  TakeNotices();
+  TakeNoticeTexts();
   std::string text = kSmallNetworkText;
   text.erase(text.find("ThreadCount=3\n"), 14);
   ASSERT_EQ(WritePlain(Path("nothreads.ann"), text), 1);
@@ -182,7 +182,7 @@ TEST_F(AnnFileTest, MissingParameterLinesTakeTheirPresetsAndSaySo) {
   EXPECT_EQ(loaded.ThreadCount, 1);
   EXPECT_EQ(loaded.MaxLearnCount, 100);
   EXPECT_EQ(loaded.Weight11s[1][1], 1234.5f);  // the weights are read as they stand
-  std::vector<std::string> notices = TakeNotices();
+  std::vector<std::string> notices = TakeNoticeTexts();
   ASSERT_EQ(notices.size(), 1u);
   EXPECT_NE(notices[0].find("nothreads.ann"), std::string::npos);
   EXPECT_NE(notices[0].find("ThreadCount (1)"), std::string::npos);
@@ -201,7 +201,7 @@ TEST_F(AnnFileTest, MissingParameterLinesTakeTheirPresetsAndSaySo) {
   EXPECT_EQ(loaded.Lambda, 0.0f);
   EXPECT_EQ(loaded.Lower, 0.0f);
   EXPECT_EQ(loaded.Upper, 0.5f);
-  notices = TakeNotices();
+  notices = TakeNoticeTexts();
   ASSERT_EQ(notices.size(), 1u);
   EXPECT_NE(notices[0].find("MaxLearnCount (0)"), std::string::npos);
   EXPECT_NE(notices[0].find("Lambda (0)"), std::string::npos);
@@ -219,7 +219,7 @@ TEST_F(AnnFileTest, MissingParameterLinesTakeTheirPresetsAndSaySo) {
   EXPECT_TRUE(loaded.IsEmpty());
   ASSERT_EQ(WritePlain(Path("none.ann"), "\n\n"), 1);
   EXPECT_EQ(loaded.Load(Path("none.ann")), 0);
-  TakeNotices();
+  TakeNoticeTexts();
 }
 
 TEST_F(AnnFileTest, ACountOfZeroLoadsAnEmptyNetwork) {

@@ -48,13 +48,15 @@ class StatusBarTest : public QObject {
 
   void startUpSaysWhichNetworkFileWasReplaced() {
     const QString message = Shown();
-    QVERIFY2(message.contains(QStringLiteral("eval000.ann is damaged: kept aside as")), qPrintable(message));
-    QVERIFY2(message.contains(QStringLiteral("replaced by a new random network")), qPrintable(message));
+    QVERIFY2(message.contains(QStringLiteral("eval000.ann 已损坏，已另存为")), qPrintable(message));
+    QVERIFY2(message.contains(QStringLiteral("已换成新的随机网络")), qPrintable(message));
+    // Every notice the window shows is worded in Chinese.
+    QVERIFY2(!message.contains(QStringLiteral("damaged")), qPrintable(message));
   }
 
   void aNoticeFromAnyThreadIsShown() {
-    std::thread([] { PostNotice("book/book.tab: 3 of 9 records damaged, dropped"); }).join();
-    QCOMPARE(Shown(), QStringLiteral("book/book.tab: 3 of 9 records damaged, dropped"));
+    std::thread([] { PostNotice(CNoticeKind::BookReadInPart, "book.tab", "3 of 9 records damaged, dropped"); }).join();
+    QCOMPARE(Shown(), QStringLiteral("开局库文件 book.tab 有损坏的记录，已略去，其余照用."));
   }
 
   void resignationIsNamed() {

@@ -30,13 +30,13 @@ TEST(ExePathTest, AnExistingFolderGetsItsSlash) {
 
 TEST(ExePathTest, AMissingFolderIsCreatedAndNamed) {
   ScopedTarvoHome home;
-  TakeNotices();
+  TakeNoticeTexts();
   const std::string folder = home.Path() + "a/b";
   const CExePathChoice choice = ChooseExePath(folder.c_str());
   EXPECT_EQ(choice.Folder, folder + "/");
   EXPECT_TRUE(choice.Problem.empty());
   EXPECT_TRUE(fs::is_directory(folder));
-  const auto notices = TakeNotices();
+  const auto notices = TakeNoticeTexts();
   ASSERT_EQ(notices.size(), 1u);
   EXPECT_NE(notices[0].find(folder), std::string::npos);
 }

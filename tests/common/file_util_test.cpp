@@ -18,8 +18,8 @@ namespace fs = std::filesystem;
 
 class FileUtilTest : public testing::Test {
  protected:
-  void SetUp() override { TakeNotices(); }
-  void TearDown() override { TakeNotices(); }
+  void SetUp() override { TakeNoticeTexts(); }
+  void TearDown() override { TakeNoticeTexts(); }
   std::string Path(const std::string& name) const { return Home.Path() + name; }
   // The names in the test folder, so left-over temporary files show.
   std::vector<std::string> Names() const {
@@ -91,12 +91,12 @@ TEST_F(FileUtilTest, KeepAsideRenamesAndSaysSo) {
   ASSERT_EQ(ReadWholeFile(first, read), 1);
   EXPECT_EQ(read, "damaged");
 
-  const std::vector<std::string> notices = TakeNotices();
+  const std::vector<std::string> notices = TakeNoticeTexts();
   ASSERT_EQ(notices.size(), 2u);
   EXPECT_EQ(notices[0], Path("rand.has") + " is damaged: kept aside as " + first);
 
   EXPECT_EQ(KeepAside(Path("missing")), "");
-  ASSERT_EQ(TakeNotices().size(), 1u);
+  ASSERT_EQ(TakeNoticeTexts().size(), 1u);
 }
 
 TEST_F(FileUtilTest, EnsureDirectoryCreatesOnlyWhatIsMissing) {

@@ -10,37 +10,37 @@
 namespace {
 
 TEST(NoticesTest, KeptInOrderUntilTaken) {
-  TakeNotices();
+  TakeNoticeTexts();
   PostNotice("one");
   PostNotice("two");
-  EXPECT_EQ(TakeNotices(), (std::vector<std::string> {"one", "two"}));
-  EXPECT_TRUE(TakeNotices().empty());
+  EXPECT_EQ(TakeNoticeTexts(), (std::vector<std::string> {"one", "two"}));
+  EXPECT_TRUE(TakeNoticeTexts().empty());
 }
 
 TEST(NoticesTest, ASinkGetsTheKeptOnesFirstThenEveryNewOne) {
-  TakeNotices();
+  TakeNoticeTexts();
   PostNotice("before");
   std::vector<std::string> shown;
-  SetNoticeSink([&shown](const std::string& text) { shown.push_back(text); });
+  SetNoticeSink([&shown](const CNotice& notice) { shown.push_back(notice.Text); });
   PostNotice("after");
   EXPECT_EQ(shown, (std::vector<std::string> {"before", "after"}));
-  EXPECT_TRUE(TakeNotices().empty());
+  EXPECT_TRUE(TakeNoticeTexts().empty());
 
   SetNoticeSink(nullptr);
   PostNotice("kept again");
   EXPECT_EQ(shown.size(), 2u);
-  EXPECT_EQ(TakeNotices(), std::vector<std::string> {"kept again"});
+  EXPECT_EQ(TakeNoticeTexts(), std::vector<std::string> {"kept again"});
 }
 
 TEST(NoticesTest, PostedFromManyThreads) {
-  TakeNotices();
+  TakeNoticeTexts();
   std::vector<std::thread> threads;
   for (int t = 0; t < 4; ++t)
     threads.emplace_back([] {
       for (int i = 0; i < 250; ++i) PostNotice("n");
     });
   for (auto& thread : threads) thread.join();
-  EXPECT_EQ(TakeNotices().size(), 1000u);
+  EXPECT_EQ(TakeNoticeTexts().size(), 1000u);
 }
 
 }  // namespace

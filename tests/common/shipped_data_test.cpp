@@ -30,13 +30,13 @@ TEST(ShippedDataTest, MissingFilesAreCopiedAndOwnFilesStay) {
   WriteText(shipped.Path() + "book/book.tab", "shipped book");
   WriteText(shipped.Path() + "ann/eval000.ann", "shipped network");
   WriteText(data.Path() + "ann/eval000.ann", "my own network");
-  TakeNotices();
+  TakeNoticeTexts();
 
   const auto copied = CopyShippedData(shipped.Path(), data.Path());
   ASSERT_EQ(copied, std::vector<std::string>{"book/book.tab"});
   EXPECT_EQ(ReadText(data.Path() + "book/book.tab"), "shipped book");
   EXPECT_EQ(ReadText(data.Path() + "ann/eval000.ann"), "my own network");
-  EXPECT_TRUE(TakeNotices().empty());
+  EXPECT_TRUE(TakeNoticeTexts().empty());
 
   // A second start copies nothing, even after the user changed the book.
   WriteText(data.Path() + "book/book.tab", "my own book");
@@ -80,9 +80,9 @@ TEST(ShippedDataTest, AFolderInTheWayIsReportedNotReplaced) {
   ScopedTarvoHome data;
   WriteText(shipped.Path() + "book/book.tab", "shipped book");
   WriteText(data.Path() + "book", "a file where the book folder belongs");
-  TakeNotices();
+  TakeNoticeTexts();
   EXPECT_TRUE(CopyShippedData(shipped.Path(), data.Path()).empty());
-  const auto notices = TakeNotices();
+  const auto notices = TakeNoticeTexts();
   ASSERT_EQ(notices.size(), 1u);
   EXPECT_NE(notices[0].find("could not copy"), std::string::npos);
   EXPECT_EQ(ReadText(data.Path() + "book"), "a file where the book folder belongs");

@@ -49,7 +49,7 @@ TEST(BookKeysTest, ABookUnderOtherKeysIsReported) {
   EXPECT_EQ(StartMoves(*engine), 0);
   const auto notices = TakeNotices();
   ASSERT_EQ(notices.size(), 1u);
-  EXPECT_EQ(notices[0], kBookKeysDifferNotice);
+  EXPECT_EQ(notices[0].Kind, CNoticeKind::BookKeysDiffer);
 
   // An empty book is no sign of other keys.
   engine->Book.Reset();

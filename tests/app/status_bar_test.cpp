@@ -51,7 +51,7 @@ class StatusBarTest : public QObject {
     QVERIFY2(message.contains(QStringLiteral("eval000.ann 已损坏，已另存为")), qPrintable(message));
     QVERIFY2(message.contains(QStringLiteral("已换成新的随机网络")), qPrintable(message));
     // Every notice the window shows is worded in Chinese.
-    QVERIFY2(!message.contains(QStringLiteral("damaged")), qPrintable(message));
+    QVERIFY2(!message.contains(QStringLiteral("is damaged")), qPrintable(message));
   }
 
   void aNoticeFromAnyThreadIsShown() {

@@ -55,6 +55,7 @@ int RunSamples(const std::vector<std::string>& args) {
   const std::string problem = ParseSampleOptions(args, settings);
   if (!problem.empty()) return CliError("samples: " + problem + " (tarvo-cli samples --help)");
 
+  if (CJobError refusal = CheckSampleJob(settings)) return CliError("samples: " + EnglishMessage(refusal));
   CJobControl control;
   CInterruptWatch watch([&] {
     std::fprintf(stderr, "\nsamples: stopping; the games taken so far are written\n");

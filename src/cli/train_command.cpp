@@ -76,6 +76,7 @@ int RunTrain(const std::vector<std::string>& args) {
   const std::string problem = ParseTrainOptions(args, params);
   if (!problem.empty()) return CliError("train: " + problem + " (tarvo-cli train --help)");
 
+  if (CJobError refusal = CheckBatchTrainingSettings(params)) return CliError("train: " + EnglishMessage(refusal));
   auto game = MakeCliGame(false);
   CTdbpAnnList& list = game->Engine.Evaluator.AnnList;
   CJobControl control;

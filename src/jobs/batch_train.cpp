@@ -10,6 +10,7 @@
 #include "ann/job_log.h"
 #include "jobs/sample_generation.h"
 #include "ann/td_learner.h"
+#include "common/dir_list.h"
 #include "common/exe_path.h"
 #include "common/random.h"
 #include "common/tick.h"
@@ -172,7 +173,22 @@ int TrainFromGameRecord(CGame& game, const std::string& recordPath, const CTrain
   return 1;
 }
 
-CJobError CheckBatchTraining(const CTdbpAnnList& list, const CTrainParams& params) {
+CJobError CheckBatchTrainingSettings(const CTrainParams& params) {
+  if (!params.FromRecords) {
+    // Without records, the sample folder must hold something to learn.
+    std::vector<CDirEntry> entries;
+    bool any = false;
+    if (ListDirSorted(SampleDirOf(params), entries))
+      for (const CDirEntry& entry : entries) any = any || (entry.IsRegular && !IsLeftoverTempName(entry.Name));
+    if (!any) {
+      CJobError refusal;
+      refusal.Fault = CJobFault::NoInput;
+      refusal.Setting = "SampleDir";
+      refusal.Path = SampleDirOf(params);
+      refusal.Detail = "no sample files";
+      return refusal;
+    }
+  }
   if (params.FromRecords) {
     std::error_code error;
     if (params.RootDir.empty() || !std::filesystem::exists(params.RootDir, error)) {
@@ -199,6 +215,11 @@ CJobError CheckBatchTraining(const CTdbpAnnList& list, const CTrainParams& param
   }
   if (params.Lambda)
     if (CJobError e = CheckRange("Lambda", *params.Lambda, 0, 1)) return e;
+  return {};
+}
+
+CJobError CheckBatchTraining(const CTdbpAnnList& list, const CTrainParams& params) {
+  if (CJobError e = CheckBatchTrainingSettings(params)) return e;
   const std::string refusal = CheckTrainParams(list, params);
   if (!refusal.empty()) {
     CJobError e;

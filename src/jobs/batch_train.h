@@ -78,6 +78,8 @@ struct CBatchTrainingResult {
   bool Stopped = false;
 };
 
+// The first setting that cannot be used, before the networks are looked at.
+CJobError CheckBatchTrainingSettings(const CTrainParams& params);
 // The first setting that cannot be used with these networks, or no error.
 CJobError CheckBatchTraining(const CTdbpAnnList& list, const CTrainParams& params);
 

@@ -240,8 +240,7 @@ int GenerateSamples(CGame& game, const std::string& rootDir, const std::string& 
   return 1;
 }
 
-CJobError RunSampleGeneration(const CSampleSettings& settings, CJobControl& control, CSampleRun& run) {
-  run = CSampleRun {};
+CJobError CheckSampleJob(const CSampleSettings& settings) {
   std::error_code error;
   if (settings.RootDir.empty() || !std::filesystem::exists(settings.RootDir, error)) {
     CJobError refusal;
@@ -250,7 +249,12 @@ CJobError RunSampleGeneration(const CSampleSettings& settings, CJobControl& cont
     refusal.Path = settings.RootDir;
     return refusal;
   }
-  if (CJobError refusal = CheckSampleSettings(settings)) return refusal;
+  return CheckSampleSettings(settings);
+}
+
+CJobError RunSampleGeneration(const CSampleSettings& settings, CJobControl& control, CSampleRun& run) {
+  run = CSampleRun {};
+  if (CJobError refusal = CheckSampleJob(settings)) return refusal;
   BuildMoveTables();
   BuildNotationMaps();
   CGame scratch;  // the records are read into a game of the job's own

@@ -58,6 +58,9 @@ struct CSampleRun {
 // The first setting that cannot be used, or no error (RootDir is not looked at).
 CJobError CheckSampleSettings(const CSampleSettings& settings);
 
+// CheckSampleSettings and RootDir: the job's whole check, before any work.
+CJobError CheckSampleJob(const CSampleSettings& settings);
+
 // The job: checks every setting (RootDir too), then generates the sample
 // files from RootDir with a game of its own, so the player's game is left as
 // it was. Progress: Done = files offered, Wins = games taken. Refuses when

@@ -153,7 +153,7 @@ TEST_F(SampleGeneration, RootNamingOneRecordFileTakesThatFileAlone) {
   EXPECT_EQ(run.WrittenFiles.size(), 1u);
 }
 
-TEST_F(SampleGeneration, UnloadableRecordStopsTheWalkLogsItAndWritesNothing) {
+TEST_F(SampleGeneration, UnloadableRecordIsSkippedLoggedAndCounted) {
   std::filesystem::create_directories(home->Path() + "games");
   WriteRecord(*game, home->Path() + "games/a.pgn", FirstMoves(6), "1-0");
   std::ofstream(home->Path() + "games/b.pgn") << "[Event \"cut short";
@@ -161,12 +161,11 @@ TEST_F(SampleGeneration, UnloadableRecordStopsTheWalkLogsItAndWritesNothing) {
   CSampleRun run;
   EXPECT_EQ(GenerateSamples(*game, home->Path() + "games", "eval", SampleDir(), ".sam",
                             CSampleSettings {}, &run),
-            0);
-  EXPECT_EQ(run.LoadedCount, 1);
-  EXPECT_EQ(run.FailedRecord, home->Path() + "games/b.pgn");
-  EXPECT_FALSE(std::filesystem::exists(SampleDir()));
-  EXPECT_EQ(ReadFile(GetExePath() + "gen_sample_list.txt"),
-            "      Load " + home->Path() + "games/b.pgn failed.\n");
+            1);
+  EXPECT_EQ(run.LoadedCount, 2);
+  ASSERT_EQ(run.SkippedRecords.size(), 1u);
+  EXPECT_EQ(run.SkippedRecords[0].rfind(home->Path() + "games/b.pgn: ", 0), 0u);
+  EXPECT_EQ(ReadFile(GetExePath() + "gen_sample_list.txt").rfind("      Load " + home->Path() + "games/b.pgn failed.\n", 0), 0u);
 }
 
 TEST_F(SampleGeneration, FlushesInOneSecondGetDistinctFilesAndLoseNothing) {

@@ -232,3 +232,21 @@ TEST_F(TrainCli, SlowMasterGamesTrainTwoPasses) {
 }
 
 }  // namespace
+
+namespace {
+
+// A network file that cannot be written is a failure with its path, not a
+// success; the damaged sample file beside the good one is counted.
+TEST_F(TrainCli, NetworkThatCannotBeWrittenFailsWithThePath) {
+  int code = -1;
+  std::string out = Cli("samples " + Games(), &code);
+  ASSERT_EQ(code, 0) << out;
+  std::ofstream(home.Path() + "sample/broken.sam") << "not samples";
+  std::filesystem::create_directories(home.Path() + "eval000.ann/x");  // the rename over it fails
+  out = Cli("train --max-learn 1", &code);
+  EXPECT_EQ(code, 1) << out;
+  EXPECT_NE(out.find("sample files: learned=1 skipped=1\n"), std::string::npos) << out;
+  EXPECT_NE(out.find("train: cannot write '" + home.Path() + "eval000.ann'"), std::string::npos) << out;
+}
+
+}  // namespace

@@ -39,6 +39,29 @@ bool CountsFit(const CParameters& p) {
              ANN_MAX_WEIGHTS;
 }
 
+// Training values a run can use: a negative trace decay or pass count, or a
+// learning rate beyond any sensible step, turns every weight into NaN or
+// runs without end, so a file that holds one is refused when it is read.
+std::string ValueProblem(const CParameters& p) {
+  const auto within = [](float v, float lo, float hi) { return std::isfinite(v) && v >= lo && v <= hi; };
+  if (!within(p.Alpha, 0, 10)) return "Alpha=" + std::to_string(p.Alpha) + " is outside 0..10";
+  if (!within(p.Lambda, 0, 1)) return "Lambda=" + std::to_string(p.Lambda) + " is outside 0..1";
+  if (!within(p.Lower, -1000, 1000) || !within(p.Upper, -1000, 1000) || p.Lower > p.Upper)
+    return "Lower/Upper=" + std::to_string(p.Lower) + "/" + std::to_string(p.Upper) + " is no range within -1000..1000";
+  if (p.MaxLearnCount < 0) return "MaxLearnCount=" + std::to_string(p.MaxLearnCount) + " is negative";
+  if (p.AutoSaveCount < 0) return "AutoSaveCount=" + std::to_string(p.AutoSaveCount) + " is negative";
+  if (p.ThreadCount < 0 || p.ThreadCount > 64)
+    return "ThreadCount=" + std::to_string(p.ThreadCount) + " is outside 0..64";
+  return {};
+}
+
+bool ValuesFit(const CParameters& p, const std::string& path) {
+  const std::string problem = ValueProblem(p);
+  if (problem.empty()) return true;
+  PostNotice(path + ": " + problem + "; the network file is not used");
+  return false;
+}
+
 int CreateFrom(CTdbpAnn& ann, const CParameters& p) {
   return ann.Create(p.Count0, p.Count11, p.Count12, p.Lower, p.Upper, p.MaxLearnCount,
                     p.AutoSaveCount, p.ThreadCount, p.Alpha, p.Lambda);
@@ -181,7 +204,7 @@ int LoadText(CTdbpAnn& ann, const std::string& path) {
   FILE* f = file.get();
   CParameters p;
   std::string missing;
-  if (!ReadParameters(f, p, missing) || !CountsFit(p) || !CreateFrom(ann, p)) {
+  if (!ReadParameters(f, p, missing) || !CountsFit(p) || !ValuesFit(p, path) || !CreateFrom(ann, p)) {
     ann.Destroy();
     return 0;
   }
@@ -284,7 +307,7 @@ int LoadBinary(CTdbpAnn& ann, const std::string& path) {
                           ReadInt(f, p.MaxLearnCount) && ReadInt(f, p.AutoSaveCount) &&
                           ReadInt(f, p.ThreadCount) && ReadFloat(f, p.Alpha) &&
                           ReadFloat(f, p.Lambda);
-  if (!parameters || !CountsFit(p) || !CreateFrom(ann, p)) {
+  if (!parameters || !CountsFit(p) || !ValuesFit(p, path) || !CreateFrom(ann, p)) {
     ann.Destroy();
     return 0;
   }

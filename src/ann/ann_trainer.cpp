@@ -65,10 +65,56 @@ bool ListSampleFiles(const std::string& folder, std::vector<std::string>& files)
   std::vector<CDirEntry> entries;
   files.clear();
   if (!ListDirSorted(folder, entries)) return false;
+  // A FIFO or device would block the reader; a "*.tmp-*" file is a sample
+  // file whose writing was interrupted.
   for (const CDirEntry& entry : entries)
-    if (!entry.IsDir && entry.Size < kMaxSampleFileBytes) files.push_back(entry.Path);
+    if (entry.IsRegular && !IsLeftoverTempName(entry.Name) && entry.Size < kMaxSampleFileBytes)
+      files.push_back(entry.Path);
   return true;
 }
+
+// The usable and the skipped sample files of the folder, before any learning.
+CLearnReport SurveySampleFiles(const std::vector<std::string>& files, int count0,
+                               int categoryLimit) {
+  CLearnReport report;
+  for (const std::string& path : files) {
+    CSampleFile file;
+    if (file.Open(path, count0, categoryLimit))
+      ++report.UsableFiles;
+    else
+      ++report.SkippedFiles;
+  }
+  return report;
+}
+
+bool AllWeightsFinite(const CTdbpAnn& network) {
+  for (const auto& row : network.Weight11s)
+    for (float w : row)
+      if (!std::isfinite(w)) return false;
+  for (const auto& row : network.Weight12s)
+    for (float w : row)
+      if (!std::isfinite(w)) return false;
+  for (float w : network.Weight2s)
+    if (!std::isfinite(w)) return false;
+  return true;
+}
+
+// The weights of a network as they last were when every one was a number.
+struct CGoodWeights {
+  std::vector<std::vector<float>> W11, W12;
+  std::vector<float> W2;
+  void Take(const CTdbpAnn& network) {
+    W11 = network.Weight11s;
+    W12 = network.Weight12s;
+    W2 = network.Weight2s;
+  }
+  void PutBack(CTdbpAnn& network) const {
+    network.Weight11s = W11;
+    network.Weight12s = W12;
+    network.Weight2s = W2;
+    network.WeightsChanged();
+  }
+};
 
 // Maps a sample file for the run; a file that cannot be used is logged and
 // skipped (nullptr-like false).
@@ -115,6 +161,28 @@ int TrainOne(CTdbpAnnList& list, int index, const std::string& runName,
   const int categoryLimit = mode == ELearnMode::Category ? list.Count() : 0;
   int result = 1;
   std::vector<std::string> files;
+  // Nothing to learn is a refusal, before the network file is touched: a run
+  // over no samples would only write the same network again and again.
+  ListSampleFiles(samplePath, files);
+  const CLearnReport survey = SurveySampleFiles(files, network.Count0, categoryLimit);
+  if (options.Report) *options.Report = survey;
+  if (survey.UsableFiles == 0) {
+    Refuse(options, run.Log,
+           "no usable sample file in " + samplePath +
+               (survey.SkippedFiles ? " (" + std::to_string(survey.SkippedFiles) + " skipped, see the log)" : ""));
+    for (const std::string& path : files) {
+      CSampleFile file;
+      OpenSampleFile(run, file, path, network.Count0, categoryLimit);  // names each skipped file in the log
+    }
+    if (!options.DriverOwnsRunning) network.Running = 0;
+    return 0;
+  }
+  CGoodWeights good;
+  good.Take(network);
+  const auto fail = [&](const std::string& message) {
+    Refuse(options, run.Log, message);
+    result = 0;
+  };
   for (network.CurrLearnCount = 1; network.CurrLearnCount <= network.MaxLearnCount;
        ++network.CurrLearnCount) {
     run.Progress.CurrLearnCount = network.CurrLearnCount;
@@ -131,13 +199,32 @@ int TrainOne(CTdbpAnnList& list, int index, const std::string& runName,
           LearnPatternCategory(list, index, pattern, run.Buffers, network.ThreadCount);
         run.Progress.PositionsLearned += pattern.StatusCount;
       }
-      network.Save(networkPath);
+      if (!AllWeightsFinite(network)) {
+        good.PutBack(network);
+        fail("a weight stopped being a number while learning " + path + " in pass " +
+             std::to_string(network.CurrLearnCount) + "; the last good network is kept");
+        break;
+      }
+      good.Take(network);
+      if (!network.Save(networkPath)) {
+        fail("cannot write network file " + networkPath);
+        break;
+      }
       Report(run, false);
     }
-    network.Save(networkPath);
-    if (network.CurrLearnCount % network.AutoSaveCount == 0)
-      network.Save(UniqueFileName(GetExePath() + "_" + runName + PassStamp(network.CurrLearnCount),
-                                  extension));
+    if (!result) break;
+    if (!network.Save(networkPath)) {
+      fail("cannot write network file " + networkPath);
+      break;
+    }
+    if (network.CurrLearnCount % network.AutoSaveCount == 0) {
+      const std::string snapshot =
+          UniqueFileName(GetExePath() + "_" + runName + PassStamp(network.CurrLearnCount), extension);
+      if (!network.Save(snapshot)) {
+        fail("cannot write network file " + snapshot);
+        break;
+      }
+    }
     AppendLog(run.Log, "   CurrLearnCount=%7d; PatternCount=%7d; ElapsedTime=%7d\n",
               network.CurrLearnCount, patternCount, SecondsSince(start));
     Report(run, true);
@@ -241,6 +328,8 @@ int TrainList(CTdbpAnnList& list, const std::string& name, const std::string& ex
   AppendLog(run.Log, "\n");
   AppendLog(run.Log, "Training %s ann list.\n", name.c_str());
 
+  std::vector<CGoodWeights> good(static_cast<size_t>(list.Count()));
+  for (int i = 0; i < list.Count(); ++i) good[static_cast<size_t>(i)].Take(list.GetAt(i));
   const int32_t maxLearn = *values.MaxLearnCount;
   const int32_t autoSave = *values.AutoSaveCount;
   run.Progress.RunName = name;
@@ -255,11 +344,25 @@ int TrainList(CTdbpAnnList& list, const std::string& name, const std::string& ex
     } else {
       for (const std::string& path : files) TrainListFile(run, path, patternCount);
     }
+    bool finite = true;
+    for (int i = 0; i < list.Count(); ++i) finite = finite && AllWeightsFinite(list.GetAt(i));
+    if (!finite) {
+      for (int i = 0; i < list.Count(); ++i) good[static_cast<size_t>(i)].PutBack(list.GetAt(i));
+      Refuse(options, run.Log,
+             "a weight stopped being a number in pass " + std::to_string(pass) + "; the last good networks are kept");
+      if (!options.DriverOwnsRunning) list.SetRunning(0);
+      return 0;
+    }
+    for (int i = 0; i < list.Count(); ++i) good[static_cast<size_t>(i)].Take(list.GetAt(i));
     if (pass % autoSave == 0) {
       const std::string folder =
           UniqueFileName(GetExePath() + "_" + name + PassStamp(pass), "") + "/";
       EnsureDirectory(folder);
-      list.SaveAll(list.Count(), name.c_str(), extension.c_str(), folder.c_str());
+      if (!list.SaveAll(list.Count(), name.c_str(), extension.c_str(), folder.c_str())) {
+        Refuse(options, run.Log, "cannot write the networks to " + folder);
+        if (!options.DriverOwnsRunning) list.SetRunning(0);
+        return 0;
+      }
     }
     AppendLog(run.Log, "   CurrLearnCount=%7d; PatternCount=%7d; ElapsedTime=%7d\n", pass,
               patternCount, SecondsSince(start));

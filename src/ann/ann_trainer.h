@@ -21,6 +21,12 @@ struct CTrainProgress {
   bool PassEnded = false;          // false: after a sample file
 };
 
+// What a run found beside its result.
+struct CLearnReport {
+  int32_t UsableFiles = 0;   // sample files learned from
+  int32_t SkippedFiles = 0;  // sample files passed over as damaged or unusable (named in the log)
+};
+
 // The values a run takes; one not given keeps the network's own.
 struct CLearnOptions {
   std::optional<int32_t> MaxLearnCount;
@@ -35,8 +41,11 @@ struct CLearnOptions {
   const std::atomic<int>* StopRequest = nullptr;
   // Called after every sample file and at the end of every pass.
   std::function<void(const CTrainProgress&)> OnProgress;
-  // Why a run was refused, when it was.
+  // Why a run was refused or failed, when it was: nothing to learn, a network
+  // file that could not be written, a weight that stopped being a number.
   std::string* Error = nullptr;
+  // Filled by a single-network run.
+  CLearnReport* Report = nullptr;
   // Set by a driver that runs several runs in a row and owns the Running
   // flags itself: the runs then neither raise them at the start nor lower
   // them at the end, so a stop between two runs stays in force.

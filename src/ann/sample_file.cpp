@@ -140,8 +140,10 @@ bool CSampleFile::Check(int count0, int categoryLimit) {
     at += static_cast<size_t>(statuses) * stride;
     std::memcpy(&view.Expect, base + at, 4);
     at += 4;
-    if (!std::isfinite(view.Expect)) {
-      Message = "pattern " + std::to_string(p) + " has a target that is not a number";
+    // A target is an expected result: anything outside 0..1 drives the
+    // weights without bound.
+    if (!std::isfinite(view.Expect) || view.Expect < 0 || view.Expect > 1) {
+      Message = "pattern " + std::to_string(p) + " has a target outside 0..1";
       return false;
     }
     if (statuses > MAX_PATTERN_STATUSES)

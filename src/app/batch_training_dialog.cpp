@@ -184,26 +184,27 @@ void CBatchTrainingDialog::OnTrain() {
   params.AnnExtension = kAnnExtension;
   params.SampleDir = GetExePath() + "sample/";
   params.SampleExtension = ".sam";
-  // Values the training cannot take are refused here, before any work.
-  const std::string refusal = CheckTrainParams(Networks(), params);
-  if (!refusal.empty()) {
-    ShowMessage(this, QStringLiteral("无法训练: %1.").arg(QString::fromStdString(refusal)));
+  params.RootDir = LocalPathOf(V.RootDir);
+  params.CurrRelearnCount = &RelearnCount;
+  // Values the training cannot take are refused by the job, before any work.
+  if (const CJobError refusal = CheckBatchTraining(Networks(), params)) {
+    ShowMessage(this, QStringLiteral("无法训练: %1.").arg(QString::fromStdString(EnglishMessage(refusal))));
     return;
   }
-  params.StopRequest = &StopRequest;
   params.OnProgress = [this](const CTrainProgress& progress) { Recorder.OnProgress(progress, GetTick()); };
 
   setWindowTitle(kTrainingCaption);
-  StopRequest = 0;
+  Control.StopRequested = 0;
   RelearnCount = 0;
   Finished = false;
   StartTick = GetTick();
   ElapsedSeconds = 0;
   Recorder.Start(StartTick);
   Plot->Clear();
-  const std::string rootDir = LocalPathOf(V.RootDir);
-  Worker = std::thread([this, rootDir, params] {
-    if (g_Game) BatchTrainFromRecords(*g_Game, rootDir, params, &RelearnCount);
+  Worker = std::thread([this, params] {
+    // The samples are read with a game of the job's own; the engine's networks learn.
+    CBatchTrainingResult result;
+    if (g_Game) RunBatchTraining(Networks(), params, Control, result);
     Finished = true;
   });
   Timer->start(100);
@@ -213,7 +214,7 @@ void CBatchTrainingDialog::OnStop() {
   if (Worker.joinable()) {
     // Both requests: the networks' flags end the running pass, the stop
     // request also a run that has not begun yet.
-    StopRequest = 1;
+    Control.RequestStop();
     Networks().SetRunning(0);
     Worker.join();
     Timer->stop();

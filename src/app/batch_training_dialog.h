@@ -9,6 +9,7 @@
 #include <thread>
 
 #include "app/training_plot.h"
+#include "jobs/job.h"
 
 class QCheckBox;
 class QLineEdit;
@@ -81,7 +82,7 @@ class CBatchTrainingDialog : public QDialog {
   std::thread Worker;
   std::atomic<bool> Finished {false};
   std::atomic<int> RelearnCount {0};
-  std::atomic<int> StopRequest {0};
+  CJobControl Control;
   unsigned StartTick = 0;
   int32_t ElapsedSeconds = 0;
   QTimer* Timer;

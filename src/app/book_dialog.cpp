@@ -70,10 +70,20 @@ void CBookDialog::OnCreate() {
   setWindowTitle(kBuildingCaption);
   Finished = false;
   const std::string folder = LocalPathOf(RecordFolder->text());
-  Worker = std::thread([this, folder, minWeight, wonWeight, drawWeight, lossWeight] {
-    const int result = Builder.LoadDIR(*g_Game, folder, minWeight, wonWeight, drawWeight, lossWeight);
+  CBookBuildSettings settings;
+  settings.RootDir = folder;
+  settings.MinWeight = minWeight;
+  settings.WonWeight = wonWeight;
+  settings.DrawWeight = drawWeight;
+  settings.LossWeight = lossWeight;
+  Control.StopRequested = 0;
+  Worker = std::thread([this, settings] {
+    // The build reads the records into a game of its own; only a build that
+    // succeeds takes the place of the engine's book.
+    CBookBuildResult result;
+    const CJobError error = RunBookBuild(settings, Control, result, &g_Game->Engine.Book);
     Finished = true;
-    emit BuildEnded(result);
+    emit BuildEnded(error ? 0 : 1);
   });
 }
 
@@ -88,7 +98,7 @@ void CBookDialog::ShowResult(int result) {
 
 void CBookDialog::OnStop() {
   if (Worker.joinable()) {
-    Builder.Stop = 1;
+    Control.RequestStop();
     Worker.join();
   }
   setWindowTitle(kIdleCaption);

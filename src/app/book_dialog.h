@@ -7,7 +7,7 @@
 #include <thread>
 
 #include "game/game.h"
-#include "jobs/book_builder.h"
+#include "jobs/book_build_job.h"
 
 class QLineEdit;
 class QPushButton;
@@ -44,6 +44,6 @@ class CBookDialog : public QDialog {
   std::thread Worker;
 
  public:
-  CBookBuilder Builder {g_Game->Engine.Book};
+  CJobControl Control;
   std::atomic<bool> Finished {false};
 };

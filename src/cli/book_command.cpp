@@ -8,26 +8,17 @@
 
 #include "cli_command.h"
 #include "cli_game.h"
-#include "common/dir_list.h"
+#include "common/folder_walk.h"
 #include "common/int_scan.h"
 #include "engine/engine_position.h"
-#include "jobs/book_builder.h"
+#include "engine/opening_book.h"
+#include "jobs/book_build_job.h"
 #include "interrupt_watch.h"
 #include "progress_line.h"
 #include "rules/iccs.h"
 #include "rules/notation.h"
 
 namespace {
-
-// Files under the folder, for the progress total (an unreadable folder counts 0:
-// the build itself reports it).
-long long CountFiles(const std::string& dir) {
-  std::vector<CDirEntry> entries;
-  if (!ListDirSorted(dir, entries)) return 0;
-  long long count = 0;
-  for (const CDirEntry& entry : entries) count += entry.IsDir ? CountFiles(entry.Path) : 1;
-  return count;
-}
 
 bool ParseWeight(const std::string& text, int32_t& value) {
   const char* p = text.c_str();
@@ -36,64 +27,47 @@ bool ParseWeight(const std::string& text, int32_t& value) {
 }
 
 int BuildBook(const std::vector<std::string>& args) {
-  std::string dir;
-  int32_t weights[4] = {4, 3, 1, -1};
+  CBookBuildSettings settings;
+  int32_t* weights[4] = {&settings.MinWeight, &settings.WonWeight, &settings.DrawWeight, &settings.LossWeight};
   const char* options[4] = {"--min-weight", "--won-weight", "--draw-weight", "--loss-weight"};
   for (size_t i = 1; i < args.size(); ++i) {
     const auto option = std::find(std::begin(options), std::end(options), args[i]);
     if (option != std::end(options)) {
       if (i + 1 >= args.size()) return CliError("book build: " + args[i] + " needs a number");
-      if (!ParseWeight(args[i + 1], weights[option - std::begin(options)]))
+      if (!ParseWeight(args[i + 1], *weights[option - std::begin(options)]))
         return CliError("book build: " + args[i] + " needs a whole number in the 32-bit range, not '" +
                         args[i + 1] + "'");
       ++i;
     } else if (args[i].rfind("--", 0) == 0) {
       return CliError("book build: unknown option '" + args[i] + "' (tarvo-cli book --help)");
-    } else if (dir.empty()) {
-      dir = args[i];
+    } else if (settings.RootDir.empty()) {
+      settings.RootDir = args[i];
     } else {
-      return CliError("book build: one folder only, got '" + dir + "' and '" + args[i] + "'");
+      return CliError("book build: one folder only, got '" + settings.RootDir + "' and '" + args[i] + "'");
     }
   }
-  if (dir.empty()) return CliError("book build: name the folder of game records (tarvo-cli book --help)");
-  std::error_code error;
-  if (!std::filesystem::is_directory(dir, error)) return CliError("book build: no such folder '" + dir + "'");
-  const long long total = CountFiles(dir);
-  // An empty tree would replace the book with an empty one.
-  if (total == 0) return CliError("book build: no game records in '" + dir + "'");
+  if (settings.RootDir.empty()) return CliError("book build: name the folder of game records (tarvo-cli book --help)");
+  if (CJobError refusal = CheckBookBuildSettings(settings)) return CliError("book build: " + EnglishMessage(refusal));
 
-  auto game = MakeCliGame(false);
-  game->HumanVsHuman = 1;
-  if (!game->Engine.IsReady()) return CliError("book build: " + game->Engine.NotReadyReason());
-  COpeningBook& book = game->Engine.Book;
-  CBookBuilder builder(book);
-
-  CProgressLine progress("book build", total);
-  builder.OnGameLoaded = [&](long long loaded, size_t nodes, const std::string&) {
-    progress.Update(loaded, std::to_string(nodes) + " nodes");
-  };
-  int built = 0;
-  bool stopped = false;
+  CProgressLine progress("book build", CountFilesBelow(settings.RootDir));
+  CJobControl control;
+  control.OnProgress = [&](const CJobProgress& at) { progress.Update(at.Done, ""); };
+  CBookBuildResult result;
+  CJobError error;
   {
-    CInterruptWatch watch([&builder] { builder.Stop = 1; });
-    built = builder.LoadDIR(*game, dir, weights[0], weights[1], weights[2], weights[3]);
-    stopped = watch.Requested();
+    CInterruptWatch watch([&control] { control.RequestStop(); });
+    error = RunBookBuild(settings, control, result);
   }
-  if (!built) {
-    // Games loaded before the failure may have shown a progress line: end it.
-    if (builder.LoadedCount > 0) progress.Finish(builder.LoadedCount, "failed");
-    return CliError("book build: " + builder.BuildError);
-  }
-  progress.Finish(builder.LoadedCount, std::to_string(book.Nodes.size()) + " nodes after culling");
+  if (result.GamesRead > 0) progress.Finish(result.GamesRead, error ? "failed" : std::to_string(result.NodesKept) + " nodes after culling");
+  for (const std::string& skipped : result.SkippedFiles) std::fprintf(stderr, "tarvo-cli: skipped %s\n", skipped.c_str());
+  if (error) return CliError("book build: " + EnglishMessage(error) + "; the book was left as it was");
 
-  if (stopped)
-    std::printf("stopped on request after %lld of %lld files; the book so far was culled and saved\n",
-                builder.LoadedCount, total);
-  std::printf("games=%lld nodes=%zu\n", builder.LoadedCount, book.Nodes.size());
-  if (!book.Nodes.empty())
-    std::printf("node weights %d..%d\n", builder.CulledMinWeight, builder.CulledMaxWeight);
-  std::printf("MinWeight=%d WonWeight=%d DrawWeight=%d LossWeight=%d\n", book.MinWeight, book.WonWeight,
-              book.DrawWeight, book.LossWeight);
+  if (result.Stopped)
+    std::printf("stopped on request after %lld games; the book so far was culled and saved\n", result.GamesRead);
+  std::printf("games=%lld skipped=%zu nodes=%zu\n", result.GamesRead, result.SkippedFiles.size(), result.NodesKept);
+  std::printf("node weights %d..%d\n", result.MinNodeWeight, result.MaxNodeWeight);
+  std::printf("MinWeight=%d WonWeight=%d DrawWeight=%d LossWeight=%d\n", settings.MinWeight, settings.WonWeight,
+              settings.DrawWeight, settings.LossWeight);
   std::printf("book=%s\n", COpeningBook::DefaultPath().c_str());
   return 0;
 }
@@ -168,7 +142,8 @@ const CliCommand kBook {
     "default 3; --loss-weight for the loser's, default -1; --draw-weight for both sides of\n"
     "a draw or an unfinished game, default 1). Nodes below --min-weight (default 4) are then\n"
     "dropped and the book is written to book/book.tab in the data folder; the log goes to\n"
-    "creating.txt. One unreadable file fails the build and leaves the book file as it was.\n"
+    "creating.txt. Files that are not one whole game are skipped and named; a build that\n"
+    "reads no game, or keeps no node, or cannot write the book, leaves the book as it was.\n"
     "Ctrl-C stops after the current game; the book so far is culled and saved.\n"
     "probe: lists the book's moves for the side to move in the start position, or the\n"
     "position of --fen, after the ICCS moves of --moves: one line each, largest weight\n"

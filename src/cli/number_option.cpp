@@ -1,6 +1,7 @@
 #include "number_option.h"
 
 #include <cerrno>
+#include <climits>
 #include <cmath>
 #include <cstdlib>
 
@@ -21,6 +22,19 @@ bool ReadFloatOption(const std::string& text, double min, double max, float& val
   const double number = std::strtod(text.c_str(), &end);
   if (errno != 0 || *end != '\0' || !std::isfinite(number) || number < min || number > max)
     return false;
+  value = static_cast<float>(number);
+  return true;
+}
+
+bool ReadInt32Text(const std::string& text, int32_t& value) {
+  return ReadIntOption(text, INT32_MIN, INT32_MAX, value);
+}
+
+bool ReadFloatText(const std::string& text, float& value) {
+  if (text.empty()) return false;
+  char* end = nullptr;
+  const double number = std::strtod(text.c_str(), &end);
+  if (*end != '\0') return false;
   value = static_cast<float>(number);
   return true;
 }

@@ -1,7 +1,5 @@
 // tarvo-cli samples: turns a folder of game records into training sample
 // files in the sample/ folder of the data folder.
-#include <sys/stat.h>
-
 #include <atomic>
 #include <cstdio>
 #include <string>
@@ -19,9 +17,9 @@ namespace {
 
 constexpr int kInterruptedStatus = 130;
 
-// Reads the options; "" when they are good, else the message.
-std::string ParseSampleOptions(const std::vector<std::string>& args, std::string& root,
-                               CSampleSettings& settings) {
+// Reads the options; "" when they are good, else the message. Ranges are
+// the job's to check.
+std::string ParseSampleOptions(const std::vector<std::string>& args, CSampleSettings& settings) {
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string& arg = args[i];
     if (arg == "--cull-draw") {
@@ -34,69 +32,50 @@ std::string ParseSampleOptions(const std::vector<std::string>& args, std::string
       if (i + 1 >= args.size()) return arg + " needs a value";
       const std::string& text = args[++i];
       bool ok = false;
-      if (arg == "--min-status-count") ok = ReadIntOption(text, 0, 1024, settings.MinStatusCount);
-      if (arg == "--min-move-coeff") ok = ReadFloatOption(text, 0, 1, settings.MinMoveCoeff);
-      if (arg == "--max-bytes") ok = ReadIntOption(text, 1, 2147483647, settings.MaxPatternListBytes);
-      if (arg == "--test-freq") ok = ReadIntOption(text, 1, 2147483647, settings.TestOverflowFreq);
-      if (arg == "--test-coeff") ok = ReadFloatOption(text, 1e-6, 1, settings.TestOverflowCoeff);
-      if (!ok) {
-        const char* range = arg == "--min-status-count" ? "0..1024"
-                            : arg == "--min-move-coeff" ? "0..1"
-                            : arg == "--test-coeff"     ? "above 0, at most 1"
-                                                        : "1..2147483647";
-        return "bad value '" + text + "' for " + arg + " (" + range + ")";
-      }
+      if (arg == "--min-status-count") ok = ReadInt32Text(text, settings.MinStatusCount);
+      if (arg == "--min-move-coeff") ok = ReadFloatText(text, settings.MinMoveCoeff);
+      if (arg == "--max-bytes") ok = ReadInt32Text(text, settings.MaxPatternListBytes);
+      if (arg == "--test-freq") ok = ReadInt32Text(text, settings.TestOverflowFreq);
+      if (arg == "--test-coeff") ok = ReadFloatText(text, settings.TestOverflowCoeff);
+      if (!ok) return "'" + text + "' is not a number, for " + arg;
       continue;
     }
-    if (!arg.empty() && arg[0] != '-' && root.empty()) {
-      root = arg;
+    if (!arg.empty() && arg[0] != '-' && settings.RootDir.empty()) {
+      settings.RootDir = arg;
       continue;
     }
     return "unexpected argument '" + arg + "'";
   }
-  if (root.empty()) return "expected the folder of game records";
+  if (settings.RootDir.empty()) return "expected the folder of game records";
   return {};
 }
 
 int RunSamples(const std::vector<std::string>& args) {
-  std::string root;
   CSampleSettings settings;
-  const std::string problem = ParseSampleOptions(args, root, settings);
+  const std::string problem = ParseSampleOptions(args, settings);
   if (!problem.empty()) return CliError("samples: " + problem + " (tarvo-cli samples --help)");
-  struct stat info {};
-  if (::stat(root.c_str(), &info) != 0)
-    return CliError("samples: no such folder or file '" + root + "'");
 
-  auto game = MakeCliGame(false);
-  const std::string sampleDir = DefaultSampleDir();
-  std::atomic<int> stop {0};
+  if (CJobError refusal = CheckSampleJob(settings)) return CliError("samples: " + EnglishMessage(refusal));
+  CJobControl control;
   CInterruptWatch watch([&] {
     std::fprintf(stderr, "\nsamples: stopping; the games taken so far are written\n");
-    stop = 1;
+    control.RequestStop();
   });
   CProgressLine progress("samples");
-  settings.StopRequest = &stop;
-  settings.OnRecord = [&](int32_t loaded, int32_t offered) {
-    progress.Update(offered, std::to_string(loaded) + " games taken");
+  control.OnProgress = [&](const CJobProgress& at) {
+    progress.Update(at.Done, std::to_string(at.Wins) + " games taken");
   };
+  control.OnNote = [](const std::string& line) { std::fprintf(stderr, "tarvo-cli: %s\n", line.c_str()); };
   CSampleRun run;
-  const int result = GenerateSamples(*game, root, "eval", sampleDir, ".sam", settings, &run);
+  const CJobError error = RunSampleGeneration(settings, control, run);
   progress.Finish(run.OfferedCount, std::to_string(run.LoadedCount) + " games taken");
 
   for (const std::string& path : run.WrittenFiles) std::printf("wrote %s\n", path.c_str());
   int statuses = 0;
   for (int32_t count : run.CategoryCounts) statuses += count;
-  std::printf("files=%d games=%d statuses=%d samples=%zu\n", run.OfferedCount, run.LoadedCount,
-              statuses, run.WrittenFiles.size());
-  if (!run.FailedFiles.empty())
-    return CliError("samples: cannot write sample file '" + run.FailedFiles.front() + "'");
-  if (!result) {
-    if (!run.FailedRecord.empty())
-      return CliError("samples: cannot load game record '" + run.FailedRecord +
-                      "'; the games taken since the last sample file were not written");
-    return CliError("samples: no game taken from '" + root +
-                    "' (too short, or culled as drawn or undecided)");
-  }
+  std::printf("files=%d games=%d skipped=%zu statuses=%d samples=%zu\n", run.OfferedCount, run.LoadedCount,
+              run.SkippedRecords.size(), statuses, run.WrittenFiles.size());
+  if (error) return CliError("samples: " + EnglishMessage(error));
   if (run.Stopped) return kInterruptedStatus;
   return 0;
 }
@@ -116,7 +95,7 @@ const CliCommand kSamples {
     "  --max-bytes N         memory budget of the gathered patterns (default 1073741824)\n"
     "  --test-freq N         test the budget every N patterns (default 1000)\n"
     "  --test-coeff X        write a file when this fraction of the budget is used (default 0.8)\n"
-    "A record that cannot be loaded ends the run (named in the message). Ctrl-C stops\n"
+    "A file that is not one whole game is skipped, named and counted (skipped=N). Ctrl-C stops\n"
     "taking games and writes the ones taken.",
     RunSamples};
 

@@ -1,8 +1,7 @@
 // tarvo-cli train: TD(lambda) training of the evaluation network over the
 // sample files, or over game records turned into samples first.
-#include <sys/stat.h>
-
 #include <atomic>
+#include <optional>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -21,146 +20,94 @@ namespace {
 
 constexpr int kInterruptedStatus = 130;
 
-struct CTrainCommandOptions {
-  std::string Records;
-  CTrainParams Params;
-};
-
-std::string ParseTrainOptions(const std::vector<std::string>& args, CTrainCommandOptions& options) {
-  CTrainParams& p = options.Params;
-  // The command's defaults: one outer pass, no range (network 0 on every
-  // status), drawn games kept; learning values are the network's own.
+// Fills the settings from the options; ranges are the job's to check.
+std::string ParseTrainOptions(const std::vector<std::string>& args, CTrainParams& p) {
+  // The command trains over the sample folder unless --records is given;
+  // no range (network 0 on every status), drawn games kept; learning values
+  // are the network's own.
+  p.FromRecords = false;
   p.CullDraw = 0;
   p.StartTdbpAnnIndex = -1;
   p.EndTdbpAnnIndex = -1;
-  p.MaxRelearnCount = 1;
   p.ThreadCount.reset();
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string& arg = args[i];
     if (i + 1 >= args.size()) return "unexpected argument '" + arg + "'";
     const std::string& text = args[++i];
     bool ok = false;
-    std::string range;
     int32_t number = 0;
     float real = 0;
+    const auto readInt = [&](std::optional<int32_t>& into) {
+      ok = ReadInt32Text(text, number);
+      if (ok) into = number;
+    };
+    const auto readFloat = [&](std::optional<float>& into) {
+      ok = ReadFloatText(text, real);
+      if (ok) into = real;
+    };
     if (arg == "--records") {
-      options.Records = text;
-      ok = !text.empty();
+      p.RootDir = text;
+      p.FromRecords = true;
+      ok = true;
     } else if (arg == "--max-relearn") {
-      range = "0..2147483647";
-      ok = ReadIntOption(text, 0, 2147483647, p.MaxRelearnCount);
+      ok = ReadInt32Text(text, p.MaxRelearnCount);
     } else if (arg == "--max-learn") {
-      range = "0..2147483647";
-      ok = ReadIntOption(text, 0, 2147483647, number);
-      if (ok) p.MaxLearnCount = number;
+      readInt(p.MaxLearnCount);
     } else if (arg == "--auto-save") {
-      range = "1..2147483647";
-      ok = ReadIntOption(text, 1, 2147483647, number);
-      if (ok) p.AutoSaveCount = number;
+      readInt(p.AutoSaveCount);
     } else if (arg == "--threads") {
-      range = "1..64";
-      ok = ReadIntOption(text, 1, 64, number);
-      if (ok) p.ThreadCount = number;
+      readInt(p.ThreadCount);
     } else if (arg == "--alpha") {
-      range = "above 0, at most 10";
-      ok = ReadFloatOption(text, 1e-12, 10, real) && real > 0;
-      if (ok) p.Alpha = real;
+      readFloat(p.Alpha);
     } else if (arg == "--lambda") {
-      range = "0..1";
-      ok = ReadFloatOption(text, 0, 1, real);
-      if (ok) p.Lambda = real;
+      readFloat(p.Lambda);
     } else if (arg == "--start" || arg == "--end") {
-      range = "-1..999";
-      ok = ReadIntOption(text, -1, 999, arg == "--start" ? p.StartTdbpAnnIndex : p.EndTdbpAnnIndex);
+      ok = ReadInt32Text(text, arg == "--start" ? p.StartTdbpAnnIndex : p.EndTdbpAnnIndex);
     } else {
       return "unexpected argument '" + arg + "'";
     }
-    if (!ok) return "bad value '" + text + "' for " + arg + (range.empty() ? "" : " (" + range + ")");
+    if (!ok) return "'" + text + "' is not a number, for " + arg;
   }
   return {};
 }
 
-bool IsFolder(const std::string& path) {
-  struct stat info {};
-  return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
-}
-
-bool HasFiles(const std::string& folder) {
-  std::vector<CDirEntry> entries;
-  if (!ListDirSorted(folder, entries)) return false;
-  for (const CDirEntry& entry : entries)
-    if (!entry.IsDir) return true;
-  return false;
-}
-
 int RunTrain(const std::vector<std::string>& args) {
-  CTrainCommandOptions options;
-  const std::string problem = ParseTrainOptions(args, options);
+  CTrainParams params;
+  const std::string problem = ParseTrainOptions(args, params);
   if (!problem.empty()) return CliError("train: " + problem + " (tarvo-cli train --help)");
-  struct stat info {};
-  if (!options.Records.empty() && ::stat(options.Records.c_str(), &info) != 0)
-    return CliError("train: no such folder or file '" + options.Records + "'");
-  const std::string sampleDir = DefaultSampleDir();
-  if (options.Records.empty() && (!IsFolder(sampleDir) || !HasFiles(sampleDir)))
-    return CliError("train: no sample files in '" + sampleDir +
-                    "' (make them with 'tarvo-cli samples DIR', or give --records DIR)");
 
+  if (CJobError refusal = CheckBatchTrainingSettings(params)) return CliError("train: " + EnglishMessage(refusal));
   auto game = MakeCliGame(false);
   CTdbpAnnList& list = game->Engine.Evaluator.AnnList;
-  CTrainParams& params = options.Params;
-  const std::string refusal = CheckTrainParams(list, params);
-  if (!refusal.empty()) return CliError("train: " + refusal);
-
-  std::atomic<int> stop {0};
+  CJobControl control;
   CInterruptWatch watch([&] {
     std::fprintf(stderr, "\ntrain: stopping at the end of the pass in progress\n");
-    stop = 1;
+    control.RequestStop();
     list.SetRunning(0);
   });
-  std::atomic<int> relearn {0};
   CProgressLine sampling("samples");
   CProgressLine training("train");
-  int32_t lastPass = 0;
   long long positions = 0;
-  std::string error;
-  params.StopRequest = &stop;
-  params.Error = &error;
   params.OnRecord = [&](int32_t loaded, int32_t offered) {
     sampling.Update(offered, std::to_string(loaded) + " games taken");
   };
   params.OnProgress = [&](const CTrainProgress& progress) {
-    if (progress.PassEnded) lastPass = progress.CurrLearnCount;
     positions = progress.PositionsLearned;
-    training.Update(progress.PositionsLearned,
-                    progress.RunName + " pass " + std::to_string(progress.CurrLearnCount) + "/" +
-                        std::to_string(progress.MaxLearnCount) + ", relearn " +
-                        std::to_string(relearn.load()));
+    training.Update(progress.PositionsLearned, progress.RunName + " pass " + std::to_string(progress.CurrLearnCount) +
+                                                   "/" + std::to_string(progress.MaxLearnCount));
   };
-
-  int result;
-  if (!options.Records.empty()) {
-    result = BatchTrainFromRecords(*game, options.Records, params, &relearn);
-  } else {
-    CLearnOptions learn;
-    learn.MaxLearnCount = params.MaxLearnCount;
-    learn.AutoSaveCount = params.AutoSaveCount;
-    learn.ThreadCount = params.ThreadCount;
-    learn.Alpha = params.Alpha;
-    learn.Lambda = params.Lambda;
-    learn.StopRequest = params.StopRequest;
-    learn.OnProgress = params.OnProgress;
-    learn.Error = params.Error;
-    result = BatchTrain(list, &relearn, list.Count(), params.StartTdbpAnnIndex,
-                        params.EndTdbpAnnIndex, params.MaxRelearnCount, "eval", ".ann", sampleDir,
-                        learn);
-  }
-  training.Finish(positions, "passes done: " + std::to_string(lastPass));
-  if (!error.empty()) return CliError("train: " + error);
+  control.OnNote = [](const std::string& line) { std::fprintf(stderr, "tarvo-cli: %s\n", line.c_str()); };
+  CBatchTrainingResult result;
+  const CJobError error = RunBatchTraining(list, params, control, result);
+  training.Finish(positions, "passes done: " + std::to_string(result.Passes));
+  if (params.FromRecords)
+    std::printf("records: games=%d skipped=%zu\n", result.Samples.LoadedCount, result.Samples.SkippedRecords.size());
+  std::printf("sample files: learned=%d skipped=%d\n", result.Learn.UsableFiles, result.Learn.SkippedFiles);
+  if (error) return CliError("train: " + EnglishMessage(error));
   std::printf("network: %seval000.ann (copy it to %sann/eval000.ann to play with it)\n",
               GetExePath().c_str(), GetExePath().c_str());
   std::printf("log: %straining_eval000_ann.txt\n", GetExePath().c_str());
-  if (stop.load()) return kInterruptedStatus;
-  if (!result) return CliError("train: the training did not finish (see the log)");
+  if (result.Stopped) return kInterruptedStatus;
   return 0;
 }
 
@@ -169,8 +116,8 @@ const CliCommand kTrain {
     "[--records DIR] [--max-relearn N] [--max-learn N] [--auto-save N] [--threads N] "
     "[--alpha X] [--lambda X] [--start I] [--end I]",
     "Trains the evaluation network by TD(lambda) over every sample file in sample/ of the\n"
-    "data folder; with --records, first turns the game records below DIR into new sample\n"
-    "files (as 'tarvo-cli samples DIR' does). The network starts from ann/eval000.ann;\n"
+    "data folder; with --records, first turns the game records below DIR into sample files\n"
+    "named for DIR, replacing those an earlier --records run over DIR wrote. The network starts from ann/eval000.ann;\n"
     "the trained one is written to eval000.ann in the data folder after every sample file\n"
     "and pass, a snapshot _eval000_<time>_<pass>.ann every --auto-save passes, and a line\n"
     "per pass to training_eval000_ann.txt. ann/eval000.ann itself is never changed.\n"

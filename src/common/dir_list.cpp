@@ -13,6 +13,11 @@ std::string WithTrailingSlash(const std::string& dir) {
   return out;
 }
 
+bool IsLeftoverTempName(const std::string& name) {
+  const size_t at = name.rfind(".tmp-");
+  return at != std::string::npos && name.size() == at + 11;
+}
+
 bool ListDirSorted(const std::string& dir, std::vector<CDirEntry>& entries, std::string* error) {
   entries.clear();
   const std::string base = WithTrailingSlash(dir);
@@ -29,7 +34,8 @@ bool ListDirSorted(const std::string& dir, std::vector<CDirEntry>& entries, std:
     entry.Path = base + entry.Name;
     std::error_code kind;
     entry.IsDir = it->is_directory(kind);
-    if (!entry.IsDir) {
+    entry.IsRegular = !entry.IsDir && it->is_regular_file(kind);
+    if (entry.IsRegular) {
       const std::uintmax_t size = it->file_size(kind);
       entry.Size = kind ? 0 : size;
     }

@@ -3,11 +3,14 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <climits>
+#include <filesystem>
 #include <cstdio>
 
 #include "ann/job_log.h"
 #include "jobs/sample_generation.h"
 #include "ann/td_learner.h"
+#include "common/dir_list.h"
 #include "common/exe_path.h"
 #include "common/random.h"
 #include "common/tick.h"
@@ -68,7 +71,7 @@ std::string DefaultSampleDir() { return GetExePath() + "sample/"; }
 
 std::string CheckTrainParams(const CTdbpAnnList& list, const CTrainParams& params) {
   CSampleSettings settings = SampleSettingsOf(params);
-  std::string message = CheckSampleSettings(settings);
+  std::string message = EnglishMessage(CheckSampleSettings(settings));
   if (!message.empty()) return message;
   if (list.IsEmpty()) return "there is no network to train";
   if (params.MaxRelearnCount < 0) return "MaxRelearnCount must not be negative";
@@ -168,4 +171,114 @@ int TrainFromGameRecord(CGame& game, const std::string& recordPath, const CTrain
     return 0;  // the sample file stays for a look
   std::remove(path.c_str());
   return 1;
+}
+
+CJobError CheckBatchTrainingSettings(const CTrainParams& params) {
+  if (!params.FromRecords) {
+    // Without records, the sample folder must hold something to learn.
+    std::vector<CDirEntry> entries;
+    bool any = false;
+    if (ListDirSorted(SampleDirOf(params), entries))
+      for (const CDirEntry& entry : entries) any = any || (entry.IsRegular && !IsLeftoverTempName(entry.Name));
+    if (!any) {
+      CJobError refusal;
+      refusal.Fault = CJobFault::NoInput;
+      refusal.Setting = "SampleDir";
+      refusal.Path = SampleDirOf(params);
+      refusal.Detail = "no sample files";
+      return refusal;
+    }
+  }
+  if (params.FromRecords) {
+    std::error_code error;
+    if (params.RootDir.empty() || !std::filesystem::exists(params.RootDir, error)) {
+      CJobError refusal;
+      refusal.Fault = CJobFault::NoSuchFolder;
+      refusal.Setting = "RootDir";
+      refusal.Path = params.RootDir;
+      return refusal;
+    }
+  }
+  if (CJobError e = CheckSampleSettings(SampleSettingsOf(params))) return e;
+  if (CJobError e = CheckRange("StartTdbpAnnIndex", params.StartTdbpAnnIndex, -1, 999)) return e;
+  if (CJobError e = CheckRange("EndTdbpAnnIndex", params.EndTdbpAnnIndex, -1, 999)) return e;
+  if (CJobError e = CheckRange("MaxRelearnCount", params.MaxRelearnCount, 1, INT32_MAX)) return e;
+  if (params.MaxLearnCount)
+    if (CJobError e = CheckRange("MaxLearnCount", *params.MaxLearnCount, 1, INT32_MAX)) return e;
+  if (params.AutoSaveCount)
+    if (CJobError e = CheckRange("AutoSaveCount", *params.AutoSaveCount, 1, INT32_MAX)) return e;
+  if (params.ThreadCount)
+    if (CJobError e = CheckRange("ThreadCount", *params.ThreadCount, 1, MAX_TRAIN_THREADS)) return e;
+  if (params.Alpha) {
+    if (!(*params.Alpha > 0)) return OutOfRange("Alpha", *params.Alpha, 0, 10);
+    if (CJobError e = CheckRange("Alpha", *params.Alpha, 0, 10)) return e;
+  }
+  if (params.Lambda)
+    if (CJobError e = CheckRange("Lambda", *params.Lambda, 0, 1)) return e;
+  return {};
+}
+
+CJobError CheckBatchTraining(const CTdbpAnnList& list, const CTrainParams& params) {
+  if (CJobError e = CheckBatchTrainingSettings(params)) return e;
+  const std::string refusal = CheckTrainParams(list, params);
+  if (!refusal.empty()) {
+    CJobError e;
+    e.Fault = CJobFault::Failed;
+    e.Detail = refusal;
+    return e;
+  }
+  return {};
+}
+
+CJobError RunBatchTraining(CTdbpAnnList& list, const CTrainParams& params, CJobControl& control,
+                           CBatchTrainingResult& result) {
+  result = CBatchTrainingResult {};
+  if (CJobError refusal = CheckBatchTraining(list, params)) return refusal;
+  const std::string sampleDir = SampleDirOf(params);
+  if (params.FromRecords) {
+    CSampleSettings samples = SampleSettingsOf(params);
+    samples.RootDir = params.RootDir;
+    samples.SampleDir = sampleDir;
+    samples.NameForRoot = true;
+    // Records that give no game are the end: training the old samples instead
+    // would pass for a training on these records.
+    if (CJobError failure = RunSampleGeneration(samples, control, result.Samples)) return failure;
+  }
+  std::string error;
+  CLearnOptions learn = LearnOptionsOf(params);
+  learn.StopRequest = &control.StopRequested;
+  learn.Error = &error;
+  learn.Report = &result.Learn;
+  learn.OnProgress = [&](const CTrainProgress& at) {
+    if (at.PassEnded) result.Passes = at.CurrLearnCount;
+    CJobProgress progress;
+    progress.Done = at.CurrLearnCount;
+    progress.Total = at.MaxLearnCount;
+    progress.Current = at.RunName;
+    control.Report(progress);
+    if (params.OnProgress) params.OnProgress(at);
+  };
+  std::atomic<int> relearn {0};
+  const int trained = BatchTrain(list, params.CurrRelearnCount ? params.CurrRelearnCount : &relearn, list.Count(), params.StartTdbpAnnIndex, params.EndTdbpAnnIndex,
+                                 params.MaxRelearnCount, params.AnnName, params.AnnExtension, sampleDir, learn);
+  if (result.Learn.SkippedFiles > 0)
+    control.Note(std::to_string(result.Learn.SkippedFiles) + " sample files skipped (named in the log)");
+  if (!error.empty()) {
+    CJobError failure;
+    failure.Fault = error.rfind("no usable sample file", 0) == 0 ? CJobFault::NoInput
+                    : error.rfind("cannot write", 0) == 0     ? CJobFault::CannotWrite
+                                                              : CJobFault::Failed;
+    failure.Path = failure.Fault == CJobFault::NoInput ? sampleDir : "";
+    failure.Detail = error;
+    if (failure.Fault == CJobFault::CannotWrite) failure.Path = error.substr(error.rfind(' ') + 1);
+    return failure;
+  }
+  result.Stopped = control.Stopping();
+  if (!trained && !result.Stopped) {
+    CJobError failure;
+    failure.Fault = CJobFault::Failed;
+    failure.Detail = "the training did not finish (see the log)";
+    return failure;
+  }
+  return {};
 }

@@ -10,12 +10,20 @@
 
 #include "ann/ann_trainer.h"
 #include "ann/tdbp_ann_list.h"
+#include "jobs/job.h"
+#include "jobs/sample_generation.h"
 
 class CGame;
 
 // The parameter block of a training from records. The defaults are what
 // game training passes; a learning value left unset keeps the network's own.
 struct CTrainParams {
+  // The records to turn into samples first (named for the folder, replacing
+  // what an earlier run over it wrote); with FromRecords false the samples
+  // already in SampleDir are learned.
+  std::string RootDir;
+  bool FromRecords = true;
+
   // Sample generation.
   int32_t CullDraw = 1;
   int32_t MaxPatternListBytes = 1073741824;
@@ -51,6 +59,7 @@ struct CTrainParams {
   std::function<void(int32_t loadedCount, int32_t offeredCount)> OnRecord;
   std::function<void(const CTrainProgress&)> OnProgress;
   std::string* Error = nullptr;
+  std::atomic<int>* CurrRelearnCount = nullptr;  // the outer pass, for read-outs
 };
 
 // The data folder's sample/ folder, with a trailing "/".
@@ -60,6 +69,27 @@ std::string DefaultSampleDir();
 // that refuses it (TestOverflowFreq or AutoSaveCount below 1, ThreadCount
 // above 64, ...).
 std::string CheckTrainParams(const CTdbpAnnList& list, const CTrainParams& params);
+
+// What a batch training found beside its end.
+struct CBatchTrainingResult {
+  CSampleRun Samples;  // the sample generation, when FromRecords
+  CLearnReport Learn;  // sample files learned from and skipped
+  int32_t Passes = 0;  // passes finished
+  bool Stopped = false;
+};
+
+// The first setting that cannot be used, before the networks are looked at.
+CJobError CheckBatchTrainingSettings(const CTrainParams& params);
+// The first setting that cannot be used with these networks, or no error.
+CJobError CheckBatchTraining(const CTdbpAnnList& list, const CTrainParams& params);
+
+// The job: checks every setting, generates samples from RootDir with a game
+// of its own (FromRecords), then trains the list over the sample folder.
+// Refuses when there is nothing to learn; fails when a network file cannot
+// be written or a weight stops being a number (the last good network stays).
+// Progress: Done = pass, Total = passes, Current = run name.
+CJobError RunBatchTraining(CTdbpAnnList& list, const CTrainParams& params, CJobControl& control,
+                           CBatchTrainingResult& result);
 
 // The driver. n: how many networks take part (0: one, below 0: the whole
 // list); start/end: the range of networks, -1 for none given, wrapping

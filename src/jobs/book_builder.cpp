@@ -1,14 +1,13 @@
 #include <cstdarg>
 #include <cstdio>
-#include <filesystem>
 
-#include "common/dir_list.h"
+#include "common/folder_walk.h"
 #include "common/exe_path.h"
 #include "common/tick.h"
 #include "jobs/book_builder.h"
 #include "engine/trans_table.h"
 #include "game/game.h"
-#include "game/pgn_reader.h"
+#include "jobs/whole_game.h"
 #include "rules/pieces.h"
 #include "rules/position.h"
 
@@ -87,20 +86,7 @@ bool ImageLocksPlainly(const CPosition& position, const CTransTable& keys, uint6
   return true;
 }
 
-std::string CanonicalPath(const std::string& path) {
-  std::error_code error;
-  const std::filesystem::path canonical = std::filesystem::canonical(path, error);
-  return error ? path : canonical.string();
-}
-
 }  // namespace
-
-bool CBookBuilder::IsInsideWalk(const std::string& dir) const {
-  const std::string canonical = CanonicalPath(dir);
-  for (const std::string& folder : WalkStack)
-    if (folder == canonical) return true;
-  return false;
-}
 
 std::string CBookBuilder::LogPath() { return GetExePath() + "creating.txt"; }
 
@@ -131,12 +117,12 @@ int CBookBuilder::AddPosition(const CPosition& position, const CTransTable& keys
 }
 
 int CBookBuilder::LoadGame(CGame& game, const std::string& path) {
-  // A file whose text stops the reader before its first move (a network
-  // file, notes, any other text) is no game: taking it as an empty one would
-  // let a folder without games replace a good book with an empty one.
-  CPgnReadReport report;
-  if (!ReadPgnFile(game, path, report) || (report.Plies == 0 && !report.Complete())) {
+  // Only a game read whole is taken: the front of a game that stops early,
+  // or of the first of several, would be weighted by a result it never had.
+  std::string why;
+  if (!ReadWholeGame(game, path, why)) {
     Log("      Load %s failed.\n", path.c_str());
+    SkippedFiles.push_back(path + ": " + why);
     return 0;
   }
   const int moveCount = game.Record().Current + 1;
@@ -162,36 +148,35 @@ int CBookBuilder::LoadGame(CGame& game, const std::string& path) {
   return 1;
 }
 
-int CBookBuilder::WalkDir(CGame& game, const std::string& dir, uint32_t startTick) {
-  if ((BuildTick() - startTick) / 1000 > MaxBuildSeconds || Stop) return 1;
-  std::vector<CDirEntry> entries;
-  std::string error;
-  if (!ListDirSorted(dir, entries, &error)) {
-    BuildError = "cannot read folder " + dir + (error.empty() ? "" : ": " + error);
-    return 0;
-  }
-  for (const CDirEntry& entry : entries) {
-    if (entry.IsDir) {
-      // A link back to a folder the walk is inside would never end: skip it.
-      if (IsInsideWalk(entry.Path)) continue;
-      WalkStack.push_back(CanonicalPath(entry.Path));
-      const int walked = WalkDir(game, WithTrailingSlash(entry.Path), startTick);
-      WalkStack.pop_back();
-      if (!walked) return 0;
-      continue;
-    }
-    if (Stop) return 1;
-    if (!LoadGame(game, entry.Path)) {
-      BuildError = "cannot load game record " + entry.Path;
-      return 0;
-    }
+bool CBookBuilder::WalkDir(CGame& game, const std::string& dir, uint32_t startTick) {
+  CFolderWalk walk;
+  walk.EnterFolder = [&](const std::string&) {
+    return !((BuildTick() - startTick) / 1000 > MaxBuildSeconds || Stop);
+  };
+  walk.VisitFile = [&](const CDirEntry& entry) {
+    if (Stop) return false;
+    // A file that is no whole game is skipped and named, not the end of the build.
+    if (!LoadGame(game, entry.Path)) return true;
     ++LoadedCount;
     if (LoadedCount % kProgressPeriod == 0)
       Log("   LoadedCount=%07lld; BookNodeCount=%07d; ElapsedTime=%07u\n", LoadedCount,
           static_cast<int>(BuildNodeCount()), (BuildTick() - startTick) / 1000);
     if (OnGameLoaded) OnGameLoaded(LoadedCount, BuildNodeCount(), entry.Path);
-  }
-  return 1;
+    return true;
+  };
+  if (walk.Run(dir) || walk.Ended) return true;
+  Fail(CJobFault::Unreadable, "RootDir", dir, walk.Error);
+  return false;
+}
+
+void CBookBuilder::Fail(CJobFault fault, const std::string& setting, const std::string& path,
+                        const std::string& detail) {
+  Error = CJobError {};
+  Error.Fault = fault;
+  Error.Setting = setting;
+  Error.Path = path;
+  Error.Detail = detail;
+  BuildError = EnglishMessage(Error);
 }
 
 int CBookBuilder::LoadDIR(CGame& game, const std::string& dir, int32_t minWeight, int32_t wonWeight,
@@ -205,33 +190,39 @@ int CBookBuilder::LoadDIR(CGame& game, const std::string& dir, int32_t minWeight
   Book.Nodes.clear();
   Gatherer.Clear();
   BuildError.clear();
+  Error = CJobError {};
+  SkippedFiles.clear();
   LoadedCount = 0;
 
   Log("Running LoadDIR().\n");
-  WalkStack.assign(1, CanonicalPath(dir));
-  const int walked = WalkDir(game, WithTrailingSlash(dir), startTick);
-  WalkStack.clear();
+  const bool walked = WalkDir(game, dir, startTick);
   if (!InsertEachNode) Gatherer.LayOut(Book.Nodes);
-  if (!walked) {
-    Stop = 1;
-    return 0;  // the book in memory holds what was added; nothing is saved
-  }
+  Stop = 1;
+  if (!walked) return 0;  // nothing is saved
   Log("   LoadedCount=%07lld; BookNodeCount=%07d; ElapsedTime=%07u\n", LoadedCount, static_cast<int>(Book.Nodes.size()),
       (BuildTick() - startTick) / 1000);
-
-  // A book that cannot be written is a failed build, not a finished one.
-  int saved = 1;
-  Log("Running Save().\n");
-  saved &= Book.Save();
+  // A build that found no game, or kept no node, would replace a good book
+  // with an empty one.
+  if (LoadedCount == 0) {
+    Fail(CJobFault::NoInput, "RootDir", dir,
+         SkippedFiles.empty() ? "no game file" : std::to_string(SkippedFiles.size()) + " files are no whole game");
+    return 0;
+  }
   Log("Running CullBad().\n");
   CullBad(startTick);
+  if (Book.Nodes.empty()) {
+    Fail(CJobFault::NoInput, "MinWeight", dir,
+         "no node reaches MinWeight " + std::to_string(minWeight) + "; the book file is left as it was");
+    return 0;
+  }
+  // The book reaches the disk once, culled, through a temporary file and a rename.
   Log("Running Save().\n");
-  saved &= Book.Save();
-  if (!saved) BuildError = "cannot write book file " + COpeningBook::DefaultPath();
-
+  if (!Book.Save(SavePath.empty() ? COpeningBook::DefaultPath() : SavePath)) {
+    Fail(CJobFault::CannotWrite, "", SavePath.empty() ? COpeningBook::DefaultPath() : SavePath, "");
+    return 0;
+  }
   game.NewGame(InitialBoard.data(), 1);
-  Stop = 1;
-  return saved;
+  return 1;
 }
 
 int CBookBuilder::CullBad(uint32_t startTick) {

@@ -11,6 +11,7 @@
 
 #include "engine/opening_book.h"
 #include "jobs/book_gatherer.h"
+#include "jobs/job.h"
 
 class CGame;
 class CPosition;
@@ -30,15 +31,24 @@ class CBookBuilder {
                   int32_t w2);
   // Loads one game record into the game and adds every move; 1 on success.
   int LoadGame(CGame& game, const std::string& path);
-  // Builds the book from every file under the folder, culls and saves it;
-  // 1 on success (also when stopped early), 0 with BuildError set otherwise.
+  // Builds the book from every game file under the folder (each real folder
+  // once; files that are no whole game are skipped and named in
+  // SkippedFiles), culls it and writes it once; 1 on success (also when
+  // stopped early), 0 with Error set otherwise: an unreadable folder, no
+  // game, no node left by culling, or a book that cannot be written. Then
+  // nothing is written.
   int LoadDIR(CGame& game, const std::string& dir, int32_t minWeight, int32_t wonWeight, int32_t drawWeight,
               int32_t lossWeight);
   // Keeps only nodes of at least MinWeight and logs the count and weights.
   int CullBad(uint32_t startTick);
 
-  // What made the last LoadDIR fail, naming the file or folder.
+  // What made the last LoadDIR fail, naming the file or folder, and its English wording.
+  CJobError Error;
   std::string BuildError;
+  // "path: why" of each file the last LoadDIR skipped.
+  std::vector<std::string> SkippedFiles;
+  // Where the book is written; empty: COpeningBook::DefaultPath().
+  std::string SavePath;
   // Smallest and largest weight left by the last CullBad.
   int32_t CulledMinWeight = 0;
   int32_t CulledMaxWeight = 0;
@@ -60,9 +70,8 @@ class CBookBuilder {
  private:
   void AddBuildNode(const BookNode& node);
   size_t BuildNodeCount() const;
-  int WalkDir(CGame& game, const std::string& dir, uint32_t startTick);
+  bool WalkDir(CGame& game, const std::string& dir, uint32_t startTick);
   uint32_t BuildTick() const;
-  bool IsInsideWalk(const std::string& dir) const;
+  void Fail(CJobFault fault, const std::string& setting, const std::string& path, const std::string& detail);
   CBookGatherer Gatherer;
-  std::vector<std::string> WalkStack;  // the folders the walk is inside, resolved
 };

@@ -1,15 +1,22 @@
 #include "jobs/sample_generation.h"
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
+#include <cstdio>
+#include <filesystem>
 
 #include "ann/job_log.h"
 #include "common/dir_list.h"
+#include "common/folder_walk.h"
 #include "common/exe_path.h"
 #include "common/file_util.h"
 #include "common/tick.h"
 #include "engine/evaluator.h"
 #include "game/game.h"
+#include "jobs/whole_game.h"
+#include "rules/move_tables.h"
+#include "rules/notation_maps.h"
 
 namespace {
 
@@ -37,10 +44,26 @@ int32_t TotalStatusCount(const CSampleRun& run) {
 
 // Writes the list to a new sample file and empties it. Two flushes within
 // one second get distinct names, so no sample file ever replaces another.
+// The prefix of the files a run over one root writes when they are named for it.
+std::string RootPrefix(const std::string& rootDir) {
+  std::error_code error;
+  const std::filesystem::path canonical = std::filesystem::weakly_canonical(rootDir, error);
+  const std::string key = error ? rootDir : canonical.string();
+  uint64_t hash = 1469598103934665603ull;  // FNV-1a: short, stable across runs
+  for (unsigned char c : key) hash = (hash ^ c) * 1099511628211ull;
+  char text[32];
+  std::snprintf(text, sizeof text, "root%016llx_", static_cast<unsigned long long>(hash));
+  return text;
+}
+
 void FlushPatterns(CSampleRun& run, const std::string& name, const std::string& sampleDir,
                    const std::string& extension) {
   EnsureDirectory(sampleDir);
-  const std::string path = UniqueFileName(sampleDir + name + "_" + LocalTimeStamp(), extension);
+  const std::string path =
+      run.RootPrefix.empty()
+          ? UniqueFileName(sampleDir + name + "_" + LocalTimeStamp(), extension)
+          : sampleDir + name + "_" + run.RootPrefix + std::to_string(run.WrittenFiles.size() + run.FailedFiles.size()) +
+                extension;
   if (run.Patterns.Save(path, 1)) {
     run.WrittenFiles.push_back(path);
   } else {
@@ -68,22 +91,39 @@ int Walk(CGame& game, CSampleRun& run, const std::string& path, const std::strin
          const std::string& sampleDir, const std::string& extension,
          const CSampleSettings& settings) {
   if (path.empty()) return 0;
-  if (SecondsSince(run.StartTick) > settings.TimeBudgetSeconds) return 1;
-  std::vector<CDirEntry> entries;
-  if (!ListDirSorted(path, entries))  // not a folder: one record file
-    return StopRequested(settings) ? (run.Stopped = true, 1)
-                                   : OfferRecord(game, run, path, name, sampleDir, extension, settings);
-  for (const CDirEntry& entry : entries) {
+  std::error_code error;
+  if (!std::filesystem::is_directory(path, error)) {  // one record file
+    if (StopRequested(settings)) return run.Stopped = true, 1;
+    return OfferRecord(game, run, path, name, sampleDir, extension, settings);
+  }
+  CFolderWalk walk;
+  walk.EnterFolder = [&](const std::string&) { return SecondsSince(run.StartTick) <= settings.TimeBudgetSeconds; };
+  walk.VisitFile = [&](const CDirEntry& entry) {
     if (StopRequested(settings)) {
       run.Stopped = true;
-      return 1;
+      return false;
     }
-    const int result =
-        entry.IsDir ? Walk(game, run, entry.Path + "/", name, sampleDir, extension, settings)
-                    : OfferRecord(game, run, entry.Path, name, sampleDir, extension, settings);
-    if (!result) return 0;
+    // A file that is no whole game is skipped and named; the walk goes on.
+    OfferRecord(game, run, entry.Path, name, sampleDir, extension, settings);
+    return true;
+  };
+  return walk.Run(path) || walk.Ended ? 1 : 0;
+}
+
+// Removes the files an earlier run over the same root wrote beyond this run's.
+void RemoveOlderRootFiles(const CSampleRun& run, const std::string& name, const std::string& sampleDir,
+                          const std::string& extension) {
+  std::vector<CDirEntry> entries;
+  if (!ListDirSorted(sampleDir, entries)) return;
+  const std::string prefix = name + "_" + run.RootPrefix;
+  for (const CDirEntry& entry : entries) {
+    if (entry.Name.rfind(prefix, 0) != 0) continue;
+    bool written = false;
+    for (const std::string& path : run.WrittenFiles) written = written || path == entry.Path;
+    if (!written && entry.Name.size() > extension.size() &&
+        entry.Name.compare(entry.Name.size() - extension.size(), extension.size(), extension) == 0)
+      std::remove(entry.Path.c_str());
   }
-  return 1;
 }
 
 // Encodes the position into the status and appends a copy to the pattern.
@@ -99,24 +139,28 @@ void AddStatus(const CEvaluator& evaluator, const CPosition& position, int redTo
 
 std::string SampleLogPath() { return GetExePath() + "gen_sample_list.txt"; }
 
-std::string CheckSampleSettings(const CSampleSettings& settings) {
-  if (settings.TestOverflowFreq < 1) return "TestOverflowFreq must be at least 1";
-  if (settings.MaxPatternListBytes < 1) return "MaxPatternListBytes must be at least 1";
-  if (!std::isfinite(settings.TestOverflowCoeff) || settings.TestOverflowCoeff <= 0)
-    return "TestOverflowCoeff must be above 0";
-  if (!std::isfinite(settings.MinMoveCoeff) || settings.MinMoveCoeff < 0 ||
-      settings.MinMoveCoeff > 1)
-    return "MinMoveCoeff must lie between 0 and 1";
-  if (settings.LogPeriod < 1) return "the log period must be at least 1";
+CJobError CheckSampleSettings(const CSampleSettings& settings) {
+  if (CJobError e = CheckRange("CullDraw", settings.CullDraw, 0, 1)) return e;
+  if (CJobError e = CheckRange("MaxPatternListBytes", settings.MaxPatternListBytes, 1, INT32_MAX)) return e;
+  if (CJobError e = CheckRange("TestOverflowFreq", settings.TestOverflowFreq, 1, INT32_MAX)) return e;
+  // TestOverflowCoeff: above 0, at most 1.
+  if (!(settings.TestOverflowCoeff > 0)) return OutOfRange("TestOverflowCoeff", settings.TestOverflowCoeff, 0, 1);
+  if (CJobError e = CheckRange("TestOverflowCoeff", settings.TestOverflowCoeff, 0, 1)) return e;
+  if (CJobError e = CheckRange("MinStatusCount", settings.MinStatusCount, 0, 1024)) return e;
+  if (CJobError e = CheckRange("MinMoveCoeff", settings.MinMoveCoeff, 0, 1)) return e;
+  if (CJobError e = CheckRange("TimeBudgetSeconds", settings.TimeBudgetSeconds, 0, INT32_MAX)) return e;
+  if (CJobError e = CheckRange("LogPeriod", settings.LogPeriod, 1, INT32_MAX)) return e;
   return {};
 }
 
 int AddGameSamples(CGame& game, CSampleRun& run, const std::string& recordPath,
                    const std::string& name, const std::string& sampleDir,
                    const std::string& extension, const CSampleSettings& settings) {
-  if (!game.LoadPgn(recordPath)) {
+  std::string why;
+  if (!ReadWholeGame(game, recordPath, why)) {
     AppendLog(SampleLogPath(), "      Load %s failed.\n", recordPath.c_str());
     run.FailedRecord = recordPath;
+    run.SkippedRecords.push_back(recordPath + ": " + why);
     return 0;
   }
   if (settings.CullDraw && !game.IsRedWin() && !game.IsBlackWin()) return 1;
@@ -170,12 +214,13 @@ int GenerateSamples(CGame& game, const std::string& rootDir, const std::string& 
   CSampleRun& run = runOut ? *runOut : local;
   run = CSampleRun {};
   if (rootDir.empty() || name.empty() || sampleDir.empty() || extension.empty()) return 0;
-  run.Error = CheckSampleSettings(settings);
+  run.Error = EnglishMessage(CheckSampleSettings(settings));
   if (!run.Error.empty()) {
     AppendLog(SampleLogPath(), "   Refused: %s.\n", run.Error.c_str());
     return 0;
   }
   run.StartTick = GetTick();
+  if (settings.NameForRoot) run.RootPrefix = RootPrefix(rootDir);
   if (!Walk(game, run, rootDir, name, sampleDir, extension, settings) || run.LoadedCount == 0)
     return 0;
   if (run.Patterns.Count() > 0) {
@@ -191,5 +236,53 @@ int GenerateSamples(CGame& game, const std::string& rootDir, const std::string& 
     AppendLog(log, "   TotalStatusCount = %08d\n", TotalStatusCount(run));
     FlushPatterns(run, name, sampleDir, extension);
   }
+  if (!run.RootPrefix.empty() && run.FailedFiles.empty()) RemoveOlderRootFiles(run, name, sampleDir, extension);
   return 1;
+}
+
+CJobError CheckSampleJob(const CSampleSettings& settings) {
+  std::error_code error;
+  if (settings.RootDir.empty() || !std::filesystem::exists(settings.RootDir, error)) {
+    CJobError refusal;
+    refusal.Fault = CJobFault::NoSuchFolder;
+    refusal.Setting = "RootDir";
+    refusal.Path = settings.RootDir;
+    return refusal;
+  }
+  return CheckSampleSettings(settings);
+}
+
+CJobError RunSampleGeneration(const CSampleSettings& settings, CJobControl& control, CSampleRun& run) {
+  run = CSampleRun {};
+  if (CJobError refusal = CheckSampleJob(settings)) return refusal;
+  BuildMoveTables();
+  BuildNotationMaps();
+  CGame scratch;  // the records are read into a game of the job's own
+  CSampleSettings withControl = settings;
+  withControl.StopRequest = &control.StopRequested;
+  withControl.OnRecord = [&](int32_t loaded, int32_t offered) {
+    CJobProgress progress;
+    progress.Done = offered;
+    progress.Wins = loaded;
+    control.Report(progress);
+  };
+  const std::string sampleDir = settings.SampleDir.empty() ? GetExePath() + "sample/" : WithTrailingSlash(settings.SampleDir);
+  const int generated = GenerateSamples(scratch, settings.RootDir, "eval", sampleDir, ".sam", withControl, &run);
+  for (const std::string& skipped : run.SkippedRecords) control.Note("skipped " + skipped);
+  if (!run.FailedFiles.empty()) {
+    CJobError failure;
+    failure.Fault = CJobFault::CannotWrite;
+    failure.Path = run.FailedFiles.front();
+    return failure;
+  }
+  if (!generated) {
+    CJobError failure;
+    failure.Fault = CJobFault::NoInput;
+    failure.Setting = "RootDir";
+    failure.Path = settings.RootDir;
+    failure.Detail = "no game taken: " + std::to_string(run.SkippedRecords.size()) +
+                     " files are no whole game; the others are too short or culled as drawn";
+    return failure;
+  }
+  return {};
 }

@@ -11,10 +11,17 @@
 #include <vector>
 
 #include "ann/training_samples.h"
+#include "jobs/job.h"
 
 class CGame;
 
 struct CSampleSettings {
+  std::string RootDir;                        // the folder of game records, or one record file
+  std::string SampleDir;                      // empty: the data folder's sample/
+  // Name the files for RootDir and replace the ones an earlier run over the
+  // same RootDir wrote, so training twice over one folder does not count its
+  // games twice.
+  bool NameForRoot = false;
   int32_t CullDraw = 0;                       // skip games that are neither "1-0" nor "0-1"
   int32_t MaxPatternListBytes = 1073741824;   // memory budget of the pattern list
   int32_t TestOverflowFreq = 1000;            // test the budget at multiples of this pattern count
@@ -41,13 +48,25 @@ struct CSampleRun {
   long long EstimatedPatternBytes = 0;   // the patterns' part of the list's size estimate
   std::vector<std::string> WrittenFiles;  // sample files written, in order
   std::vector<std::string> FailedFiles;   // sample files that could not be written
-  std::string FailedRecord;               // the record whose loading ended the walk
+  std::string FailedRecord;               // the record a single-record run could not load
+  std::vector<std::string> SkippedRecords;  // "path: why" of files that are no whole game
   std::string Error;                      // why the run was refused
   bool Stopped = false;                   // a stop request ended the walk
+  std::string RootPrefix;                 // set for files named for the root
 };
 
-// Empty when the settings can be used, else the message that refuses them.
-std::string CheckSampleSettings(const CSampleSettings& settings);
+// The first setting that cannot be used, or no error (RootDir is not looked at).
+CJobError CheckSampleSettings(const CSampleSettings& settings);
+
+// CheckSampleSettings and RootDir: the job's whole check, before any work.
+CJobError CheckSampleJob(const CSampleSettings& settings);
+
+// The job: checks every setting (RootDir too), then generates the sample
+// files from RootDir with a game of its own, so the player's game is left as
+// it was. Progress: Done = files offered, Wins = games taken. Refuses when
+// no game was taken; records that are no whole game are skipped, counted
+// and named (run.SkippedRecords, the log, control's notes).
+CJobError RunSampleGeneration(const CSampleSettings& settings, CJobControl& control, CSampleRun& run);
 
 // Walks rootDir (a folder, or one record file) into sample files
 // sampleDir + name + "_<local time>" + extension. 1 when at least one game

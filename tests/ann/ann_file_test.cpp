@@ -160,6 +160,15 @@ TEST_F(AnnFileTest, DamagedTextFilesAreRefused) {
       {"2.000000e+00;\n", "2.000000e+00;5.000000e-01;\n"},     // one weight too many
       {"Weight12s=", "Weights12="},                            // a damaged block header
       {"Count11=2", "Count11=999999999"},                      // absurd size
+      // Training values no run can use: they turn every weight into NaN or never end.
+      {"Lambda=7.500000e-01", "Lambda=-5"},
+      {"Lambda=7.500000e-01", "Lambda=1.5"},
+      {"Alpha =2.500000e-01", "Alpha =-1"},
+      {"Alpha =2.500000e-01", "Alpha =1e30"},
+      {"MaxLearnCount=100", "MaxLearnCount=-1"},
+      {"AutoSaveCount=2", "AutoSaveCount=-3"},
+      {"ThreadCount=3", "ThreadCount=65"},
+      {"Lower=-5.000000e-01", "Lower=9.000000e-01"},  // above Upper
   };
   for (const Damage& damage : damages) {
     std::string text = kSmallNetworkText;

@@ -133,9 +133,9 @@ class ToolDialogsTest : public QObject {
       COpeningBook& book = g_Game->Engine.Book;
       // Hold the build after its first game until the stop arrives.
       CBookDialog dialog;
-      dialog.Builder.OnGameLoaded = [&](long long, size_t, const std::string&) {
+      dialog.Control.OnProgress = [&](const CJobProgress&) {
         ++loaded;
-        while (dialog.Builder.Stop.load() == 0) std::this_thread::yield();
+        while (!dialog.Control.Stopping()) std::this_thread::yield();
       };
       dialog.MinWeight->setText(QStringLiteral("1"));
       dialog.RecordFolder->setText(Games + "/");

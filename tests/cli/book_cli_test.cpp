@@ -76,7 +76,8 @@ TEST_F(BookCli, BadInputIsNamedAndLeavesTheBookAsItWas) {
     const std::string output = Cli(c.Args, &exitCode);
     EXPECT_NE(exitCode, 0) << c.Args;
     EXPECT_NE(output.find(c.Named), std::string::npos) << c.Args << "\n" << output;
-    EXPECT_EQ(output.find('\n'), output.size() - 1) << "one line: " << output;
+    // A skipped file gets its own line before the refusal.
+    if (c.Args != "book build " + games) EXPECT_EQ(output.find('\n'), output.size() - 1) << "one line: " << output;
     EXPECT_EQ(ReadText(BookPath()), kept) << c.Args;
   }
 }
@@ -101,7 +102,7 @@ TEST_F(BookCli, BuildFromAFewGamesThenProbe) {
   int exitCode = -1;
   const std::string output = Cli("book build " + games + " --min-weight 2 --draw-weight 1", &exitCode);
   ASSERT_EQ(exitCode, 0) << output;
-  EXPECT_NE(output.find("games=40 nodes="), std::string::npos) << output;
+  EXPECT_NE(output.find("games=40 skipped=0 nodes="), std::string::npos) << output;
   EXPECT_NE(output.find("MinWeight=2 WonWeight=3 DrawWeight=1 LossWeight=-1"), std::string::npos) << output;
   EXPECT_TRUE(std::filesystem::exists(Home.Path() + "creating.txt"));
 

@@ -72,7 +72,7 @@ TEST_F(BatchTrainTest, BlockTheRunCannotTakeIsRefusedBeforeAnyWork) {
   params.Error = &error;
   params.TestOverflowFreq = 0;
   EXPECT_EQ(BatchTrainFromRecords(*game, TestDataPath("games"), params), 0);
-  EXPECT_NE(error.find("TestOverflowFreq must be at least 1"), std::string::npos) << error;
+  EXPECT_NE(error.find("TestOverflowFreq: must be between 1 and"), std::string::npos) << error;
   params.TestOverflowFreq = 1000;
   params.ThreadCount = 65;
   EXPECT_EQ(TrainFromGameRecord(*game, TestDataPath("games/game01.pgn"), params), 0);

@@ -15,6 +15,7 @@
 #include "engine/engine_position.h"
 #include "engine/opening_book.h"
 #include "jobs/book_builder.h"
+#include "jobs/job.h"
 #include "game/game.h"
 #include "rules/iccs.h"
 #include "rules/move_tables.h"
@@ -144,8 +145,10 @@ TEST_F(BookBuilderTest, SingleRedWinGivesFourImagesWithTheSidesWeightsAndCullBad
   EXPECT_EQ(turnedReply[0].Piece, 6);
   EXPECT_EQ(Book().Nodes.size(), 12u);  // three moves, four images each, no two alike
 
-  // With the usual MinWeight of 4 nothing of a single game survives.
-  ASSERT_EQ(Builder().LoadDIR(*Game, games, 4, 3, 1, -1), 1);
+  // With the usual MinWeight of 4 nothing of a single game survives, and a
+  // book without nodes is refused rather than written.
+  ASSERT_EQ(Builder().LoadDIR(*Game, games, 4, 3, 1, -1), 0);
+  EXPECT_EQ(Builder().Error.Setting, "MinWeight");
   EXPECT_TRUE(Book().Nodes.empty());
   EXPECT_NE(ReadText(CBookBuilder::LogPath())
                 .find("   BookNodeCount=0000000; MinWeight=536870912; MaxWeight=-536870912; ElapsedTime=0000000\n"),
@@ -183,41 +186,47 @@ TEST_F(BookBuilderTest, WeightsAccumulateAndSaturate) {
   EXPECT_EQ(AddWeights(INT32_MAX, -1), INT32_MAX - 1);
 }
 
-TEST_F(BookBuilderTest, OneBadFileFailsTheBuildWhereverTheWalkMeetsItAndSavesNothing) {
+// Files that are no whole game are skipped and named wherever the walk
+// meets them; a folder that holds nothing else is refused and the book file
+// stays as it was.
+TEST_F(BookBuilderTest, FilesThatAreNoWholeGameAreSkippedAndNamed) {
   const std::string kept = "MinWeight =4\nWonWeight =3\nDrawWeight=1\nLossWeight=-1\n\nBookNodeCount=0\n\n\n";
   std::filesystem::create_directories(Home.Path() + "book");
   ASSERT_EQ(WriteFileAtomically(COpeningBook::DefaultPath(), kept), 1);
-  for (const char* badName : {"0first.pgn", "m/middle.pgn", "z_last.pgn"}) {
-    const std::string games = Folder(std::string("games_") + badName[0]);
+  const std::string twoGames = ReadText(TestDataPath("games/game01.pgn")) + "\n" + ReadText(TestDataPath("games/game02.pgn"));
+  const struct {
+    const char* Name;
+    std::string Text;
+  } bad[] = {
+      {"0first.pgn", "[FEN \"not a position\"]\n1. 炮二平五\n"},
+      {"m/middle.pgn", "[Event \"x\"]\n1. h2e2 h9g7 2. zz\n"},
+      {"notes.txt", "remember to buy milk\n"},
+      {"two.pgn", twoGames},
+      {"eval000.ann", "ThreadCount=1;\nAlpha=1.000000e-02;\n"},
+  };
+  for (const auto& c : bad) {
+    const std::string games = Folder(std::string("games_") + std::to_string(&c - bad));
     std::filesystem::create_directories(games + "m");
     SaveGame(games + "a.pgn", {"h2e2", "h9g7"}, "1-0");
     SaveGame(games + "m/b.pgn", {"h2e2", "h9g7"}, "1-0");
     SaveGame(games + "y.pgn", {"h2e2", "h9g7"}, "1-0");
-    const std::string bad = games + badName;
-    ASSERT_EQ(WriteFileAtomically(bad, "[FEN \"not a position\"]\n1. 炮二平五\n"), 1);
-    EXPECT_EQ(Builder().LoadDIR(*Game, games, 4, 3, 1, -1), 0) << badName;
-    EXPECT_NE(Builder().BuildError.find(bad), std::string::npos) << Builder().BuildError;
-    EXPECT_NE(ReadText(CBookBuilder::LogPath()).find("      Load " + bad + " failed.\n"), std::string::npos);
-    EXPECT_EQ(Builder().Stop, 1);
-  }
-  EXPECT_EQ(ReadText(COpeningBook::DefaultPath()), kept);
+    const std::string path = games + c.Name;
+    ASSERT_EQ(WriteFileAtomically(path, c.Text), 1);
+    ASSERT_EQ(Builder().LoadDIR(*Game, games, 4, 3, 1, -1), 1) << c.Name << Builder().BuildError;
+    EXPECT_EQ(Builder().LoadedCount, 3) << c.Name;
+    ASSERT_EQ(Builder().SkippedFiles.size(), 1u) << c.Name;
+    EXPECT_EQ(Builder().SkippedFiles[0].rfind(path + ": ", 0), 0u) << Builder().SkippedFiles[0];
+    EXPECT_NE(ReadText(CBookBuilder::LogPath()).find("      Load " + path + " failed.\n"), std::string::npos);
 
+    const std::string onlyBad = Folder(std::string("only_") + std::to_string(&c - bad));
+    ASSERT_EQ(WriteFileAtomically(onlyBad + "x", c.Text), 1);
+    EXPECT_EQ(Builder().LoadDIR(*Game, onlyBad, 1, 3, 1, -1), 0) << c.Name;
+    EXPECT_EQ(Builder().Error.Fault, CJobFault::NoInput);
+  }
+  std::filesystem::remove(COpeningBook::DefaultPath());
+  ASSERT_EQ(WriteFileAtomically(COpeningBook::DefaultPath(), kept), 1);
   EXPECT_EQ(Builder().LoadDIR(*Game, Home.Path() + "no_such_folder", 4, 3, 1, -1), 0);
   EXPECT_NE(Builder().BuildError.find("no_such_folder"), std::string::npos);
-  EXPECT_EQ(ReadText(COpeningBook::DefaultPath()), kept);
-}
-
-TEST_F(BookBuilderTest, TextThatIsNoGameFailsTheBuildAndKeepsTheBook) {
-  // A network file in a folder of games reads as no moves at all: it must
-  // not pass for an empty game, or such a folder would empty the book.
-  const std::string kept = "MinWeight =4\nWonWeight =3\nDrawWeight=1\nLossWeight=-1\n\nBookNodeCount=0\n\n\n";
-  std::filesystem::create_directories(Home.Path() + "book");
-  ASSERT_EQ(WriteFileAtomically(COpeningBook::DefaultPath(), kept), 1);
-  const std::string games = Folder("not_games");
-  SaveGame(games + "a.pgn", {"h2e2", "h9g7"}, "1-0");
-  ASSERT_EQ(WriteFileAtomically(games + "eval000.ann", "ThreadCount=1;\nAlpha=1.000000e-02;\n"), 1);
-  EXPECT_EQ(Builder().LoadDIR(*Game, games, 4, 3, 1, -1), 0);
-  EXPECT_NE(Builder().BuildError.find("eval000.ann"), std::string::npos) << Builder().BuildError;
   EXPECT_EQ(ReadText(COpeningBook::DefaultPath()), kept);
 }
 
@@ -239,7 +248,6 @@ TEST_F(BookBuilderTest, LogHasEveryStepAndACounterLineEveryTenGamesAndAtTheEnd) 
       "   LoadedCount=9999999; BookNodeCount=9999999; ElapsedTime=9999999",
       "   LoadedCount=9999999; BookNodeCount=9999999; ElapsedTime=9999999",
       "   LoadedCount=9999999; BookNodeCount=9999999; ElapsedTime=9999999",
-      "Running Save().",
       "Running CullBad().",
       "   BookNodeCount=9999999; MinWeight=9999999; MaxWeight=9999999; ElapsedTime=9999999",
       "Running Save().",
@@ -271,14 +279,19 @@ TEST_F(BookBuilderTest, StopRequestEndsTheWalkAndTheBookSoFarIsCulledAndSaved) {
   EXPECT_EQ(Builder().Stop, 1);
 }
 
-TEST_F(BookBuilderTest, LinkBackToAnEnclosingFolderIsNotWalkedAgain) {
+// Links to ".", to an enclosing folder and to a sibling: each real folder is
+// walked once, so the one game is read once.
+TEST_F(BookBuilderTest, EachRealFolderIsWalkedOnceWhateverLinksLeadToIt) {
   const std::string games = Folder("games");
   std::filesystem::create_directories(games + "a");
   SaveGame(games + "a/1.pgn", {"h2e2"}, "*");
   std::filesystem::create_directory_symlink(games, games + "a/loop");
-  std::filesystem::create_directory_symlink(games + "a", games + "b");  // a sibling link is walked
+  std::filesystem::create_directory_symlink(".", games + "a/self");
+  std::filesystem::create_directory_symlink(".", games + "dot1");
+  std::filesystem::create_directory_symlink(".", games + "dot2");
+  std::filesystem::create_directory_symlink(games + "a", games + "b");
   ASSERT_EQ(Builder().LoadDIR(*Game, games, 1, 3, 1, -1), 1);
-  EXPECT_EQ(Builder().LoadedCount, 2);
+  EXPECT_EQ(Builder().LoadedCount, 1);
 }
 
 TEST_F(BookBuilderTest, BookThatCannotBeWrittenFailsTheBuild) {

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <regex>
 
 #include "ann/sample_file.h"
@@ -153,7 +155,7 @@ TEST_F(SampleGeneration, RootNamingOneRecordFileTakesThatFileAlone) {
   EXPECT_EQ(run.WrittenFiles.size(), 1u);
 }
 
-TEST_F(SampleGeneration, UnloadableRecordStopsTheWalkLogsItAndWritesNothing) {
+TEST_F(SampleGeneration, UnloadableRecordIsSkippedLoggedAndCounted) {
   std::filesystem::create_directories(home->Path() + "games");
   WriteRecord(*game, home->Path() + "games/a.pgn", FirstMoves(6), "1-0");
   std::ofstream(home->Path() + "games/b.pgn") << "[Event \"cut short";
@@ -161,12 +163,11 @@ TEST_F(SampleGeneration, UnloadableRecordStopsTheWalkLogsItAndWritesNothing) {
   CSampleRun run;
   EXPECT_EQ(GenerateSamples(*game, home->Path() + "games", "eval", SampleDir(), ".sam",
                             CSampleSettings {}, &run),
-            0);
-  EXPECT_EQ(run.LoadedCount, 1);
-  EXPECT_EQ(run.FailedRecord, home->Path() + "games/b.pgn");
-  EXPECT_FALSE(std::filesystem::exists(SampleDir()));
-  EXPECT_EQ(ReadFile(GetExePath() + "gen_sample_list.txt"),
-            "      Load " + home->Path() + "games/b.pgn failed.\n");
+            1);
+  EXPECT_EQ(run.LoadedCount, 2);
+  ASSERT_EQ(run.SkippedRecords.size(), 1u);
+  EXPECT_EQ(run.SkippedRecords[0].rfind(home->Path() + "games/b.pgn: ", 0), 0u);
+  EXPECT_EQ(ReadFile(GetExePath() + "gen_sample_list.txt").rfind("      Load " + home->Path() + "games/b.pgn failed.\n", 0), 0u);
 }
 
 TEST_F(SampleGeneration, FlushesInOneSecondGetDistinctFilesAndLoseNothing) {
@@ -293,6 +294,94 @@ TEST_F(SampleGeneration, SizeEstimateCountsBothPatternsOfEveryStatus) {
     ASSERT_EQ(GenerateSamples(*game, home->Path() + "games", "eval", SampleDir(), ".sam", settings, &run), 1);
     EXPECT_EQ(run.WrittenFiles.size(), c.Files) << c.Budget;
     EXPECT_EQ(Names(SampleDir()).size(), c.Files) << c.Budget;
+  }
+}
+
+}  // namespace
+
+namespace {
+
+// The job over a folder that holds, beside two games, what a real folder
+// holds: files that are no whole game, links back to itself, what a killed
+// run left, and a FIFO. Each game is taken once, each bad file is skipped
+// and named, and nothing blocks.
+TEST_F(SampleGeneration, JobTakesEachGameOnceAndSkipsWhatIsNoWholeGame) {
+  const std::string games = home->Path() + "games/";
+  std::filesystem::create_directories(games + "sub");
+  WriteRecord(*game, games + "a.pgn", FirstMoves(6), "1-0");
+  WriteRecord(*game, games + "sub/b.pgn", FirstMoves(7), "0-1");
+  const std::string twoGames = ReadFile(TestDataPath("games/game01.pgn")) + "\n" + ReadFile(TestDataPath("games/game02.pgn"));
+  const struct {
+    const char* Name;
+    std::string Text;
+  } bad[] = {
+      {"notes.txt", "remember to buy milk\n"},
+      {"two.pgn", twoGames},
+      {"cut.pgn", "[Event \"x\"]\n1. h2e2 h9g7 2. zz\n"},
+  };
+  for (const auto& c : bad) std::ofstream(games + c.Name) << c.Text;
+  std::filesystem::create_directory_symlink(".", games + "dot1");
+  std::filesystem::create_directory_symlink(".", games + "dot2");
+  std::filesystem::create_directory_symlink(games, games + "sub/up");
+  std::ofstream(games + "c.pgn.tmp-Qw3rTy") << ReadFile(games + "a.pgn");
+  ASSERT_EQ(::mkfifo((games + "pipe.pgn").c_str(), 0644), 0);
+
+  CSampleSettings settings;
+  settings.RootDir = games;
+  CJobControl control;
+  std::vector<std::string> notes;
+  control.OnNote = [&](const std::string& line) { notes.push_back(line); };
+  CSampleRun run;
+  ASSERT_FALSE(RunSampleGeneration(settings, control, run));
+  EXPECT_EQ(run.LoadedCount, 2);
+  EXPECT_EQ(run.OfferedCount, 5);
+  ASSERT_EQ(run.SkippedRecords.size(), 3u);
+  ASSERT_EQ(notes.size(), 3u);
+  for (const auto& c : bad) {
+    const std::string path = games + c.Name;
+    bool named = false;
+    for (const std::string& note : notes) named = named || note.rfind("skipped " + path + ": ", 0) == 0;
+    EXPECT_TRUE(named) << c.Name;
+    EXPECT_NE(ReadFile(SampleLogPath()).find("      Load " + path + " failed.\n"), std::string::npos);
+  }
+  int32_t statuses = 0;
+  for (int32_t count : run.CategoryCounts) statuses += count;
+  EXPECT_EQ(statuses, 2 * 6 + 2 * 7);
+
+  // A folder of nothing but such files is refused, and writes nothing.
+  const std::string onlyBad = home->Path() + "only_bad/";
+  std::filesystem::create_directories(onlyBad);
+  std::ofstream(onlyBad + "notes.txt") << "no game\n";
+  const std::vector<std::string> before = Names(SampleDir());
+  settings.RootDir = onlyBad;
+  const CJobError error = RunSampleGeneration(settings, control, run);
+  EXPECT_EQ(error.Fault, CJobFault::NoInput);
+  EXPECT_EQ(error.Setting, "RootDir");
+  EXPECT_EQ(Names(SampleDir()), before);
+}
+
+TEST_F(SampleGeneration, JobRefusesSettingsOutOfRangeNamingThem) {
+  const struct {
+    const char* Setting;
+    void (*Set)(CSampleSettings&);
+  } cases[] = {
+      {"TestOverflowFreq", [](CSampleSettings& s) { s.TestOverflowFreq = 0; }},
+      {"MaxPatternListBytes", [](CSampleSettings& s) { s.MaxPatternListBytes = -1; }},
+      {"TestOverflowCoeff", [](CSampleSettings& s) { s.TestOverflowCoeff = 0; }},
+      {"MinMoveCoeff", [](CSampleSettings& s) { s.MinMoveCoeff = -0.5f; }},
+      {"MinStatusCount", [](CSampleSettings& s) { s.MinStatusCount = -1; }},
+      {"CullDraw", [](CSampleSettings& s) { s.CullDraw = 2; }},
+      {"RootDir", [](CSampleSettings& s) { s.RootDir = "/no/such/folder"; }},
+  };
+  for (const auto& c : cases) {
+    CSampleSettings settings;
+    settings.RootDir = TestDataPath("games");
+    c.Set(settings);
+    CJobControl control;
+    CSampleRun run;
+    const CJobError error = RunSampleGeneration(settings, control, run);
+    EXPECT_EQ(error.Setting, c.Setting) << EnglishMessage(error);
+    EXPECT_FALSE(std::filesystem::exists(SampleDir())) << c.Setting;
   }
 }
 

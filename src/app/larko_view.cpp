@@ -20,9 +20,8 @@
 #include "app/options_dialog.h"
 #include "common/file_util.h"
 #include "jobs/network_game_trainer.h"
-#include "jobs/outside_training.h"
+#include "jobs/game_training_job.h"
 #include "jobs/record_checking.h"
-#include "jobs/self_play_training.h"
 #include "jobs/ucci_engine_process.h"
 #include "game/game.h"
 
@@ -227,26 +226,21 @@ void CLarkoView::OnGameTraining() {
 
 void CLarkoView::StartTraining() {
   if (TrainingWorker.Running()) return;
-  const CGameTrainingValues values = TrainingValues->Values();
-  const COutsideEngineSettings outside = TrainingValues->Outside();
-  EnsureDirectory(values.RootDir);
+  CGameTrainingValues values = TrainingValues->Values();
+  values.Outside = TrainingValues->Outside();
   // Busy from now on; the training itself keeps the flag cleared while it runs.
   g_Game->TrainingIdle = 0;
-  StartJob(TrainingWorker, [this, values, outside] {
+  StartJob(TrainingWorker, [this, values] {
     CGameTrainingHooks hooks;
     hooks.Refresh = [this] {
       if (!StopRequested) RedrawFromWorker();
     };
     hooks.Trainer = MakeNetworkGameTrainer();
-    int result;
-    if (values.TrainWithOutside) {
-      CUcciEngineProcess engine(outside);
-      result = OutsideTraining(*g_Game, engine, values, hooks);
-    } else {
-      result = SelfPlayTraining(*g_Game, values, hooks);
-    }
+    hooks.SaveNetworks = MakeNetworkSaver(*g_Game);
+    CJobControl control;
+    const CJobError error = RunGameTraining(*g_Game, values, hooks, control);
     g_Game->TrainingIdle = 1;
-    return result || StopRequested ? QString() : QStringLiteral("对局训练失败.");
+    return !error || StopRequested ? QString() : QStringLiteral("对局训练失败.");
   });
 }
 

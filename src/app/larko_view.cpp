@@ -253,16 +253,14 @@ void CLarkoView::OnRecordCheck() {
 void CLarkoView::StartChecking(const QString& folder) {
   if (CheckingWorker.Running() || folder.isEmpty()) return;
   CheckFolderPath = TidyFolderText(folder);
-  const std::string root = LocalPathOf(CheckFolderPath);
-  const COutsideEngineSettings outside = TrainingValues->Outside();
-  g_Game->CheckingIdle = 0;
-  StartJob(CheckingWorker, [this, root, outside] {
-    CUcciEngineProcess engine(outside);
-    CRecordCheckValues values;  // 300 moves, 30000 ms, every file
+  CRecordCheckValues values;
+  values.RootDir = LocalPathOf(CheckFolderPath);
+  values.Outside = TrainingValues->Outside();
+  CheckControl.StopRequested = 0;
+  StartJob(CheckingWorker, [this, values] {
     CRecordCheckHooks hooks;
-    const int result = CheckRecords(*g_Game, engine, root, values, hooks);
-    g_Game->CheckingIdle = 1;
-    return result || StopRequested ? QString() : QStringLiteral("棋谱检查失败.");
+    const CJobError error = RunRecordCheck(values, hooks, CheckControl);
+    return !error || StopRequested ? QString() : QStringLiteral("棋谱检查失败.");
   });
 }
 
@@ -402,6 +400,7 @@ void CLarkoView::StopWorker(CWorker& worker) {
   // Keep asking: a search or a job that starts after one request clears
   // its flag again.
   while (!worker.Done) {
+    CheckControl.RequestStop();
     g_Game->Engine.EngineIdle = 1;
     g_Game->TrainingIdle = 1;
     g_Game->CheckingIdle = 1;
@@ -412,6 +411,7 @@ void CLarkoView::StopWorker(CWorker& worker) {
 
 void CLarkoView::StopWorkers() {
   StopRequested = true;
+  CheckControl.RequestStop();
   if (g_Game) {
     g_Game->Engine.EngineIdle = 1;
     g_Game->TrainingIdle = 1;

@@ -94,7 +94,7 @@ int RunTrainGames(const std::vector<std::string>& args) {
   // create the network files), then read again over the networks' values.
   CTrainGamesOptions checked;
   if (ParseTrainGamesOptions(args, checked)) return 1;
-  if (checked.Values.RootDir.empty()) checked.Values.RootDir = "case/";
+  if (checked.Values.RootDir.empty()) checked.Values.RootDir = "case/";  // the data folder's, known later
   if (CJobError error = CheckGameTrainingValues(checked.Values))
     return CliError("train-games: " + EnglishMessage(error));
   auto game = MakeCliGame(false);

@@ -91,7 +91,7 @@ class CRecordChecker {
       return CFileStep::Failed;
     }
     const CGameRecord& record = Game.Record();
-    report.MovesBefore = record.Current + 1;
+    report.MovesBefore = report.MovesAfter = record.Current + 1;
     report.ResultBefore = report.Result = Game.Result;
     if (!read.Complete()) {
       // Writing back what was read would drop the rest of the file.

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Makes the knowledge the program ships with, using only its own workbench and
-# the master games in data/games:
+# a game collection (by default the master games in data/games):
 #   data/book/book.tab    the opening book
 #   data/ann/eval000.ann  the trained evaluation network
 #   data/knowledge.txt    the settings and figures of the run that made them
@@ -9,8 +9,8 @@
 # and skipped when the script is run again, so an interrupted run resumes;
 # --fresh starts over):
 #   1. build tarvo-cli into build-knowledge/
-#   2. import the ICCS master games as one PGN file per game
-#   3. complete every record with fairy-stockfish playing both sides from
+#   2. import the collection's games as one PGN file per game
+#   3. complete every record with the outside engine playing both sides from
 #      where the game stopped (the records carry no result, so without this
 #      every target would be a draw); NPROC checks run side by side
 #   4. build the opening book from the completed records
@@ -19,29 +19,54 @@
 #   6. play every candidate against the piece-value model in short matches
 #      and keep the one that scores best (not simply the last one)
 #
-# Usage: scripts/make-knowledge.sh [--fresh] [--work DIR] [--out DIR]
-# Environment: CHECK_MOVETIME (ms, default 40), ROUNDS (default 6),
-#   PASSES (training passes a round, default 40), ALPHA (learning rate,
-#   default 1), LAMBDA (default 0.9), MIN_MOVE_COEFF (the share of each
-#   game's first moves left out of the samples, default 0.3), PICK_GAMES
-#   (games a candidate, default 8), PICK_MOVETIME (ms, default 150).
+# Usage: scripts/make-knowledge.sh [--fresh] [--work DIR] [--out DIR] [GAMES]
+#   GAMES       the game collection, moves in ICCS form, that the book and the
+#               network are made from (default data/games/master_games_1125.pgn)
+#   --fresh     start over instead of resuming in the work folder
+#   --work DIR  the work folder (default build-knowledge/work)
+#   --out DIR   where the book, network and knowledge.txt go (default data)
+# Environment:
+#   ENGINE          the outside engine that completes the records
+#                   (default /usr/games/fairy-stockfish)
+#   CHECK_MOVETIME  its thinking time a move, ms (default 40)
+#   ROUNDS          training rounds (default 6)
+#   PASSES          training passes a round (default 40)
+#   ALPHA           learning rate (default 1)
+#   LAMBDA          trace decay (default 0.9)
+#   MIN_MOVE_COEFF  the share of each game's first moves left out of the
+#                   samples (default 0.3)
+#   PICK_GAMES      match games a candidate (default 8)
+#   PICK_MOVETIME   match thinking time a move, ms (default 150)
+# Any exit, a failing step or a stop, ends every program the script started.
 set -euo pipefail
-cd "$(dirname "$0")/.."
-repo="$PWD"
+usage() { sed -n '2,/^set -euo/p' "$0" | sed '$d' | sed 's/^# \{0,1\}//'; }
+die() { echo "make-knowledge.sh: $*" >&2; exit 2; }
 
-work="$repo/build-knowledge/work"
-out="$repo/data"
+# Paths given are taken from where the script was called.
+work=""
+out=""
+games_file=""
 fresh=0
 while [[ $# -gt 0 ]]; do
   case "$1" in
     --fresh) fresh=1 ;;
-    --work) work="$(realpath -m "$2")"; shift ;;
-    --out) out="$(realpath -m "$2")"; shift ;;
-    -h|--help) sed -n '2,27p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
-    *) echo "make-knowledge.sh: unknown argument '$1' (see --help)" >&2; exit 2 ;;
+    --work|--out)
+      [[ $# -ge 2 && -n "$2" && "$2" != -* ]] || die "$1 needs a folder (see --help)"
+      if [[ "$1" == --work ]]; then work="$(realpath -m -- "$2")"; else out="$(realpath -m -- "$2")"; fi
+      shift ;;
+    -h|--help) usage; exit 0 ;;
+    -*) die "unknown argument '$1' (see --help)" ;;
+    *) [[ -z "$games_file" ]] || die "one games file only, not also '$1' (see --help)"
+       games_file="$(realpath -m -- "$1")" ;;
   esac
   shift
 done
+
+cd "$(dirname "$0")/.."
+repo="$PWD"
+work="${work:-$repo/build-knowledge/work}"
+out="${out:-$repo/data}"
+games_file="${games_file:-$repo/data/games/master_games_1125.pgn}"
 
 check_movetime="${CHECK_MOVETIME:-40}"
 rounds="${ROUNDS:-6}"
@@ -52,7 +77,6 @@ alpha="${ALPHA:-1}"
 lambda="${LAMBDA:-0.9}"
 min_move_coeff="${MIN_MOVE_COEFF:-0.3}"
 jobs="$(nproc)"
-games_file="$repo/data/games/master_games_1125.pgn"
 engine="${ENGINE:-/usr/games/fairy-stockfish}"
 
 say() { printf '[%s] %s\n' "$(date +%H:%M:%S)" "$*" >&2; }
@@ -61,10 +85,20 @@ mark_step() { touch "$work/$1.done"; }
 
 [[ -f "$games_file" ]] || { echo "make-knowledge.sh: $games_file is missing" >&2; exit 1; }
 [[ -x "$engine" ]] || { echo "make-knowledge.sh: $engine is missing (scripts/install-deps.sh installs it)" >&2; exit 1; }
-# A stop ends the checks running side by side too (each leaves the game in
-# hand as it was); the step is done again on the next run.
-trap 'say "stopped: run the script again to go on from the last finished step"
-      kill $(jobs -p) 2>/dev/null; wait; exit 130' INT TERM
+# Whatever ends the script (a failing step, a stop) ends what it started: the
+# checks and matches running side by side and the programs they run. A
+# stopped check leaves the game in hand as it was; the step is done again on
+# the next run.
+stop_children() {
+  local pid
+  for pid in $(jobs -p); do
+    pkill -TERM -P "$pid" 2>/dev/null || true
+    kill -TERM "$pid" 2>/dev/null || true
+  done
+  wait 2>/dev/null || true
+}
+trap stop_children EXIT
+trap 'say "stopped: run the script again to go on from the last finished step"; exit 130' INT TERM
 ((fresh)) && rm -rf "$work"
 mkdir -p "$work"
 # The run's time counts from its first step, also when it was resumed.
@@ -111,7 +145,8 @@ if ! done_step check; then
       > "$work/logs/$name.check.txt" 2> "$work/logs/$name.check.err" &
     pids+=($!)
   done
-  for pid in "${pids[@]}"; do wait "$pid"; done
+  # The first check to fail ends the script, and with it the others.
+  for _ in "${pids[@]}"; do wait -n; done
   mark_step check
 fi
 cat "$work/logs"/part*.check.txt | awk '
@@ -197,7 +232,7 @@ sed -e 's/^MaxLearnCount=.*/MaxLearnCount=10000000/' -e 's/^AutoSaveCount=.*/Aut
     "$work/candidates/round$best.ann" > "$out/ann/eval000.ann"
 {
   echo "Made by scripts/make-knowledge.sh, finished $(date -u -d "@$(stat -c %Y "$work/pick.done")" '+%Y-%m-%d %H:%M UTC'), source $(cat "$work/source"), $(( ($(stat -c %Y "$work/pick.done") - started) / 60 )) minutes from the first step to the last match on $jobs cores."
-  echo "Games: $(basename "$games_file") (ICCS master games, imported with 'tarvo-cli pgn import-iccs')."
+  echo "Games: $(basename "$games_file") (imported with 'tarvo-cli pgn import-iccs')."
   echo "Records completed by $("$engine" <<< quit | head -1) playing both sides at $check_movetime ms a move ('tarvo-cli check'):"
   echo "  $(cat "$work/check-summary.txt")"
   echo "Book: 'tarvo-cli book build' with its preset weights (won 3, draw 1, loss -1, minimum 4)."

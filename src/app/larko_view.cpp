@@ -20,9 +20,8 @@
 #include "app/options_dialog.h"
 #include "common/file_util.h"
 #include "jobs/network_game_trainer.h"
-#include "jobs/outside_training.h"
+#include "jobs/game_training_job.h"
 #include "jobs/record_checking.h"
-#include "jobs/self_play_training.h"
 #include "jobs/ucci_engine_process.h"
 #include "game/game.h"
 
@@ -227,26 +226,21 @@ void CLarkoView::OnGameTraining() {
 
 void CLarkoView::StartTraining() {
   if (TrainingWorker.Running()) return;
-  const CGameTrainingValues values = TrainingValues->Values();
-  const COutsideEngineSettings outside = TrainingValues->Outside();
-  EnsureDirectory(values.RootDir);
+  CGameTrainingValues values = TrainingValues->Values();
+  values.Outside = TrainingValues->Outside();
   // Busy from now on; the training itself keeps the flag cleared while it runs.
   g_Game->TrainingIdle = 0;
-  StartJob(TrainingWorker, [this, values, outside] {
+  StartJob(TrainingWorker, [this, values] {
     CGameTrainingHooks hooks;
     hooks.Refresh = [this] {
       if (!StopRequested) RedrawFromWorker();
     };
     hooks.Trainer = MakeNetworkGameTrainer();
-    int result;
-    if (values.TrainWithOutside) {
-      CUcciEngineProcess engine(outside);
-      result = OutsideTraining(*g_Game, engine, values, hooks);
-    } else {
-      result = SelfPlayTraining(*g_Game, values, hooks);
-    }
+    hooks.SaveNetworks = MakeNetworkSaver(*g_Game);
+    CJobControl control;
+    const CJobError error = RunGameTraining(*g_Game, values, hooks, control);
     g_Game->TrainingIdle = 1;
-    return result || StopRequested ? QString() : QStringLiteral("对局训练失败.");
+    return !error || StopRequested ? QString() : QStringLiteral("对局训练失败.");
   });
 }
 
@@ -259,16 +253,14 @@ void CLarkoView::OnRecordCheck() {
 void CLarkoView::StartChecking(const QString& folder) {
   if (CheckingWorker.Running() || folder.isEmpty()) return;
   CheckFolderPath = TidyFolderText(folder);
-  const std::string root = LocalPathOf(CheckFolderPath);
-  const COutsideEngineSettings outside = TrainingValues->Outside();
-  g_Game->CheckingIdle = 0;
-  StartJob(CheckingWorker, [this, root, outside] {
-    CUcciEngineProcess engine(outside);
-    CRecordCheckValues values;  // 300 moves, 30000 ms, every file
+  CRecordCheckValues values;
+  values.RootDir = LocalPathOf(CheckFolderPath);
+  values.Outside = TrainingValues->Outside();
+  CheckControl.StopRequested = 0;
+  StartJob(CheckingWorker, [this, values] {
     CRecordCheckHooks hooks;
-    const int result = CheckRecords(*g_Game, engine, root, values, hooks);
-    g_Game->CheckingIdle = 1;
-    return result || StopRequested ? QString() : QStringLiteral("棋谱检查失败.");
+    const CJobError error = RunRecordCheck(values, hooks, CheckControl);
+    return !error || StopRequested ? QString() : QStringLiteral("棋谱检查失败.");
   });
 }
 
@@ -413,6 +405,7 @@ void CLarkoView::StopWorker(CWorker& worker) {
   // Keep asking: a search or a job that starts after one request clears
   // its flag again.
   while (!worker.Done) {
+    CheckControl.RequestStop();
     g_Game->Engine.EngineIdle = 1;
     g_Game->TrainingIdle = 1;
     g_Game->CheckingIdle = 1;
@@ -423,6 +416,7 @@ void CLarkoView::StopWorker(CWorker& worker) {
 
 void CLarkoView::StopWorkers() {
   StopRequested = true;
+  CheckControl.RequestStop();
   if (g_Game) {
     g_Game->Engine.EngineIdle = 1;
     g_Game->TrainingIdle = 1;

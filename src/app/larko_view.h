@@ -18,6 +18,7 @@
 
 #include "app/qt_canvas.h"
 #include "board/board_painter.h"
+#include "jobs/job.h"
 
 class CLarkoDoc;
 class CGameTrainingDialog;
@@ -113,6 +114,7 @@ class CLarkoView : public QWidget {
   CWorker TrainingWorker;
   CWorker CheckingWorker;
   CGameTrainingDialog* TrainingValues = nullptr;
+  CJobControl CheckControl;  // the record check's stop request
   QString CheckFolderPath;
   std::atomic<bool> StopRequested {false};
   std::atomic<int> ClientWidth {0};

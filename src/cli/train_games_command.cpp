@@ -1,45 +1,51 @@
 // tarvo-cli train-games: game training, by self-play or against an outside
 // engine program; every finished game is saved and the networks learn from it.
 #include <cstdio>
-#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "cli_command.h"
 #include "cli_game.h"
-#include "common/dir_list.h"
-#include "common/file_util.h"
 #include "jobs/network_game_trainer.h"
-#include "jobs/outside_training.h"
-#include "jobs/self_play_training.h"
-#include "jobs/ucci_engine_process.h"
+#include "jobs/game_training_job.h"
 #include "interrupt_watch.h"
 #include "outside_engine_args.h"
 #include "progress_line.h"
 
 namespace {
 
-constexpr int kGameMaxLearnCount = 1;
-constexpr int kGameAutoSaveCount = 1000;
-
 struct CTrainGamesOptions {
   CGameTrainingValues Values;
-  COutsideEngineSettings Outside;
-  int MoveTime = 1000;
   int EvalModel = EVAL_MODEL_DEFAULT;
   bool Train = true;
 };
 
-int Bad(const std::string& option, const char* what) {
-  return CliError("train-games: " + option + " takes " + what);
-}
+// Numbers are read whole; their ranges are the job's to check.
+constexpr long long kIntMin = -2147483648LL, kIntMax = 2147483647LL;
 
 int ParseTrainGamesOptions(const std::vector<std::string>& args, CTrainGamesOptions& options) {
   CGameTrainingValues& v = options.Values;
   v.TrainWithOutside = 0;
+  const struct {
+    const char* Option;
+    int32_t* Value;
+  } counts[] = {{"--cull-draw", &v.CullDraw},
+                {"--max-train-count", &v.MaxTrainCount},
+                {"--max-move-count", &v.MaxMoveCount},
+                {"--max-wait-time", &v.MaxWaitTime},
+                {"--max-uncap-move-count", &v.MaxUncapMoveCount},
+                {"--min-delta-piece-count", &v.MinDeltaPieceCount},
+                {"--min-status-count", &v.MinStatusCount},
+                {"--max-learn-count", &v.MaxLearnCount},
+                {"--auto-save-count", &v.AutoSaveCount},
+                {"--movetime", &v.Outside.MoveTimeMs}};
+  const struct {
+    const char* Option;
+    float* Value;
+  } reals[] = {{"--min-move-coeff", &v.MinMoveCoeff}, {"--alpha", &v.Alpha}, {"--lambda", &v.Lambda}};
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string& arg = args[i];
-    const int taken = TakeOutsideEngineArg("train-games", args, i, options.Outside);
+    const int taken = TakeOutsideEngineArg("train-games", args, i, v.Outside);
     if (taken < 0) return 1;
     if (taken > 0) continue;
     if (arg == "--no-train") {
@@ -49,54 +55,27 @@ int ParseTrainGamesOptions(const std::vector<std::string>& args, CTrainGamesOpti
     if (i + 1 >= args.size())
       return CliError("train-games: unexpected argument '" + arg + "' (tarvo-cli train-games --help)");
     const std::string& value = args[++i];
-    constexpr long long kMax = 2147483647LL;
-    if (arg == "--vs-engine") {
-      if (value.find_first_not_of(" \t") == std::string::npos) return Bad(arg, "a command");
-      options.Outside.Command = value;
+    bool known = false, read = true;
+    for (const auto& count : counts)
+      if (arg == count.Option) known = true, read = ReadIntOption(value, kIntMin, kIntMax, *count.Value);
+    for (const auto& real : reals)
+      if (arg == real.Option) known = true, read = ReadFloatOption(value, -1e30, 1e30, *real.Value);
+    if (known) {
+      if (!read) return CliError("train-games: " + arg + " takes a number, not '" + value + "'");
+    } else if (arg == "--vs-engine") {
+      v.Outside.Command = value;
       v.TrainWithOutside = 1;
     } else if (arg == "--root-dir") {
-      if (value.empty()) return Bad(arg, "a folder");
-      v.RootDir = WithTrailingSlash(value);
-    } else if (arg == "--cull-draw") {
-      if (!ReadIntOption(value, 0, 1, v.CullDraw)) return Bad(arg, "0 or 1");
-    } else if (arg == "--max-train-count") {
-      if (!ReadIntOption(value, 1, kMax, v.MaxTrainCount)) return Bad(arg, "a count of 1 or more");
-    } else if (arg == "--max-move-count") {
-      if (!ReadIntOption(value, 1, 1024, v.MaxMoveCount)) return Bad(arg, "1..1024");
-    } else if (arg == "--max-wait-time") {
-      if (!ReadIntOption(value, 1, kMax, v.MaxWaitTime)) return Bad(arg, "milliseconds");
-    } else if (arg == "--max-uncap-move-count") {
-      if (!ReadIntOption(value, 0, kMax, v.MaxUncapMoveCount)) return Bad(arg, "a count");
-    } else if (arg == "--min-delta-piece-count") {
-      if (!ReadIntOption(value, 0, 16, v.MinDeltaPieceCount)) return Bad(arg, "0..16");
-    } else if (arg == "--min-status-count") {
-      if (!ReadIntOption(value, 0, kMax, v.MinStatusCount)) return Bad(arg, "a count");
-    } else if (arg == "--min-move-coeff") {
-      if (!ReadFloatOption(value, 0, 1, v.MinMoveCoeff)) return Bad(arg, "a number in 0..1");
-    } else if (arg == "--max-learn-count") {
-      if (!ReadIntOption(value, 1, kMax, v.MaxLearnCount)) return Bad(arg, "a count of 1 or more");
-    } else if (arg == "--auto-save-count") {
-      if (!ReadIntOption(value, 1, kMax, v.AutoSaveCount)) return Bad(arg, "a count of 1 or more");
-    } else if (arg == "--alpha") {
-      if (!ReadFloatOption(value, 1e-12, 10, v.Alpha)) return Bad(arg, "a number above 0, at most 10");
-    } else if (arg == "--lambda") {
-      if (!ReadFloatOption(value, 0, 1, v.Lambda)) return Bad(arg, "a number in 0..1");
-    } else if (arg == "--movetime") {
-      if (!ReadIntOption(value, 1, 3600000, options.MoveTime)) return Bad(arg, "milliseconds");
+      v.RootDir = value;
     } else if (arg == "--eval") {
-      if (value != "default" && value != "ann") return Bad(arg, "default or ann");
+      if (value != "default" && value != "ann")
+        return CliError("train-games: --eval takes default or ann, not '" + value + "'");
       options.EvalModel = value == "ann" ? EVAL_MODEL_ANN : EVAL_MODEL_DEFAULT;
     } else {
       return CliError("train-games: unexpected argument '" + arg + "' (tarvo-cli train-games --help)");
     }
   }
-  options.Outside.MoveTimeMs = options.MoveTime;
   return 0;
-}
-
-bool IsFolder(const std::string& path) {
-  std::error_code error;
-  return std::filesystem::is_directory(path, error);
 }
 
 std::string FileName(const std::string& path) {
@@ -104,63 +83,64 @@ std::string FileName(const std::string& path) {
   return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
+std::string Score(const CJobProgress& progress) {
+  char text[64];
+  std::snprintf(text, sizeof text, "+%d =%d -%d", progress.Wins, progress.Draws, progress.Losses);
+  return text;
+}
+
 int RunTrainGames(const std::vector<std::string>& args) {
-  // Checked before the game object is built (it reads and may create the
-  // network files), then read again over the networks' defaults.
+  // Read and checked before the game object is built (it reads and may
+  // create the network files), then read again over the networks' values.
   CTrainGamesOptions checked;
   if (ParseTrainGamesOptions(args, checked)) return 1;
+  if (checked.Values.RootDir.empty()) checked.Values.RootDir = "case/";  // the data folder's, known later
+  if (CJobError error = CheckGameTrainingValues(checked.Values))
+    return CliError("train-games: " + EnglishMessage(error));
   auto game = MakeCliGame(false);
   CTrainGamesOptions options;
   options.Values = DefaultGameTrainingValues(game->Engine.Evaluator.AnnList);
-  // A new network's own values (10000000 passes, a snapshot after each) would
-  // learn the first game for ever and fill the disk: one pass a game, and no
-  // snapshots, unless asked for.
-  options.Values.MaxLearnCount = kGameMaxLearnCount;
-  options.Values.AutoSaveCount = kGameAutoSaveCount;
   if (ParseTrainGamesOptions(args, options)) return 1;
-  CGameTrainingValues& values = options.Values;
-  EnsureDirectory(values.RootDir);
-  if (!IsFolder(values.RootDir)) return CliError("train-games: cannot make the folder " + values.RootDir);
+  const CGameTrainingValues& values = options.Values;
 
   CSearchEngine& engine = game->Engine;
-  engine.MaxSearchTime = options.MoveTime;
-  engine.MaxIterTime = static_cast<int>(static_cast<long long>(options.MoveTime) * 3 / 4);
+  engine.MaxSearchTime = values.Outside.MoveTimeMs;
+  engine.MaxIterTime = static_cast<int>(static_cast<long long>(values.Outside.MoveTimeMs) * 3 / 4);
   engine.Evaluator.EvalModel = options.EvalModel;
   if (!engine.IsReady()) return CliError("train-games: " + engine.NotReadyReason());
 
+  CJobControl control;
   CInterruptWatch watch([&] {
+    control.RequestStop();
     game->TrainingIdle = 1;
     engine.EngineIdle = 1;
   });
 
   CGameTrainingHooks hooks;
-  if (options.Train) hooks.Trainer = MakeNetworkGameTrainer();
-  int played = 0, saved = 0;
-  const long long total = values.MaxTrainCount < 10000000 ? values.MaxTrainCount : 0;
-  CProgressLine progress("train-games", total);
+  if (options.Train) {
+    hooks.Trainer = MakeNetworkGameTrainer();
+    hooks.SaveNetworks = MakeNetworkSaver(*game);
+  }
+  int saved = 0;
+  CJobProgress last;
+  CProgressLine progress("train-games", values.MaxTrainCount < 10000000 ? values.MaxTrainCount : 0);
   hooks.GameEnded = [&](const CTrainingGameReport& report) {
-    ++played;
     if (!report.Path.empty()) ++saved;
     std::printf("game %d: %s (red) - %s (black) %s in %d moves: %s%s%s\n", report.Index,
                 ShowText(report.Red).c_str(), ShowText(report.Black).c_str(), report.Result.c_str(),
                 report.MoveCount, report.Path.empty() ? "not saved" : "saved as ",
                 FileName(report.Path).c_str(), report.Note.empty() ? "" : (" (" + report.Note + ")").c_str());
     std::fflush(stdout);
-    progress.Update(played, std::to_string(saved) + " saved");
+  };
+  control.OnProgress = [&](const CJobProgress& now) {
+    last = now;
+    progress.Update(now.Done, Score(now) + ", " + std::to_string(saved) + " saved");
   };
 
-  int result;
-  if (values.TrainWithOutside) {
-    CUcciEngineProcess outside(options.Outside);
-    result = OutsideTraining(*game, outside, values, hooks);
-  } else {
-    result = SelfPlayTraining(*game, values, hooks);
-  }
-  if (!result) {
-    if (played > 0) progress.Finish(played, std::to_string(saved) + " saved in " + values.RootDir);
-    return CliError("train-games: " + hooks.Error);
-  }
-  progress.Finish(played, std::to_string(saved) + " saved in " + values.RootDir);
+  const CJobError error = RunGameTraining(*game, values, hooks, control);
+  if (!error || last.Done > 0)
+    progress.Finish(last.Done, Score(last) + ", " + std::to_string(saved) + " saved in " + values.RootDir);
+  if (error) return CliError("train-games: " + EnglishMessage(error));
   return watch.Requested() ? 130 : 0;
 }
 
@@ -183,9 +163,11 @@ const CliCommand kTrainGames {
     "The game-training values, with their defaults: --root-dir (the data folder's case/),\n"
     "--cull-draw 1, --max-train-count 10000000, --max-move-count 600, --max-wait-time 30000,\n"
     "--max-uncap-move-count 80, --min-delta-piece-count 6, --min-status-count 6,\n"
-    "--min-move-coeff 0, --max-learn-count 1 (passes over each game), --auto-save-count 1000\n"
-    "(a network snapshot every this many passes); --alpha and --lambda default to the first\n"
-    "network's values. Ctrl-C stops after the current move; that game is not saved." OUTSIDE_ENGINE_ARGS_HELP,
+    "--min-move-coeff 0, --max-learn-count 1 (passes over each game, at most 1000),\n"
+    "--auto-save-count 1 (the networks are written to their files after every this many\n"
+    "trained games, and at the end); --alpha and --lambda default to the first network's\n"
+    "values. Progress shows games played and the trained side's wins/draws/losses.\n"
+    "Ctrl-C stops after the current move; that game is not saved, the networks are." OUTSIDE_ENGINE_ARGS_HELP,
     RunTrainGames};
 
 }  // namespace

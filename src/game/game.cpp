@@ -24,6 +24,7 @@ void CGame::ResetTags(const std::string& red, const std::string& black) {
   for (std::string* tag : {&Game, &Event, &Round, &Date, &Site, &RedTeam, &BlackTeam, &ECCO, &Opening,
                            &Variation, &FEN})
     tag->clear();
+  OtherTags.clear();
   Red = red;
   Black = black;
   Result.assign(1, '*');  // assign(): GCC 12 warns falsely on "*"

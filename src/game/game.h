@@ -7,6 +7,8 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "engine/search_engine.h"
 #include "game/game_end.h"
@@ -31,6 +33,9 @@ class CGame {
   // Tags, GB2312 byte strings.
   std::string Game, Event, Round, Date, Site, RedTeam, Red, BlackTeam, Black, Result, ECCO,
       Opening, Variation, FEN;
+  // Tags of a read file that are none of the above (Annotator, TimeControl,
+  // ...), name and value in file order; written back after the others.
+  std::vector<std::pair<std::string, std::string>> OtherTags;
 
   int32_t NaturalLimitPlies = 80;
   int32_t NullMoveMinPieces = 6;

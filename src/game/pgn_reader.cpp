@@ -3,6 +3,7 @@
 // position, and the report says where and why.
 #include "game/pgn_reader.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <string_view>
@@ -46,14 +47,18 @@ int ReadTag(CGame& game, std::string_view text, size_t at) {
   for (const CTagName& tag : kTagNames) {
     if (name.starts_with(tag.Name)) {
       game.*tag.Member = std::string(value);
-      break;
+      return 1;
     }
   }
+  // Kept to be written back: a rewrite loses nothing the file said.
+  const size_t nameEnd = std::min(name.find_first_of(" \t\""), name.size());
+  if (nameEnd > 0) game.OtherTags.emplace_back(std::string(name.substr(0, nameEnd)), std::string(value));
   return 1;
 }
 
 void ClearTags(CGame& game) {
   for (const CTagName& tag : kTagNames) (game.*tag.Member).clear();
+  game.OtherTags.clear();
   game.Result.assign(1, '*');
 }
 

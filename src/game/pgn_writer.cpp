@@ -1,4 +1,4 @@
-// Writes the game as a PGN file: the fourteen tag lines, the moves in Chinese
+// Writes the game as a PGN file: the fourteen tag lines and any other tags read, the moves in Chinese
 // notation two full moves a line, comments in braces, the result on its own
 // line. Line ends are CR LF. The file is written beside its target and renamed
 // over it only when complete, so a failed save leaves the old file untouched.
@@ -84,6 +84,7 @@ int CGame::PgnText(std::string& text) const {
   AppendTag(text, "Opening", Opening);
   AppendTag(text, "Variation", Variation);
   AppendTag(text, "FEN", FEN);
+  for (const auto& [name, value] : OtherTags) AppendTag(text, name.c_str(), value);
 
   const CGameRecord& record = Engine.Record;
   for (int i = 0; i <= record.Current; ++i) {

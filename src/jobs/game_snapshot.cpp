@@ -19,6 +19,7 @@ CGameSnapshot::CGameSnapshot(const CGame& game)
       RedToMove(game.RedToMove),
       Current(game.Engine.Record.Current),
       LastMoveTick(game.LastMoveTick) {
+  OtherTags = game.OtherTags;
   ForEachTag(game, [this](const std::string& tag) { Tags.push_back(tag); });
   const CGameRecord& record = game.Engine.Record;
   Entries.assign(record.Entries, record.Entries + record.Length);
@@ -27,6 +28,7 @@ CGameSnapshot::CGameSnapshot(const CGame& game)
 void CGameSnapshot::Restore(CGame& game) const {
   size_t i = 0;
   ForEachTag(game, [&](std::string& tag) { tag = Tags[i++]; });
+  game.OtherTags = OtherTags;
   game.Position() = Position;
   game.RedToMove = RedToMove;
   game.LastMoveTick = LastMoveTick;

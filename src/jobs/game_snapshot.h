@@ -18,6 +18,7 @@ class CGameSnapshot {
 
  private:
   std::vector<std::string> Tags;
+  std::vector<std::pair<std::string, std::string>> OtherTags;
   CPosition Position;
   int32_t RedToMove = 1;
   int32_t Current = -1;

@@ -1,8 +1,12 @@
 #pragma once
-// The values of a game-training run, named as the game-training dialog
-// labels them, with that dialog's defaults.
+// The settings of a game-training run, named as the game-training dialog
+// labels them, with their defaults (the one place they are kept), and the
+// check both front ends rely on.
 #include <cstdint>
 #include <string>
+
+#include "jobs/job.h"
+#include "jobs/ucci_engine_process.h"
 
 class CTdbpAnnList;
 
@@ -17,12 +21,24 @@ struct CGameTrainingValues {
   int32_t MinStatusCount = 6;
   float MinMoveCoeff = 0;
   int32_t TrainWithOutside = 1;  // 1: against the outside program, 0: self-play
+  // Passes over each saved game. A game is a handful of patterns: a
+  // network's own pass count (ten million) would learn the first game for ever.
   int32_t MaxLearnCount = 1;
+  // The networks are written to their files after every this many trained
+  // games, and once more when the run ends.
   int32_t AutoSaveCount = 1;
-  float Alpha = 0;
-  float Lambda = 0;
+  float Alpha = 0.01f;
+  float Lambda = 0.9f;
+  COutsideEngineSettings Outside;  // the outside program, when TrainWithOutside
 };
 
-// The dialog's defaults: RootDir is the data folder's "case/", the four
-// training values are the first network's (kept as they are without one).
+// The highest MaxLearnCount a run takes.
+constexpr int32_t kMaxGamePasses = 1000;
+
+// The dialog's defaults: RootDir is the data folder's "case/"; Alpha and
+// Lambda are the first network's (kept as they are without one).
 CGameTrainingValues DefaultGameTrainingValues(const CTdbpAnnList& networks);
+
+// The first setting a run cannot use, or no error. RootDir must name a folder
+// or a place where one can be made.
+CJobError CheckGameTrainingValues(const CGameTrainingValues& values);

@@ -41,7 +41,7 @@ int OutsideTraining(CGame& game, COutsideEngine& outside, const CGameTrainingVal
     return 0;
   }
   const std::string outsideName = outside.Name();
-  CTrainingRunGuard run(game);
+  CTrainingRunGuard run(game, hooks.Control);
   auto refresh = [&] {
     if (hooks.Refresh) hooks.Refresh();
   };
@@ -50,8 +50,8 @@ int OutsideTraining(CGame& game, COutsideEngine& outside, const CGameTrainingVal
 
   for (int i = 1; i <= values.MaxTrainCount && !run.StopRequested(); ++i) {
     const bool weAreRed = i % 2 == 0;
-    game.Red = weAreRed ? kOurName : outsideName;
-    game.Black = weAreRed ? outsideName : kOurName;
+    // The game carries its own tags only, none left from the game before.
+    game.ResetTags(weAreRed ? kOurName : outsideName, weAreRed ? outsideName : kOurName);
     game.HumanPlaysRed = weAreRed ? 0 : 1;
     if (!game.NewGame(InitialBoard.data(), 1)) {
       hooks.Error = "game " + std::to_string(i) + " cannot be started";
@@ -67,6 +67,7 @@ int OutsideTraining(CGame& game, COutsideEngine& outside, const CGameTrainingVal
     report.Index = i;
     report.Red = game.Red;
     report.Black = game.Black;
+    report.TrainedSideRed = weAreRed;
     CTrainingOutcome end = CTrainingOutcome::Save;
     bool verdictOrSilence = false;
     while (record.Length < values.MaxMoveCount) {

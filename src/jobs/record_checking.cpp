@@ -1,6 +1,7 @@
 #include "jobs/record_checking.h"
 
 #include <cstdio>
+#include <filesystem>
 
 #include "common/dir_list.h"
 #include "common/file_util.h"
@@ -9,6 +10,8 @@
 #include "jobs/outside_training.h"
 #include "jobs/training_game_rules.h"
 #include "game/game.h"
+#include "game/pgn_reader.h"
+#include "rules/perft.h"
 #include "rules/iccs.h"
 
 namespace {
@@ -45,7 +48,10 @@ class CRecordChecker {
   CRecordChecker(CGame& game, COutsideEngine& outside, const CRecordCheckValues& values, CRecordCheckHooks& hooks)
       : Game(game), Outside(outside), Values(values), Hooks(hooks) {}
 
-  bool StopRequested() const { return Game.CheckingIdle.load() != 0; }
+  bool StopRequested() const {
+    if (Hooks.Control && Hooks.Control->Stopping()) Game.CheckingIdle = 1;
+    return Game.CheckingIdle.load() != 0;
+  }
 
   // 1: done or stopped; 0: failed.
   int CheckFolder(const std::string& folder) {
@@ -71,17 +77,26 @@ class CRecordChecker {
   CFileStep CheckFile(const std::string& path) {
     CCheckedFileReport report;
     report.Path = path;
+    ++Hooks.Summary.Files;
     if (Values.DrawnOnly) {
       std::string text;
       if (ReadWholeFile(path, text) && text.find("1/2-1/2") == std::string::npos) {
         report.Outcome = "skipped";
-        if (Hooks.FileDone) Hooks.FileDone(report);
-        return CFileStep::Done;
+        return Finish(report);
       }
     }
-    if (!Game.LoadPgn(path)) {
-      Hooks.Error = "cannot read " + path + " as a game";
+    CPgnReadReport read;
+    if (!ReadPgnFile(Game, path, read)) {
+      Hooks.Error = "cannot read " + path + " as a game: " + read.Error;
       return CFileStep::Failed;
+    }
+    const CGameRecord& record = Game.Record();
+    report.MovesBefore = report.MovesAfter = record.Current + 1;
+    report.ResultBefore = report.Result = Game.Result;
+    if (!read.Complete()) {
+      // Writing back what was read would drop the rest of the file.
+      report.Outcome = "not read whole: " + DescribeStop(read);
+      return Finish(report);
     }
     if (!Started) {
       if (!Outside.Start(Values.MaxWaitTime)) {
@@ -90,13 +105,11 @@ class CRecordChecker {
       }
       Started = true;
     }
-    const CGameRecord& record = Game.Record();
     if (!Outside.NewGame(Game.FEN, COutsideSides::Both)) {
       Hooks.Error = "cannot hand " + path + " over: " + Outside.Error();
       return CFileStep::Failed;
     }
     for (int i = 0; i <= record.Current; ++i) Outside.HandOver(MoveToIccs(record[i].Move));
-    report.MovesBefore = record.Current + 1;
 
     bool endless = false;
     bool writeBack = true;
@@ -125,6 +138,12 @@ class CRecordChecker {
         break;
       }
       if (answer == COutsideAnswer::GameOver) {
+        if (SideToMoveCanMove()) {
+          // Its verdict is wrong: the game is not over, and not lost.
+          report.Outcome = "engine fault: no move given where legal moves exist";
+          writeBack = false;
+          break;
+        }
         Game.Result = Game.RedToMove ? "0-1" : "1-0";
         break;
       }
@@ -139,13 +158,34 @@ class CRecordChecker {
       if (!Game.PlayMove(move, 0)) break;
     }
     report.MovesAfter = record.Current + 1;
-    report.Result = Game.Result;
+    if (Values.KeepDecisive && (report.ResultBefore == "1-0" || report.ResultBefore == "0-1")) {
+      Game.Result = report.ResultBefore;
+      endless = false;  // its result stands, drawn or not
+    }
     if (writeBack) {
       if (!WriteBack(Game, path, endless)) {
         Hooks.Error = "cannot write " + path;
         return CFileStep::Failed;
       }
       report.Written = true;
+      report.Result = endless ? AsDrawn(Game.Result) : Game.Result;
+    }
+    return Finish(report);
+  }
+
+  bool SideToMoveCanMove() {
+    CMoveList moves;
+    GenerateLegalMoves(Game.Position(), Game.RedToMove, moves);
+    return moves.Count > 0;
+  }
+
+  CFileStep Finish(const CCheckedFileReport& report) {
+    CRecordCheckSummary& summary = Hooks.Summary;
+    if (report.Written) {
+      ++summary.Written;
+      if (report.Result != report.ResultBefore) ++summary.ResultsChanged;
+    } else if (report.Outcome != "skipped") {
+      ++summary.LeftAsTheyWere;
     }
     if (Hooks.FileDone) Hooks.FileDone(report);
     return CFileStep::Done;
@@ -175,4 +215,84 @@ int CheckRecords(CGame& game, COutsideEngine& outside, const std::string& rootDi
   outside.End();
   snapshot.Restore(game);
   return result;
+}
+
+namespace {
+
+long long CountGameFiles(const std::string& folder) {
+  std::vector<CDirEntry> entries;
+  if (!ListDirSorted(folder, entries)) return 0;
+  long long count = 0;
+  for (const CDirEntry& entry : entries)
+    count += entry.IsDir ? CountGameFiles(WithTrailingSlash(entry.Path)) : IsGameFileName(entry.Name) ? 1 : 0;
+  return count;
+}
+
+}  // namespace
+
+CJobError CheckRecordCheckValues(const CRecordCheckValues& v) {
+  std::error_code ignored;
+  if (v.RootDir.empty() || !std::filesystem::is_directory(v.RootDir, ignored)) {
+    CJobError error;
+    error.Fault = CJobFault::NoSuchFolder;
+    error.Setting = "RootDir";
+    error.Path = v.RootDir;
+    return error;
+  }
+  constexpr long long kMax = 2147483647LL;
+  const struct {
+    const char* Setting;
+    double Value;
+    long long Min, Max;
+  } ranges[] = {
+      {"MaxListCount", double(v.MaxListCount), 1, 1024},
+      {"MaxWaitTime", double(v.MaxWaitTime), 1, kMax},
+      {"DrawnOnly", double(v.DrawnOnly), 0, 1},
+      {"KeepDecisive", double(v.KeepDecisive), 0, 1},
+      {"MoveTime", double(v.Outside.MoveTimeMs), 1, 3600000},
+  };
+  for (const auto& range : ranges)
+    if (CJobError error = CheckRange(range.Setting, range.Value, range.Min, range.Max)) return error;
+  if (v.Outside.Command.find_first_not_of(" \t") == std::string::npos) {
+    CJobError error;
+    error.Fault = CJobFault::Failed;
+    error.Setting = "Engine";
+    error.Detail = "the outside engine needs a command";
+    return error;
+  }
+  return {};
+}
+
+CJobError RunRecordCheck(const CRecordCheckValues& values, CRecordCheckHooks& hooks, CJobControl& control,
+                         COutsideEngine* outside) {
+  if (CJobError error = CheckRecordCheckValues(values)) return error;
+  const std::string root = WithTrailingSlash(values.RootDir);
+  CJobProgress progress;
+  progress.Total = CountGameFiles(root);
+  const auto fileDone = hooks.FileDone;
+  hooks.FileDone = [&](const CCheckedFileReport& report) {
+    ++progress.Done;
+    progress.Current = report.Path;
+    if (fileDone) fileDone(report);
+    control.Report(progress);
+  };
+  hooks.Control = &control;
+  hooks.Summary = {};
+
+  CGame game;  // the check's own: the player's game is never touched
+  game.CheckingIdle = 0;
+  int result;
+  if (outside) {
+    result = CheckRecords(game, *outside, root, values, hooks);
+  } else {
+    CUcciEngineProcess process(values.Outside);
+    result = CheckRecords(game, process, root, values, hooks);
+  }
+  hooks.FileDone = fileDone;
+  hooks.Control = nullptr;
+  if (result) return {};
+  CJobError error;
+  error.Fault = CJobFault::Failed;
+  error.Detail = hooks.Error;
+  return error;
 }

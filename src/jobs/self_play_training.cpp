@@ -22,7 +22,7 @@ int SelfPlayTraining(CGame& game, const CGameTrainingValues& values, CGameTraini
   CEvaluator& evaluator = game.Engine.Evaluator;
   const int startModel = evaluator.EvalModel;
   CModelRestore restoreModel {evaluator, startModel};
-  CTrainingRunGuard run(game);
+  CTrainingRunGuard run(game, hooks.Control);
   auto refresh = [&] {
     if (hooks.Refresh) hooks.Refresh();
   };
@@ -30,8 +30,8 @@ int SelfPlayTraining(CGame& game, const CGameTrainingValues& values, CGameTraini
 
   for (int i = 1; i <= values.MaxTrainCount && !run.StopRequested(); ++i) {
     const bool networkIsRed = i % 2 == 0;
-    game.Red = networkIsRed ? "TdbpAnn" : "Default";
-    game.Black = networkIsRed ? "Default" : "TdbpAnn";
+    // The game carries its own tags only, none left from the game before.
+    game.ResetTags(networkIsRed ? "TdbpAnn" : "Default", networkIsRed ? "Default" : "TdbpAnn");
     game.HumanPlaysRed = networkIsRed ? 0 : 1;
     evaluator.EvalModel = networkIsRed ? EVAL_MODEL_ANN : startModel;
     // With the network red, this plays red's first move already.
@@ -45,6 +45,7 @@ int SelfPlayTraining(CGame& game, const CGameTrainingValues& values, CGameTraini
     report.Index = i;
     report.Red = game.Red;
     report.Black = game.Black;
+    report.TrainedSideRed = networkIsRed;
     bool dropped = false;
     while (record.Length < values.MaxMoveCount && !run.StopRequested()) {
       if (QuietMoveCount(record) > values.MaxUncapMoveCount) {

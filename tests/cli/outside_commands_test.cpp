@@ -73,16 +73,22 @@ TEST_F(OutsideCommandsTest, BadInputGivesOneClearLine) {
       {"match", "match: --engine CMD is required"},
       {"match --engine /nonexistent/engine-xyz", "match: '/nonexistent/engine-xyz': command not found"},
       {"match --engine false", "match: 'false' ended (exit status 1)"},
-      {"match --engine x --games 0", "match: --games takes"},
+      {"match --engine x --games 0", "match: Games: must be between 1 and 100000 (got 0)"},
+      {"match --engine x --movetime -1", "match: MoveTime: must be between 1 and 3600000 (got -1)"},
+      {"match --engine x --games many", "match: --games takes a number, not 'many'"},
       {"match --engine x --eval neural", "match: --eval takes default or ann"},
       {"match --engine x --engine-option Skill", "match: --engine-option takes NAME=VALUE"},
       {"train-games --max-move-count x", "train-games: --max-move-count takes"},
+      {"train-games --max-learn-count -1", "train-games: MaxLearnCount: must be between 1 and 1000 (got -1)"},
+      {"train-games --max-learn-count 10000000", "train-games: MaxLearnCount: must be between 1 and 1000"},
+      {"train-games --auto-save-count 0", "train-games: AutoSaveCount: must be between 1 and"},
       {"train-games --alpha", "train-games: unexpected argument '--alpha'"},
       {"train-games --vs-engine /nonexistent/engine-xyz --root-dir " + Home.Path() + "case",
        "train-games: '/nonexistent/engine-xyz': command not found"},
       {"check", "check: name the folder to check"},
-      {"check /nonexistent/folder-xyz", "check: /nonexistent/folder-xyz is not a folder"},
-      {"check . --movetime -5", "check: --movetime takes milliseconds"},
+      {"check /nonexistent/folder-xyz", "check: RootDir: no such folder '/nonexistent/folder-xyz'"},
+      {"check . --movetime -5", "check: MoveTime: must be between 1 and 3600000 (got -5)"},
+      {"check . --movetime x", "check: --movetime takes a number, not 'x'"},
   };
   for (const auto& [args, message] : cases) {
     int code = 0;
@@ -157,12 +163,16 @@ TEST_F(OutsideCommandsTest, SelfPlayTrainingSavesItsGameAndCheckCompletesAFolder
   EXPECT_EQ(out.rfind("game 1: Default (red) - TdbpAnn (black) * in 4 moves: saved as case_draw_004_", 0), 0u) << out;
   EXPECT_EQ(FileCount(root), 1u);
 
-  out = Cli("check " + root + " --engine \"" + NoMoveEngine() + "\"", &code, false);
-  EXPECT_EQ(code, 0) << out;
-  // After red's and black's two moves, red is to move and has none: black wins.
-  EXPECT_NE(out.find(": completed, 4 -> 4 moves, 0-1"), std::string::npos) << out;
   const std::string file = std::filesystem::directory_iterator(root)->path();
-  EXPECT_NE(ReadTextFile(file).find("[Result \"0-1\"]"), std::string::npos);
+  const std::string before = ReadTextFile(file);
+  out = Cli("check " + root + " --engine \"" + NoMoveEngine() + "\"", &code);
+  EXPECT_EQ(code, 0) << out;
+  // After two moves each, red has moves: an engine that gives none is at
+  // fault, and the game is neither lost nor rewritten.
+  EXPECT_NE(out.find(": engine fault: no move given where legal moves exist, 4 -> 4 moves, * (left as it was)"),
+            std::string::npos) << out;
+  EXPECT_NE(out.find("0 written, 1 left as they were, 0 results changed"), std::string::npos) << out;
+  EXPECT_EQ(ReadTextFile(file), before);
 }
 
 }  // namespace

@@ -289,6 +289,24 @@ TEST_F(PgnTest, TagRules) {
   EXPECT_EQ(game->Red, "");
 }
 
+TEST_F(PgnTest, TagsOfOtherNamesAreKeptInOrderAndWrittenBack) {
+  ASSERT_EQ(Load("[Annotator \"某人\"]\n[Red \"A\"]\n[TimeControl \"40/7200\"]\n[Unknown \"U\"]\n\n1. 炮二平五\n"), 1);
+  using CTags = std::vector<std::pair<std::string, std::string>>;
+  EXPECT_EQ(game->OtherTags,
+            (CTags {{"Annotator", Utf8ToGb18030("某人")}, {"TimeControl", "40/7200"}, {"Unknown", "U"}}));
+  const std::string path = Folder() + "kept.pgn";
+  ASSERT_EQ(game->SavePgn(path), 1);
+  ASSERT_EQ(ReadPgnFile(*game, path, report), 1);
+  EXPECT_EQ(game->OtherTags.size(), 3u);
+  EXPECT_EQ(game->OtherTags[1], (std::pair<std::string, std::string> {"TimeControl", "40/7200"}));
+  // A file without them, or a new game, carries none over.
+  ASSERT_EQ(Load("[Event \"E\"]\n\n1. 炮二平五\n"), 1);
+  EXPECT_TRUE(game->OtherTags.empty());
+  ASSERT_EQ(ReadPgnFile(*game, path, report), 1);
+  game->ResetTags("Player", "Computer");
+  EXPECT_TRUE(game->OtherTags.empty());
+}
+
 TEST_F(PgnTest, MalformedTagSectionsFail) {
   EXPECT_EQ(Load("[Event \"E\"]\n[Red \"R\"]\n"), 0);  // no line after the tags
   EXPECT_EQ(Load("[Event \"E\"]\n[Red \"R\"]"), 0);

@@ -3,6 +3,7 @@
 // plays, and the note says why.
 #include <gtest/gtest.h>
 
+#include "jobs/match_job.h"
 #include "jobs/outside_match.h"
 #include "outside_job_fixture.h"
 
@@ -35,6 +36,41 @@ TEST_F(OutsideJobTest, MatchGameIsLostByTheOutsideProgramsIllegalMoveOrSilence) 
     EXPECT_EQ(played.MoveCount, c.WeAreRed ? 1 : 0) << c.Note;
     EXPECT_EQ(MatchScore(played), 1.0) << c.Note;
   }
+}
+
+// The match job: colours alternate from our engine red, the score is
+// counted from our side, each game keeps only its own tags, and a stop
+// after a game ends the match there.
+TEST_F(OutsideJobTest, MatchJobAlternatesColoursCountsOurScoreAndStopsWhenAsked) {
+  CScriptedOutsideEngine script;
+  script.AfterScript = Step(CScriptStep::Silent);  // it loses every game by silence
+  CMatchSettings settings;
+  settings.Games = 5;
+  settings.EvalModel = EVAL_MODEL_DEFAULT;
+  settings.Outside.MoveTimeMs = 50;
+  settings.OutDir = Root;
+  game->Event = "BGN World Xiangqi Challenge 2002";
+  std::vector<std::string> colours;
+  CMatchHooks matchHooks;
+  matchHooks.GameEnded = [&](int, const CMatchGame& played, const std::string& path) {
+    colours.push_back(played.WeAreRed ? "red" : "black");
+    EXPECT_EQ(ReadText(path).find("BGN"), std::string::npos);
+  };
+  CJobControl control;
+  CJobProgress last;
+  control.OnProgress = [&](const CJobProgress& now) {
+    last = now;
+    if (now.Done == 3) control.RequestStop();
+  };
+  EXPECT_FALSE(RunMatch(*game, settings, matchHooks, control, &script));
+  EXPECT_EQ(colours, (std::vector<std::string> {"red", "black", "red"}));
+  EXPECT_EQ(last.Total, 5);
+  EXPECT_EQ(last.Wins, 3);
+  EXPECT_EQ(last.Draws + last.Losses, 0);
+  EXPECT_EQ(SavedFiles().size(), 3u);
+
+  settings.Games = 0;
+  EXPECT_EQ(RunMatch(*game, settings, matchHooks, control, &script).Setting, "Games");
 }
 
 }  // namespace

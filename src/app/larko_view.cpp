@@ -5,7 +5,6 @@
 #include <QPainter>
 #include <algorithm>
 #include <array>
-#include <chrono>
 
 #include "app/command_ids.h"
 #include "app/batch_training_dialog.h"
@@ -41,6 +40,15 @@ CLarkoView::CLarkoView(CLarkoDoc* doc, QWidget* parent) : QWidget(parent), Doc(d
   setAttribute(Qt::WA_OpaquePaintEvent);
   setMinimumSize(1, 1);
   g_Game->OnBoardReset = [this] { Painter.ResetPainter(); };
+  for (CJobRunner* runner : {&EngineWorker, &ReplyWorker, &TrainingWorker, &CheckingWorker}) {
+    // The search and the tool jobs stop on the game's idle flags.
+    runner->SetStopNudge([] {
+      g_Game->Engine.EngineIdle = 1;
+      g_Game->TrainingIdle = 1;
+      g_Game->CheckingIdle = 1;
+    });
+    connect(runner, &CJobRunner::Finished, this, &CLarkoView::OnJobFinished);
+  }
 }
 
 CLarkoView::~CLarkoView() {
@@ -180,7 +188,7 @@ void CLarkoView::OnRedo() {
 void CLarkoView::OnEngineMove() {
   if (!IsIdle()) return;
   Doc->SetModifiedFlag();
-  StartWorker(EngineWorker, true);
+  StartEngineJob(EngineWorker, true);
 }
 
 void CLarkoView::OnClearBoard() {
@@ -232,10 +240,10 @@ void CLarkoView::StartTraining() {
   EnsureDirectory(values.RootDir);
   // Busy from now on; the training itself keeps the flag cleared while it runs.
   g_Game->TrainingIdle = 0;
-  StartJob(TrainingWorker, [this, values, outside] {
+  TrainingWorker.Start([this, values, outside](CJobControl& control) {
     CGameTrainingHooks hooks;
-    hooks.Refresh = [this] {
-      if (!StopRequested) RedrawFromWorker();
+    hooks.Refresh = [this, &control] {
+      if (!control.Stopping()) RedrawFromWorker();
     };
     hooks.Trainer = MakeNetworkGameTrainer();
     int result;
@@ -246,8 +254,9 @@ void CLarkoView::StartTraining() {
       result = SelfPlayTraining(*g_Game, values, hooks);
     }
     g_Game->TrainingIdle = 1;
-    return result || StopRequested ? QString() : QStringLiteral("对局训练失败.");
+    return result || control.Stopping() ? QString() : QStringLiteral("对局训练失败.");
   });
+  emit StateChanged();
 }
 
 void CLarkoView::OnRecordCheck() {
@@ -262,29 +271,13 @@ void CLarkoView::StartChecking(const QString& folder) {
   const std::string root = LocalPathOf(CheckFolderPath);
   const COutsideEngineSettings outside = TrainingValues->Outside();
   g_Game->CheckingIdle = 0;
-  StartJob(CheckingWorker, [this, root, outside] {
+  CheckingWorker.Start([root, outside](CJobControl& control) {
     CUcciEngineProcess engine(outside);
     CRecordCheckValues values;  // 300 moves, 30000 ms, every file
     CRecordCheckHooks hooks;
     const int result = CheckRecords(*g_Game, engine, root, values, hooks);
     g_Game->CheckingIdle = 1;
-    return result || StopRequested ? QString() : QStringLiteral("棋谱检查失败.");
-  });
-}
-
-void CLarkoView::StartJob(CWorker& worker, std::function<QString()> job) {
-  StopRequested = false;
-  worker.Done = false;
-  worker.Thread = std::thread([this, &worker, job] {
-    const QString message = job();
-    worker.Done = true;
-    QMetaObject::invokeMethod(
-        this,
-        [this, message] {
-          JoinFinishedWorkers();
-          if (!message.isEmpty()) ShowMessage(this, message);
-        },
-        Qt::QueuedConnection);
+    return result || control.Stopping() ? QString() : QStringLiteral("棋谱检查失败.");
   });
   emit StateChanged();
 }
@@ -314,6 +307,8 @@ void CLarkoView::RedrawFromWorker() {
       [this, picture] {
         CachedPicture = picture;
         update();
+        // A move was played: the move list and the commands follow it.
+        emit StateChanged();
       },
       Qt::QueuedConnection);
 }
@@ -346,7 +341,7 @@ void CLarkoView::mousePressEvent(QMouseEvent* event) {
     Redraw();
     const bool newPosition = editMode && BoardOf(*g_Game) != boardBefore;
     if (result == 1 && (g_Game->EditMode == 0 || newPosition) && IsComputerToMove(*g_Game)) {
-      StartWorker(ReplyWorker, false);
+      StartEngineJob(ReplyWorker, false);
     }
   } else if (event->button() == Qt::RightButton) {
     if (IsWorkerRunning()) return;
@@ -364,67 +359,38 @@ void CLarkoView::mouseMoveEvent(QMouseEvent* event) {
 }
 
 void CLarkoView::StartComputerReply() {
-  if (IsIdle() && IsComputerToMove(*g_Game)) StartWorker(ReplyWorker, false);
+  if (IsIdle() && IsComputerToMove(*g_Game)) StartEngineJob(ReplyWorker, false);
   emit StateChanged();
 }
 
-void CLarkoView::StartWorker(CWorker& worker, bool engineCommand) {
-  if (worker.Running()) return;
+void CLarkoView::StartEngineJob(CJobRunner& runner, bool engineCommand) {
+  if (runner.Running()) return;
   // Busy from now on, not only once the search itself begins.
   g_Game->Engine.EngineIdle = 0;
-  StopRequested = false;
-  worker.Done = false;
-  worker.Thread = std::thread([this, &worker, engineCommand] { RunWorker(worker, engineCommand); });
-}
-
-void CLarkoView::RunWorker(CWorker& worker, bool engineCommand) {
-  int played = g_Game->ComputerMove();
-  // The engine command plays the side to move and then answers itself.
-  if (engineCommand && played == 1 && !StopRequested) {
-    RedrawFromWorker();
-    played = g_Game->ComputerMove();
-  }
-  g_Game->Engine.EngineIdle = 1;
-  if (!StopRequested) RedrawFromWorker();
-  worker.Done = true;
-  QMetaObject::invokeMethod(this, [this] { JoinFinishedWorkers(); }, Qt::QueuedConnection);
-}
-
-void CLarkoView::JoinFinishedWorkers() {
-  bool joined = false;
-  for (CWorker* worker : {&EngineWorker, &ReplyWorker, &TrainingWorker, &CheckingWorker}) {
-    if (worker->Running() && worker->Done) {
-      worker->Thread.join();
-      joined = true;
+  runner.Start([this, engineCommand](CJobControl& control) {
+    int played = g_Game->ComputerMove();
+    // The engine command plays the side to move and then answers itself.
+    if (engineCommand && played == 1 && !control.Stopping()) {
+      RedrawFromWorker();
+      played = g_Game->ComputerMove();
     }
-  }
-  if (!joined) return;
+    g_Game->Engine.EngineIdle = 1;
+    if (!control.Stopping()) RedrawFromWorker();
+    return QString();
+  });
+}
+
+void CLarkoView::OnJobFinished(const QString& message) {
   Redraw();
   emit StateChanged();
-}
-
-void CLarkoView::StopWorker(CWorker& worker) {
-  if (!worker.Running()) return;
-  // Keep asking: a search or a job that starts after one request clears
-  // its flag again.
-  while (!worker.Done) {
-    g_Game->Engine.EngineIdle = 1;
-    g_Game->TrainingIdle = 1;
-    g_Game->CheckingIdle = 1;
-    std::this_thread::sleep_for(std::chrono::milliseconds(2));
-  }
-  worker.Thread.join();
+  if (!message.isEmpty()) ShowMessage(this, message);
 }
 
 void CLarkoView::StopWorkers() {
-  StopRequested = true;
   if (g_Game) {
     g_Game->Engine.EngineIdle = 1;
     g_Game->TrainingIdle = 1;
     g_Game->CheckingIdle = 1;
   }
-  StopWorker(EngineWorker);
-  StopWorker(ReplyWorker);
-  StopWorker(TrainingWorker);
-  StopWorker(CheckingWorker);
+  for (CJobRunner* runner : {&EngineWorker, &ReplyWorker, &TrainingWorker, &CheckingWorker}) runner->Stop();
 }

@@ -9,7 +9,6 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QStatusBar>
-#include <QTimer>
 #include <QToolBar>
 #include <QVBoxLayout>
 
@@ -38,10 +37,6 @@ CMainFrame::CMainFrame() : Document(new CLarkoDoc(this)), BoardView(new CLarkoVi
 
   connect(Document, &CLarkoDoc::TitleChanged, this, &CMainFrame::UpdateTitle);
   connect(BoardView, &CLarkoView::StateChanged, this, &CMainFrame::UpdateCommandUI);
-  // The toolbar follows the state as an idle-time update would.
-  auto* timer = new QTimer(this);
-  connect(timer, &QTimer::timeout, this, &CMainFrame::UpdateCommandUI);
-  timer->start(200);
   UpdateTitle();
   UpdateCommandUI();
 }

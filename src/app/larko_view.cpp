@@ -14,6 +14,8 @@
 #include "app/folder_field.h"
 #include "app/game_training_dialog.h"
 #include "app/help_pages.h"
+#include "app/hook_progress.h"
+#include "app/job_progress_text.h"
 #include "app/larko_doc.h"
 #include "app/message_box.h"
 #include "app/options_dialog.h"
@@ -47,8 +49,31 @@ CLarkoView::CLarkoView(CLarkoDoc* doc, QWidget* parent) : QWidget(parent), Doc(d
       g_Game->TrainingIdle = 1;
       g_Game->CheckingIdle = 1;
     });
-    connect(runner, &CJobRunner::Finished, this, &CLarkoView::OnJobFinished);
+    connect(runner, &CJobRunner::Finished, this,
+            [this, runner](const QString& message) { OnJobFinished(*runner, message); });
   }
+  for (CJobRunner* runner : {&TrainingWorker, &CheckingWorker}) {
+    connect(runner, &CJobRunner::Progress, this, [this, runner](const CJobProgress& progress) {
+      LastProgress = progress;
+      emit StatusText(ProgressText(WordingOf(*runner), progress));
+    });
+  }
+}
+
+CJobWording CLarkoView::WordingOf(const CJobRunner& runner) const {
+  return &runner == &TrainingWorker ? GameTrainingWording() : RecordCheckWording();
+}
+
+QString CLarkoView::RunningJobName() const {
+  if (TrainingWorker.Running()) return GameTrainingWording().Name;
+  if (CheckingWorker.Running()) return RecordCheckWording().Name;
+  return QString();
+}
+
+void CLarkoView::ShowJobStart(const CJobRunner& runner, long long total) {
+  LastProgress = CJobProgress {};
+  LastProgress.Total = total;
+  emit StatusText(ProgressText(WordingOf(runner), LastProgress));
 }
 
 CLarkoView::~CLarkoView() {
@@ -240,12 +265,19 @@ void CLarkoView::StartTraining() {
   EnsureDirectory(values.RootDir);
   // Busy from now on; the training itself keeps the flag cleared while it runs.
   g_Game->TrainingIdle = 0;
+  ShowJobStart(TrainingWorker, values.MaxTrainCount);
   TrainingWorker.Start([this, values, outside](CJobControl& control) {
     CGameTrainingHooks hooks;
     hooks.Refresh = [this, &control] {
       if (!control.Stopping()) RedrawFromWorker();
     };
     hooks.Trainer = MakeNetworkGameTrainer();
+    CJobProgress progress;
+    progress.Total = values.MaxTrainCount;
+    hooks.GameEnded = [&](const CTrainingGameReport& report) {
+      AddTrainingGame(progress, report);
+      control.Report(progress);
+    };
     int result;
     if (values.TrainWithOutside) {
       CUcciEngineProcess engine(outside);
@@ -271,10 +303,16 @@ void CLarkoView::StartChecking(const QString& folder) {
   const std::string root = LocalPathOf(CheckFolderPath);
   const COutsideEngineSettings outside = TrainingValues->Outside();
   g_Game->CheckingIdle = 0;
+  ShowJobStart(CheckingWorker, 0);  // the files are counted as they come
   CheckingWorker.Start([root, outside](CJobControl& control) {
     CUcciEngineProcess engine(outside);
     CRecordCheckValues values;  // 300 moves, 30000 ms, every file
     CRecordCheckHooks hooks;
+    CJobProgress progress;
+    hooks.FileDone = [&](const CCheckedFileReport& report) {
+      AddCheckedFile(progress, report);
+      control.Report(progress);
+    };
     const int result = CheckRecords(*g_Game, engine, root, values, hooks);
     g_Game->CheckingIdle = 1;
     return result || control.Stopping() ? QString() : QStringLiteral("棋谱检查失败.");
@@ -380,9 +418,16 @@ void CLarkoView::StartEngineJob(CJobRunner& runner, bool engineCommand) {
   });
 }
 
-void CLarkoView::OnJobFinished(const QString& message) {
+void CLarkoView::OnJobFinished(const CJobRunner& runner, const QString& message) {
   Redraw();
   emit StateChanged();
+  const bool toolJob = &runner == &TrainingWorker || &runner == &CheckingWorker;
+  if (toolJob) {
+    // After the command states, which may show the game's end in the status bar.
+    const QString summary = SummaryText(WordingOf(runner), LastProgress, runner.Stopping(), !message.isEmpty());
+    emit StatusText(summary);
+    if (message.isEmpty()) ShowMessage(this, summary);
+  }
   if (!message.isEmpty()) ShowMessage(this, message);
 }
 

@@ -12,6 +12,7 @@
 #include <atomic>
 #include <memory>
 
+#include "app/job_progress_text.h"
 #include "app/job_runner.h"
 #include "app/qt_canvas.h"
 #include "board/board_painter.h"
@@ -90,8 +91,13 @@ class CLarkoView : public QWidget {
   void OnRecordCheck();
   // Starts the computer's move on a runner (the engine command plays both sides).
   void StartEngineJob(CJobRunner& runner, bool engineCommand);
-  // At a job's end: the new picture and command states, then its message.
-  void OnJobFinished(const QString& message);
+  // At a job's end: the new picture and command states; for a tool job its
+  // summary in the status bar and, unless it failed, in a message box; then
+  // its message.
+  void OnJobFinished(const CJobRunner& runner, const QString& message);
+  // Tool jobs: the status bar's first line, and the wording of their progress.
+  void ShowJobStart(const CJobRunner& runner, long long total);
+  CJobWording WordingOf(const CJobRunner& runner) const;
   // Paints the current game into a new image of the view's size.
   QImage RenderPicture();
   // From a worker: paint on the worker's thread and hand the image over.
@@ -104,6 +110,7 @@ class CLarkoView : public QWidget {
   CJobRunner CheckingWorker;
   CGameTrainingDialog* TrainingValues = nullptr;
   QString CheckFolderPath;
+  CJobProgress LastProgress;  // of the tool job that runs or ran last
   std::atomic<int> ClientWidth {0};
   std::atomic<int> ClientHeight {0};
   QImage CachedPicture;

@@ -22,7 +22,22 @@
 
 namespace {
 const char* kReady = "就绪";
+const char* kPlainStatusTip = "plainStatusTip";
+const char* kPlainToolTip = "plainToolTip";
+
+// While a tool job runs, a command that stays enabled says that it still
+// works; otherwise its tips are its own.
+void ShowJobInTips(QAction* action, const QString& job) {
+  const bool note = !job.isEmpty() && action->isEnabled();
+  const QString suffix = QStringLiteral("（%1进行中，仍可使用）").arg(job);
+  for (const char* name : {kPlainStatusTip, kPlainToolTip}) {
+    const QString plain = action->property(name).toString();
+    const QString tip = note ? plain + suffix : plain;
+    if (name == kPlainStatusTip) action->setStatusTip(tip);
+    else action->setToolTip(tip);
+  }
 }
+}  // namespace
 
 CMainFrame::CMainFrame() : Document(new CLarkoDoc(this)), BoardView(new CLarkoView(Document, this)) {
   Document->SetWindow(this);
@@ -37,6 +52,7 @@ CMainFrame::CMainFrame() : Document(new CLarkoDoc(this)), BoardView(new CLarkoVi
 
   connect(Document, &CLarkoDoc::TitleChanged, this, &CMainFrame::UpdateTitle);
   connect(BoardView, &CLarkoView::StateChanged, this, &CMainFrame::UpdateCommandUI);
+  connect(BoardView, &CLarkoView::StatusText, statusBar(), [this](const QString& text) { statusBar()->showMessage(text); });
   UpdateTitle();
   UpdateCommandUI();
 }
@@ -58,6 +74,8 @@ QAction* CMainFrame::AddCommand(QMenu* menu, int id, const char* text, const cha
   action->setData(id);
   if (prompt) action->setStatusTip(QString::fromUtf8(prompt));
   if (tip) action->setToolTip(QString::fromUtf8(tip));
+  action->setProperty(kPlainStatusTip, action->statusTip());
+  action->setProperty(kPlainToolTip, action->toolTip());
   connect(action, &QAction::triggered, this, [this, id] { OnCommand(id); });
   menu->addAction(action);
   Actions[id] = action;
@@ -217,6 +235,8 @@ void CMainFrame::UpdateCommandUI() {
     action->setEnabled(BoardView->IsCommandEnabled(id));
     if (action->isCheckable()) action->setChecked(BoardView->IsCommandChecked(id));
   }
+  const QString job = BoardView->RunningJobName();
+  for (const auto& [id, action] : Actions) ShowJobInTips(action, job);
 }
 
 void CMainFrame::OnCommand(int id) {

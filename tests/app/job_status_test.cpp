@@ -1,0 +1,124 @@
+// A tool job's progress and summary in the status bar: the wording, the
+// counting of results from what the jobs report, and a game training
+// started from the window showing its games as they end.
+#include <QAction>
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QStatusBar>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include "app/command_ids.h"
+#include "app/folder_field.h"
+#include "app/game_training_dialog.h"
+#include "app/hook_progress.h"
+#include "app/job_progress_text.h"
+#include "app/larko_view.h"
+#include "app/main_frame.h"
+#include "app_test_support.h"
+#include "jobs/game_training_hooks.h"
+#include "jobs/record_checking.h"
+
+class JobStatusTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void initTestCase() { StartGameObject(); }
+  void cleanupTestCase() { CLarkoApp::DeleteGameObject(); }
+
+  // Results counted by hand: the record check counts for red; the trained
+  // side plays black in odd games and red in even ones.
+  void resultsAreCountedForTheRightSide() {
+    CJobProgress checked;
+    for (const char* result : {"1-0", "0-1", "1/2-1/2", "*", "1-0"}) {
+      CCheckedFileReport report;
+      report.Path = std::string("c/") + result;
+      report.Result = result;
+      AddCheckedFile(checked, report);
+    }
+    QCOMPARE(checked.Done, 5LL);
+    QCOMPARE(checked.Current, std::string("c/1-0"));
+    QCOMPARE((QList<int> {checked.Wins, checked.Draws, checked.Losses}), (QList<int> {2, 1, 1}));
+
+    CJobProgress trained;
+    const struct {
+      int Index;
+      const char* Result;
+    } games[] = {{1, "1-0"}, {2, "1-0"}, {3, "0-1"}, {4, "1/2-1/2"}, {5, "*"}, {6, "1-0"}};
+    for (const auto& game : games) {
+      CTrainingGameReport report;
+      report.Index = game.Index;
+      report.Result = game.Result;
+      AddTrainingGame(trained, report);
+    }
+    QCOMPARE(trained.Done, 6LL);
+    QCOMPARE((QList<int> {trained.Wins, trained.Draws, trained.Losses}), (QList<int> {3, 1, 1}));
+  }
+
+  void wording_data() {
+    QTest::addColumn<bool>("check");
+    QTest::addColumn<long long>("total");
+    QTest::addColumn<QString>("current");
+    QTest::addColumn<QString>("progress");
+    QTest::addColumn<QString>("summary");
+    QTest::newRow("check, no total") << true << 0LL << "a/b.pgn"
+                                     << "棋谱检查: 已完成 3 个文件, 红胜 2 和 1 黑胜 0, 当前 a/b.pgn"
+                                     << "棋谱检查结束: 共 3 个文件, 红胜 2 和 1 黑胜 0";
+    QTest::newRow("training of 10") << false << 10LL << ""
+                                    << "对局训练: 已完成 3/10 局, 胜 2 和 1 负 0"
+                                    << "对局训练结束: 共 3 局, 胜 2 和 1 负 0";
+  }
+  void wording() {
+    QFETCH(bool, check);
+    QFETCH(long long, total);
+    QFETCH(QString, current);
+    const CJobWording wording = check ? RecordCheckWording() : GameTrainingWording();
+    const CJobProgress progress {3, total, current.toStdString(), 2, 1, 0};
+    QTEST(ProgressText(wording, progress), "progress");
+    QTEST(SummaryText(wording, progress, false, false), "summary");
+    QVERIFY(SummaryText(wording, progress, true, false).contains(QStringLiteral("已中断")));
+    QVERIFY(SummaryText(wording, progress, false, true).contains(QStringLiteral("失败")));
+    // Nothing counted yet: no results.
+    QCOMPARE(ProgressText(GameTrainingWording(), CJobProgress {}), QStringLiteral("对局训练: 已完成 0 局"));
+  }
+
+  // Two short self-play games: each ended game reaches the status bar, the
+  // end is summed up there and in a message box, and meanwhile the
+  // commands left enabled say that they still work.
+  void gameTrainingShowsItsGamesAndItsEnd() {
+    CMessageRecorder recorder;
+    ResetGame();
+    CMainFrame frame;
+    QStringList shown;
+    connect(frame.statusBar(), &QStatusBar::messageChanged, this,
+            [&](const QString& text) { shown << text; });
+    QTemporaryDir dir;
+    CGameTrainingDialog* dialog = frame.View()->TrainingDialog();
+    dialog->RootDir->setText(dir.path());
+    dialog->UseOutside->setChecked(false);
+    dialog->CullDraw->setChecked(false);
+    dialog->MaxTrainCount->setText(QStringLiteral("2"));
+    dialog->MaxMoveCount->setText(QStringLiteral("6"));
+    dialog->MaxLearnCount->setText(QStringLiteral("1"));
+    dialog->accept();
+    g_Game->Engine.MaxDepth = 1;
+    frame.View()->StartTraining();
+    frame.UpdateCommandUI();
+    QVERIFY(frame.Action(Cmd::AppExit)->statusTip().contains(QStringLiteral("对局训练进行中")));
+    QVERIFY(!frame.Action(Cmd::GameTraining)->isEnabled());
+    QVERIFY(!frame.Action(Cmd::GameTraining)->statusTip().contains(QStringLiteral("进行中")));
+    QTRY_VERIFY_WITH_TIMEOUT(!frame.View()->IsWorkerRunning(), 60000);
+    QVERIFY2(shown.contains(QStringLiteral("对局训练: 已完成 0/2 局")), qPrintable(shown.join('|')));
+    bool first = false;
+    for (const QString& text : shown) first = first || text.startsWith(QStringLiteral("对局训练: 已完成 1/2 局"));
+    QVERIFY2(first, qPrintable(shown.join('|')));
+    const QString summary = QStringLiteral("对局训练结束: 共 2 局, 胜 0 和 0 负 0");
+    QCOMPARE(frame.statusBar()->currentMessage(), summary);
+    QCOMPARE(recorder.Messages, QStringList {summary});
+    frame.UpdateCommandUI();
+    QCOMPARE(frame.Action(Cmd::AppExit)->statusTip(), QStringLiteral("退出游戏"));
+  }
+};
+
+QTEST_MAIN(JobStatusTest)
+#include "job_status_test.moc"

@@ -100,6 +100,7 @@ class JobStatusTest : public QObject {
     dialog->MaxTrainCount->setText(QStringLiteral("2"));
     dialog->MaxMoveCount->setText(QStringLiteral("6"));
     dialog->MaxLearnCount->setText(QStringLiteral("1"));
+    dialog->AutoSaveCount->setText(QStringLiteral("1000"));  // no snapshot folders
     dialog->accept();
     g_Game->Engine.MaxDepth = 1;
     frame.View()->StartTraining();

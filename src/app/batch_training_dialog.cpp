@@ -13,6 +13,7 @@
 #include "app/field_reader.h"
 #include "app/folder_field.h"
 #include "app/message_box.h"
+#include "app/training_field_tips.h"
 #include "common/exe_path.h"
 #include "common/tick.h"
 #include "game/game.h"
@@ -96,6 +97,7 @@ CBatchTrainingDialog::CBatchTrainingDialog(QWidget* parent)
   layout->addLayout(left);
   layout->addWidget(Plot, 1);
   ShowFields();
+  AddTrainingFieldTips(this);
 }
 
 CBatchTrainingDialog::~CBatchTrainingDialog() { OnStop(); }

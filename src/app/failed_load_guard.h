@@ -4,6 +4,7 @@
 // leave a board without players' names. The document notes the tags and the
 // position before a load and gives them back when the load fails.
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -18,9 +19,9 @@ class CFailedLoadGuard {
   // it, with the players' names it had.
   void RestoreAfterFailedLoad(CGame& game) const;
 
+  static constexpr size_t TAG_COUNT = 14;  // the game's tags, in their table's order
+
  private:
-  static constexpr int TAG_COUNT = 14;
-  static std::array<std::string*, TAG_COUNT> Tags(CGame& game);
 
   std::array<std::string, TAG_COUNT> TagValues;
   std::array<int32_t, 256> Board {};

@@ -12,6 +12,7 @@
 #include "app/field_reader.h"
 #include "app/folder_field.h"
 #include "app/message_box.h"
+#include "app/training_field_tips.h"
 #include "game/game.h"
 
 CGameTrainingDialog::CGameTrainingDialog(QWidget* parent)
@@ -70,6 +71,7 @@ CGameTrainingDialog::CGameTrainingDialog(QWidget* parent)
   layout->addLayout(grid);
   layout->addWidget(buttons);
   ShowValues();
+  AddTrainingFieldTips(this);
 }
 
 void CGameTrainingDialog::ShowValues() {

@@ -5,7 +5,6 @@
 #include <QPainter>
 #include <algorithm>
 #include <array>
-#include <chrono>
 
 #include "app/command_ids.h"
 #include "app/batch_training_dialog.h"
@@ -15,6 +14,8 @@
 #include "app/folder_field.h"
 #include "app/game_training_dialog.h"
 #include "app/help_pages.h"
+#include "app/job_messages.h"
+#include "app/job_progress_text.h"
 #include "app/larko_doc.h"
 #include "app/message_box.h"
 #include "app/options_dialog.h"
@@ -40,6 +41,41 @@ CLarkoView::CLarkoView(CLarkoDoc* doc, QWidget* parent) : QWidget(parent), Doc(d
   setAttribute(Qt::WA_OpaquePaintEvent);
   setMinimumSize(1, 1);
   g_Game->OnBoardReset = [this] { Painter.ResetPainter(); };
+  for (CJobRunner* runner : {&EngineWorker, &ReplyWorker, &TrainingWorker, &CheckingWorker}) {
+    // The search and the tool jobs stop on the game's idle flags.
+    runner->SetStopNudge([] {
+      g_Game->Engine.EngineIdle = 1;
+      g_Game->TrainingIdle = 1;
+      g_Game->CheckingIdle = 1;
+    });
+    connect(runner, &CJobRunner::Finished, this,
+            [this, runner](const QString& message) { OnJobFinished(*runner, message); });
+  }
+  for (CJobRunner* runner : {&TrainingWorker, &CheckingWorker}) {
+    connect(runner, &CJobRunner::Progress, this, [this, runner](const CJobProgress& progress) {
+      LastProgress = progress;
+      emit StatusText(ProgressText(WordingOf(*runner), progress));
+    });
+    // A failed job's reason, worded in Chinese, arrives as a note before its end.
+    connect(runner, &CJobRunner::Note, this, [this](const QString& line) { LastFailure = line; });
+  }
+}
+
+CJobWording CLarkoView::WordingOf(const CJobRunner& runner) const {
+  return &runner == &TrainingWorker ? GameTrainingWording() : RecordCheckWording();
+}
+
+QString CLarkoView::RunningJobName() const {
+  if (TrainingWorker.Running()) return GameTrainingWording().Name;
+  if (CheckingWorker.Running()) return RecordCheckWording().Name;
+  return QString();
+}
+
+void CLarkoView::ShowJobStart(const CJobRunner& runner, long long total) {
+  LastProgress = CJobProgress {};
+  LastProgress.Total = total;
+  LastFailure.clear();
+  emit StatusText(ProgressText(WordingOf(runner), LastProgress));
 }
 
 CLarkoView::~CLarkoView() {
@@ -179,7 +215,7 @@ void CLarkoView::OnRedo() {
 void CLarkoView::OnEngineMove() {
   if (!IsIdle()) return;
   Doc->SetModifiedFlag();
-  StartWorker(EngineWorker, true);
+  StartEngineJob(EngineWorker, true);
 }
 
 void CLarkoView::OnClearBoard() {
@@ -230,18 +266,26 @@ void CLarkoView::StartTraining() {
   values.Outside = TrainingValues->Outside();
   // Busy from now on; the training itself keeps the flag cleared while it runs.
   g_Game->TrainingIdle = 0;
-  StartJob(TrainingWorker, [this, values] {
+  ShowJobStart(TrainingWorker, values.MaxTrainCount);
+  TrainingWorker.Start([this, values](CJobControl& control) {
     CGameTrainingHooks hooks;
-    hooks.Refresh = [this] {
-      if (!StopRequested) RedrawFromWorker();
+    hooks.Refresh = [this, &control] {
+      if (!control.Stopping()) RedrawFromWorker();
     };
     hooks.Trainer = MakeNetworkGameTrainer();
     hooks.SaveNetworks = MakeNetworkSaver(*g_Game);
-    CJobControl control;
     const CJobError error = RunGameTraining(*g_Game, values, hooks, control);
     g_Game->TrainingIdle = 1;
-    return !error || StopRequested ? QString() : QStringLiteral("对局训练失败.");
+    return FailureMessage(control, error, QStringLiteral("对局训练失败."));
   });
+  emit StateChanged();
+}
+
+QString CLarkoView::FailureMessage(CJobControl& control, const CJobError& error, const QString& failed) {
+  if (!error || control.Stopping()) return QString();
+  // The box keeps its fixed text; the reason goes to the status bar's summary.
+  control.Note(ChineseMessage(error).toStdString());
+  return failed;
 }
 
 void CLarkoView::OnRecordCheck() {
@@ -256,27 +300,11 @@ void CLarkoView::StartChecking(const QString& folder) {
   CRecordCheckValues values;
   values.RootDir = LocalPathOf(CheckFolderPath);
   values.Outside = TrainingValues->Outside();
-  CheckControl.StopRequested = 0;
-  StartJob(CheckingWorker, [this, values] {
+  ShowJobStart(CheckingWorker, 0);  // the job counts the files when it starts
+  CheckingWorker.Start([values](CJobControl& control) {
     CRecordCheckHooks hooks;
-    const CJobError error = RunRecordCheck(values, hooks, CheckControl);
-    return !error || StopRequested ? QString() : QStringLiteral("棋谱检查失败.");
-  });
-}
-
-void CLarkoView::StartJob(CWorker& worker, std::function<QString()> job) {
-  StopRequested = false;
-  worker.Done = false;
-  worker.Thread = std::thread([this, &worker, job] {
-    const QString message = job();
-    worker.Done = true;
-    QMetaObject::invokeMethod(
-        this,
-        [this, message] {
-          JoinFinishedWorkers();
-          if (!message.isEmpty()) ShowMessage(this, message);
-        },
-        Qt::QueuedConnection);
+    const CJobError error = RunRecordCheck(values, hooks, control);
+    return FailureMessage(control, error, QStringLiteral("棋谱检查失败."));
   });
   emit StateChanged();
 }
@@ -306,6 +334,8 @@ void CLarkoView::RedrawFromWorker() {
       [this, picture] {
         CachedPicture = picture;
         update();
+        // A move was played: the move list and the commands follow it.
+        emit StateChanged();
       },
       Qt::QueuedConnection);
 }
@@ -343,7 +373,7 @@ void CLarkoView::mousePressEvent(QMouseEvent* event) {
     Redraw();
     const bool newPosition = editMode && BoardOf(*g_Game) != boardBefore;
     if (result == 1 && (g_Game->EditMode == 0 || newPosition) && IsComputerToMove(*g_Game)) {
-      StartWorker(ReplyWorker, false);
+      StartEngineJob(ReplyWorker, false);
     }
   } else if (event->button() == Qt::RightButton) {
     if (IsWorkerRunning()) return;
@@ -361,69 +391,46 @@ void CLarkoView::mouseMoveEvent(QMouseEvent* event) {
 }
 
 void CLarkoView::StartComputerReply() {
-  if (IsIdle() && IsComputerToMove(*g_Game)) StartWorker(ReplyWorker, false);
+  if (IsIdle() && IsComputerToMove(*g_Game)) StartEngineJob(ReplyWorker, false);
   emit StateChanged();
 }
 
-void CLarkoView::StartWorker(CWorker& worker, bool engineCommand) {
-  if (worker.Running()) return;
+void CLarkoView::StartEngineJob(CJobRunner& runner, bool engineCommand) {
+  if (runner.Running()) return;
   // Busy from now on, not only once the search itself begins.
   g_Game->Engine.EngineIdle = 0;
-  StopRequested = false;
-  worker.Done = false;
-  worker.Thread = std::thread([this, &worker, engineCommand] { RunWorker(worker, engineCommand); });
-}
-
-void CLarkoView::RunWorker(CWorker& worker, bool engineCommand) {
-  int played = g_Game->ComputerMove();
-  // The engine command plays the side to move and then answers itself.
-  if (engineCommand && played == 1 && !StopRequested) {
-    RedrawFromWorker();
-    played = g_Game->ComputerMove();
-  }
-  g_Game->Engine.EngineIdle = 1;
-  if (!StopRequested) RedrawFromWorker();
-  worker.Done = true;
-  QMetaObject::invokeMethod(this, [this] { JoinFinishedWorkers(); }, Qt::QueuedConnection);
-}
-
-void CLarkoView::JoinFinishedWorkers() {
-  bool joined = false;
-  for (CWorker* worker : {&EngineWorker, &ReplyWorker, &TrainingWorker, &CheckingWorker}) {
-    if (worker->Running() && worker->Done) {
-      worker->Thread.join();
-      joined = true;
+  runner.Start([this, engineCommand](CJobControl& control) {
+    int played = g_Game->ComputerMove();
+    // The engine command plays the side to move and then answers itself.
+    if (engineCommand && played == 1 && !control.Stopping()) {
+      RedrawFromWorker();
+      played = g_Game->ComputerMove();
     }
-  }
-  if (!joined) return;
+    g_Game->Engine.EngineIdle = 1;
+    if (!control.Stopping()) RedrawFromWorker();
+    return QString();
+  });
+}
+
+void CLarkoView::OnJobFinished(const CJobRunner& runner, const QString& message) {
   Redraw();
   emit StateChanged();
-}
-
-void CLarkoView::StopWorker(CWorker& worker) {
-  if (!worker.Running()) return;
-  // Keep asking: a search or a job that starts after one request clears
-  // its flag again.
-  while (!worker.Done) {
-    CheckControl.RequestStop();
-    g_Game->Engine.EngineIdle = 1;
-    g_Game->TrainingIdle = 1;
-    g_Game->CheckingIdle = 1;
-    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  const bool toolJob = &runner == &TrainingWorker || &runner == &CheckingWorker;
+  if (toolJob) {
+    // After the command states, which may show the game's end in the status bar.
+    QString summary = SummaryText(WordingOf(runner), LastProgress, runner.Stopping(), !message.isEmpty());
+    if (!message.isEmpty() && !LastFailure.isEmpty()) summary += QStringLiteral(" (%1)").arg(LastFailure);
+    emit StatusText(summary);
+    if (message.isEmpty()) ShowMessage(this, summary);
   }
-  worker.Thread.join();
+  if (!message.isEmpty()) ShowMessage(this, message);
 }
 
 void CLarkoView::StopWorkers() {
-  StopRequested = true;
-  CheckControl.RequestStop();
   if (g_Game) {
     g_Game->Engine.EngineIdle = 1;
     g_Game->TrainingIdle = 1;
     g_Game->CheckingIdle = 1;
   }
-  StopWorker(EngineWorker);
-  StopWorker(ReplyWorker);
-  StopWorker(TrainingWorker);
-  StopWorker(CheckingWorker);
+  for (CJobRunner* runner : {&EngineWorker, &ReplyWorker, &TrainingWorker, &CheckingWorker}) runner->Stop();
 }

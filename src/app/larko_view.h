@@ -1,21 +1,19 @@
 #pragma once
 // The board view: shows the painter's picture, turns mouse clicks into
 // selections, moves and position edits, carries out the game commands and
-// runs the computer's moves on worker threads.
+// runs the computer's moves and the view's tool jobs on job runners.
 //
-// Workers: the view owns their std::thread objects. Before a worker starts
-// the engine is marked busy, so no click or command slips in before its
-// search begins. A worker never touches the widget: it paints the picture
-// into an image on its own thread and hands it over, and at its end it asks
-// the interface thread to join it. Each thread is joined exactly once, by
-// the interface thread.
+// Before a runner starts, the game is marked busy, so no click or command
+// slips in before its search begins. A job never touches the widget: it
+// paints the picture into an image on its own thread and hands it over.
+// The end of every job reaches the view through its runner's queued signal.
 #include <QImage>
 #include <QWidget>
 #include <atomic>
-#include <functional>
 #include <memory>
-#include <thread>
 
+#include "app/job_progress_text.h"
+#include "app/job_runner.h"
 #include "app/qt_canvas.h"
 #include "board/board_painter.h"
 #include "jobs/job.h"
@@ -52,6 +50,8 @@ class CLarkoView : public QWidget {
   const QString& CheckFolder() const { return CheckFolderPath; }
   bool IsTrainingRunning() const { return TrainingWorker.Running(); }
   bool IsCheckingRunning() const { return CheckingWorker.Running(); }
+  // The name of the tool job that runs ("对局训练", "棋谱检查"), empty when none.
+  QString RunningJobName() const;
   // Starts the game training with the dialog's values (no dialog shown).
   void StartTraining();
   // Starts the record check of a folder (no folder browser shown).
@@ -64,11 +64,13 @@ class CLarkoView : public QWidget {
   void StopWorkers();
 
  signals:
-  // A click, a command or the end of a worker may have changed what the
-  // commands can do.
+  // A click, a command, a move of a job or the end of a job may have
+  // changed what the commands can do.
   void StateChanged();
   // A person's move was not played; the reason is for the status bar.
   void MoveRefused(const QString& reason);
+  // A line for the status bar: a job's progress or its summary.
+  void StatusText(const QString& text);
 
  protected:
   void paintEvent(QPaintEvent* event) override;
@@ -77,12 +79,6 @@ class CLarkoView : public QWidget {
   void mouseMoveEvent(QMouseEvent* event) override;
 
  private:
-  struct CWorker {
-    std::thread Thread;
-    std::atomic<bool> Done {false};
-    bool Running() const { return Thread.joinable(); }
-  };
-
   void OnOptions();
   void OnEditMode();
   void OnUndo();
@@ -96,27 +92,32 @@ class CLarkoView : public QWidget {
   void OnBatchTraining();
   void OnGameTraining();
   void OnRecordCheck();
-  // Runs a tool job on a worker; at its end the message (if any) is shown.
-  void StartJob(CWorker& worker, std::function<QString()> job);
-
-  void StartWorker(CWorker& worker, bool engineCommand);
-  void RunWorker(CWorker& worker, bool engineCommand);
-  void JoinFinishedWorkers();
-  void StopWorker(CWorker& worker);
+  // Starts the computer's move on a runner (the engine command plays both sides).
+  void StartEngineJob(CJobRunner& runner, bool engineCommand);
+  // At a job's end: the new picture and command states; for a tool job its
+  // summary in the status bar and, unless it failed, in a message box; then
+  // its message.
+  void OnJobFinished(const CJobRunner& runner, const QString& message);
+  // Tool jobs: the status bar's first line, and the wording of their progress.
+  void ShowJobStart(const CJobRunner& runner, long long total);
+  // Empty for a job that succeeded or was stopped; else `failed`, with the
+  // reason handed on as a note.
+  static QString FailureMessage(CJobControl& control, const CJobError& error, const QString& failed);
+  CJobWording WordingOf(const CJobRunner& runner) const;
   // Paints the current game into a new image of the view's size.
   QImage RenderPicture();
   // From a worker: paint on the worker's thread and hand the image over.
   void RedrawFromWorker();
 
   CLarkoDoc* Doc;
-  CWorker EngineWorker;
-  CWorker ReplyWorker;
-  CWorker TrainingWorker;
-  CWorker CheckingWorker;
+  CJobRunner EngineWorker;
+  CJobRunner ReplyWorker;
+  CJobRunner TrainingWorker;
+  CJobRunner CheckingWorker;
   CGameTrainingDialog* TrainingValues = nullptr;
-  CJobControl CheckControl;  // the record check's stop request
   QString CheckFolderPath;
-  std::atomic<bool> StopRequested {false};
+  CJobProgress LastProgress;  // of the tool job that runs or ran last
+  QString LastFailure;        // why that job failed, when it did
   std::atomic<int> ClientWidth {0};
   std::atomic<int> ClientHeight {0};
   QImage CachedPicture;

@@ -10,7 +10,6 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QStatusBar>
-#include <QTimer>
 #include <QToolBar>
 #include <QVBoxLayout>
 
@@ -26,7 +25,21 @@
 
 namespace {
 const char* kReady = "就绪";
+const char* kPlainStatusTip = "plainStatusTip";
+const char* kPlainToolTip = "plainToolTip";
 
+// While a tool job runs, a command that stays enabled says that it still
+// works; otherwise its tips are its own.
+void ShowJobInTips(QAction* action, const QString& job) {
+  const bool note = !job.isEmpty() && action->isEnabled();
+  const QString suffix = QStringLiteral("（%1进行中，仍可使用）").arg(job);
+  for (const char* name : {kPlainStatusTip, kPlainToolTip}) {
+    const QString plain = action->property(name).toString();
+    const QString tip = note ? plain + suffix : plain;
+    if (name == kPlainStatusTip) action->setStatusTip(tip);
+    else action->setToolTip(tip);
+  }
+}
 }  // namespace
 
 CMainFrame::CMainFrame() : Document(new CLarkoDoc(this)), BoardView(new CLarkoView(Document, this)) {
@@ -44,10 +57,7 @@ CMainFrame::CMainFrame() : Document(new CLarkoDoc(this)), BoardView(new CLarkoVi
   connect(BoardView, &CLarkoView::StateChanged, this, &CMainFrame::UpdateCommandUI);
   connect(BoardView, &CLarkoView::MoveRefused, this,
           [this](const QString& reason) { statusBar()->showMessage(reason); });
-  // The toolbar follows the state as an idle-time update would.
-  auto* timer = new QTimer(this);
-  connect(timer, &QTimer::timeout, this, &CMainFrame::UpdateCommandUI);
-  timer->start(200);
+  connect(BoardView, &CLarkoView::StatusText, statusBar(), [this](const QString& text) { statusBar()->showMessage(text); });
   UpdateTitle();
   UpdateCommandUI();
 }
@@ -69,6 +79,8 @@ QAction* CMainFrame::AddCommand(QMenu* menu, int id, const char* text, const cha
   action->setData(id);
   if (prompt) action->setStatusTip(QString::fromUtf8(prompt));
   if (tip) action->setToolTip(QString::fromUtf8(tip));
+  action->setProperty(kPlainStatusTip, action->statusTip());
+  action->setProperty(kPlainToolTip, action->toolTip());
   connect(action, &QAction::triggered, this, [this, id] { OnCommand(id); });
   menu->addAction(action);
   Actions[id] = action;
@@ -229,6 +241,8 @@ void CMainFrame::UpdateCommandUI() {
     action->setEnabled(BoardView->IsCommandEnabled(id));
     if (action->isCheckable()) action->setChecked(BoardView->IsCommandChecked(id));
   }
+  const QString job = BoardView->RunningJobName();
+  for (const auto& [id, action] : Actions) ShowJobInTips(action, job);
 }
 
 void CMainFrame::OnCommand(int id) {

@@ -16,6 +16,7 @@
 #include "common/text_encoding.h"
 #include "engine/search_engine.h"
 #include "game/game.h"
+#include "game/game_tags.h"
 
 namespace {
 // Largest transposition table the dialog asks for (two tables of 32-byte entries).
@@ -132,17 +133,9 @@ COptionsDialog::COptionsDialog(QWidget* parent) : QDialog(parent) {
 
 void COptionsDialog::LoadFromGame() {
   const CGame& game = *g_Game;
-  Event->setText(FromGame(game.Event));
-  Round->setText(FromGame(game.Round));
-  Date->setText(FromGame(game.Date));
-  Site->setText(FromGame(game.Site));
-  RedTeam->setText(FromGame(game.RedTeam));
-  Red->setText(FromGame(game.Red));
-  BlackTeam->setText(FromGame(game.BlackTeam));
-  Black->setText(FromGame(game.Black));
-  Ecco->setText(FromGame(game.ECCO));
-  Opening->setText(FromGame(game.Opening));
-  Variation->setText(FromGame(game.Variation));
+  // Each tag's box is named after its tag; Game, Result and FEN have none.
+  for (const CGameTag& tag : kGameTags)
+    if (auto* box = findChild<QLineEdit*>(QString::fromLatin1(tag.Name))) box->setText(FromGame(game.*tag.Member));
   Result->setCurrentIndex(game.IsRedWin() ? 1 : game.IsDraw() ? 2 : game.IsBlackWin() ? 3 : 0);
 
   const CSearchEngine& engine = game.Engine;
@@ -193,20 +186,11 @@ void COptionsDialog::accept() {
   }
 
   CGame& game = *g_Game;
-  game.Event = ToGame(Event);
-  game.Round = ToGame(Round);
-  game.Date = ToGame(Date);
-  game.Site = ToGame(Site);
+  for (const CGameTag& tag : kGameTags)
+    if (auto* box = findChild<QLineEdit*>(QString::fromLatin1(tag.Name))) game.*tag.Member = ToGame(box);
   static const char* const kResults[4] = {"*", "1-0", "1/2-1/2", "0-1"};
   const int result = Result->currentIndex();
   game.Result = result >= 1 && result <= 3 ? kResults[result] : "*";
-  game.RedTeam = ToGame(RedTeam);
-  game.Red = ToGame(Red);
-  game.BlackTeam = ToGame(BlackTeam);
-  game.Black = ToGame(Black);
-  game.ECCO = ToGame(Ecco);
-  game.Opening = ToGame(Opening);
-  game.Variation = ToGame(Variation);
 
   CSearchEngine& engine = game.Engine;
   engine.SearchMode = SearchMode->currentIndex() == 1 ? 1 : 0;

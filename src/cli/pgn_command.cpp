@@ -6,6 +6,7 @@
 
 #include "cli_command.h"
 #include "cli_game.h"
+#include "game/game_tags.h"
 #include "game/pgn_reader.h"
 #include "pgn_import_iccs.h"
 #include "rules/iccs.h"
@@ -19,16 +20,10 @@ int ShowPgn(const std::string& path) {
     std::fprintf(stderr, "加载棋谱失败.\n");
     return CliError("pgn show: cannot load '" + path + "': " + DescribeFailure(report));
   }
-  const struct {
-    const char* Name;
-    const std::string& Value;
-  } tags[] = {{"Game", game->Game},       {"Event", game->Event},         {"Round", game->Round},
-              {"Date", game->Date},       {"Site", game->Site},           {"RedTeam", game->RedTeam},
-              {"Red", game->Red},         {"BlackTeam", game->BlackTeam}, {"Black", game->Black},
-              {"Result", game->Result},   {"ECCO", game->ECCO},           {"Opening", game->Opening},
-              {"Variation", game->Variation}, {"FEN", game->FEN}};
-  for (const auto& tag : tags)
-    if (!tag.Value.empty()) std::printf("[%s \"%s\"]\n", tag.Name, ShowText(tag.Value).c_str());
+  for (const CGameTag& tag : kGameTags) {
+    const std::string& value = (*game).*tag.Member;
+    if (!value.empty()) std::printf("[%s \"%s\"]\n", tag.Name, ShowText(value).c_str());
+  }
 
   const CGameRecord& record = game->Record();
   for (int i = 0; i <= record.Current; ++i) {

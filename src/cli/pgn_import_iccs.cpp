@@ -16,6 +16,7 @@
 #include "cli_command.h"
 #include "cli_game.h"
 #include "common/text_encoding.h"
+#include "game/game_tags.h"
 #include "game/pgn_move_check.h"
 #include "game/pgn_text_file.h"
 #include "interrupt_watch.h"
@@ -141,21 +142,8 @@ bool IsResult(std::string_view token) {
 }
 
 std::string* TagMember(CGame& game, const std::string& name) {
-  if (name == "Game") return &game.Game;
-  if (name == "Event") return &game.Event;
-  if (name == "Round") return &game.Round;
-  if (name == "Date") return &game.Date;
-  if (name == "Site") return &game.Site;
-  if (name == "RedTeam") return &game.RedTeam;
-  if (name == "Red") return &game.Red;
-  if (name == "BlackTeam") return &game.BlackTeam;
-  if (name == "Black") return &game.Black;
-  if (name == "Result") return &game.Result;
-  if (name == "ECCO") return &game.ECCO;
-  if (name == "Opening") return &game.Opening;
-  if (name == "Variation") return &game.Variation;
-  if (name == "FEN") return &game.FEN;
-  return nullptr;
+  const CGameTag* tag = FindGameTag(name);
+  return tag ? &(game.*tag->Member) : nullptr;
 }
 
 // The end of the bracket group that opens at `at` (just past its closing
@@ -207,10 +195,8 @@ CPlayed PlayIccsGame(CGame& game, CIccsGame& source) {
     played.Skip = "bad start position";
     return played;
   }
-  for (std::string* tag : {&game.Game, &game.Event, &game.Round, &game.Date, &game.Site,
-                           &game.RedTeam, &game.Red, &game.BlackTeam, &game.Black, &game.ECCO,
-                           &game.Opening, &game.Variation})
-    tag->clear();
+  for (const CGameTag& tag : kGameTags)
+    if (tag.Member != &CGame::Result && tag.Member != &CGame::FEN) (game.*tag.Member).clear();
   for (const auto& [name, value] : source.Tags)
     if (std::string* member = TagMember(game, name); member && name != "FEN" && name != "Result")
       *member = value;

@@ -1,9 +1,11 @@
 #include "game/game.h"
 
 #include <cstring>
+#include <utility>
 
 #include "common/tick.h"
 #include "game/pgn_move_check.h"
+#include "game/game_tags.h"
 #include "rules/move_rules.h"
 #include "rules/notation.h"
 
@@ -21,12 +23,12 @@ CGame::~CGame() {
 }
 
 void CGame::ResetTags(const std::string& red, const std::string& black) {
-  for (std::string* tag : {&Game, &Event, &Round, &Date, &Site, &RedTeam, &BlackTeam, &ECCO, &Opening,
-                           &Variation, &FEN})
-    tag->clear();
+  // Copies first: a caller may pass this game's own names.
+  std::string redName = red, blackName = black;
+  for (const CGameTag& tag : kGameTags) (this->*tag.Member).clear();
+  Red = std::move(redName);
+  Black = std::move(blackName);
   OtherTags.clear();
-  Red = red;
-  Black = black;
   Result.assign(1, '*');  // assign(): GCC 12 warns falsely on "*"
 }
 

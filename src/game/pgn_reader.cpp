@@ -11,26 +11,12 @@
 #include "common/text_encoding.h"
 #include "common/tick.h"
 #include "game/game.h"
+#include "game/game_tags.h"
 #include "game/pgn_move_reader.h"
 #include "game/pgn_text_file.h"
 #include "rules/notation.h"
 
 namespace {
-
-struct CTagName {
-  const char* Name;
-  std::string CGame::*Member;
-};
-
-// Matched by the beginning of the name, in this order: RedTeam before Red
-// and BlackTeam before Black.
-constexpr CTagName kTagNames[] = {
-    {"Game", &CGame::Game},         {"Event", &CGame::Event},   {"Round", &CGame::Round},
-    {"Date", &CGame::Date},         {"Site", &CGame::Site},     {"RedTeam", &CGame::RedTeam},
-    {"Red", &CGame::Red},           {"BlackTeam", &CGame::BlackTeam},
-    {"Black", &CGame::Black},       {"Result", &CGame::Result}, {"ECCO", &CGame::ECCO},
-    {"Opening", &CGame::Opening},   {"Variation", &CGame::Variation},
-    {"FEN", &CGame::FEN}};
 
 // Reads one tag line that starts with "[" at `at`. 0 when it has no name or
 // no pair of double quotes.
@@ -44,7 +30,9 @@ int ReadTag(CGame& game, std::string_view text, size_t at) {
   const size_t close = text.find('"', open + 1);
   if (close == std::string_view::npos) return 0;
   const std::string_view value = text.substr(open + 1, close - open - 1);
-  for (const CTagName& tag : kTagNames) {
+  // Matched by the beginning of the name in the table's order, which puts
+  // RedTeam before Red and BlackTeam before Black.
+  for (const CGameTag& tag : kGameTags) {
     if (name.starts_with(tag.Name)) {
       game.*tag.Member = std::string(value);
       return 1;
@@ -57,7 +45,7 @@ int ReadTag(CGame& game, std::string_view text, size_t at) {
 }
 
 void ClearTags(CGame& game) {
-  for (const CTagName& tag : kTagNames) (game.*tag.Member).clear();
+  for (const CGameTag& tag : kGameTags) (game.*tag.Member).clear();
   game.OtherTags.clear();
   game.Result.assign(1, '*');
 }

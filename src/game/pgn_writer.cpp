@@ -10,6 +10,7 @@
 #include "common/file_util.h"
 #include "common/text_encoding.h"
 #include "game/game.h"
+#include "game/game_tags.h"
 
 namespace {
 
@@ -59,6 +60,8 @@ void AppendComment(std::string& out, std::string_view comment) {
   out += '}';
 }
 
+const std::string kGameName = "Chinese Chess";
+
 bool IsResult(const std::string& result) {
   return result == "1-0" || result == "0-1" || result == "1/2-1/2" || result == "*";
 }
@@ -70,20 +73,13 @@ int CGame::PgnText(std::string& text) const {
   const std::string result = IsResult(Result) ? Result : std::string(1, '*');
   text.clear();
   text.reserve(4096);
-  text += "[Game \"Chinese Chess\"]\r\n";
-  AppendTag(text, "Event", Event);
-  AppendTag(text, "Round", Round);
-  AppendTag(text, "Date", Date);
-  AppendTag(text, "Site", Site);
-  AppendTag(text, "RedTeam", RedTeam);
-  AppendTag(text, "Red", Red);
-  AppendTag(text, "BlackTeam", BlackTeam);
-  AppendTag(text, "Black", Black);
-  AppendTag(text, "Result", result);
-  AppendTag(text, "ECCO", ECCO);
-  AppendTag(text, "Opening", Opening);
-  AppendTag(text, "Variation", Variation);
-  AppendTag(text, "FEN", FEN);
+  for (const CGameTag& tag : kGameTags) {
+    // Every file this program writes names its game the same way.
+    const std::string& value = tag.Member == &CGame::Game     ? kGameName
+                               : tag.Member == &CGame::Result ? result
+                                                              : this->*tag.Member;
+    AppendTag(text, tag.Name, value);
+  }
   for (const auto& [name, value] : OtherTags) AppendTag(text, name.c_str(), value);
 
   const CGameRecord& record = Engine.Record;

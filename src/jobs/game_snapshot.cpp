@@ -1,18 +1,7 @@
 #include "jobs/game_snapshot.h"
 
 #include "game/game.h"
-
-namespace {
-
-template <typename Game, typename Visit>
-void ForEachTag(Game& game, Visit visit) {
-  for (auto* tag : {&game.Game, &game.Event, &game.Round, &game.Date, &game.Site, &game.RedTeam, &game.Red,
-                    &game.BlackTeam, &game.Black, &game.Result, &game.ECCO, &game.Opening, &game.Variation,
-                    &game.FEN})
-    visit(*tag);
-}
-
-}  // namespace
+#include "game/game_tags.h"
 
 CGameSnapshot::CGameSnapshot(const CGame& game)
     : Position(game.Engine.Position),
@@ -20,14 +9,13 @@ CGameSnapshot::CGameSnapshot(const CGame& game)
       Current(game.Engine.Record.Current),
       LastMoveTick(game.LastMoveTick) {
   OtherTags = game.OtherTags;
-  ForEachTag(game, [this](const std::string& tag) { Tags.push_back(tag); });
+  for (const CGameTag& tag : kGameTags) Tags.push_back(game.*tag.Member);
   const CGameRecord& record = game.Engine.Record;
   Entries.assign(record.Entries, record.Entries + record.Length);
 }
 
 void CGameSnapshot::Restore(CGame& game) const {
-  size_t i = 0;
-  ForEachTag(game, [&](std::string& tag) { tag = Tags[i++]; });
+  for (size_t i = 0; i < kGameTags.size(); ++i) game.*kGameTags[i].Member = Tags[i];
   game.OtherTags = OtherTags;
   game.Position() = Position;
   game.RedToMove = RedToMove;

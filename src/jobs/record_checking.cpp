@@ -87,7 +87,7 @@ class CRecordChecker {
     }
     CPgnReadReport read;
     if (!ReadPgnFile(Game, path, read)) {
-      Hooks.Error = "cannot read " + path + " as a game: " + read.Error;
+      Hooks.Error = "cannot read " + path + " as a game: " + DescribeFailure(read);
       return CFileStep::Failed;
     }
     const CGameRecord& record = Game.Record();
@@ -273,6 +273,10 @@ CJobError RunRecordCheck(const CRecordCheckValues& values, CRecordCheckHooks& ho
   hooks.FileDone = [&](const CCheckedFileReport& report) {
     ++progress.Done;
     progress.Current = report.Path;
+    // Results as the check leaves them, counted from red's side.
+    if (report.Result == "1-0") ++progress.Wins;
+    else if (report.Result == "0-1") ++progress.Losses;
+    else if (report.Result == "1/2-1/2") ++progress.Draws;
     if (fileDone) fileDone(report);
     control.Report(progress);
   };

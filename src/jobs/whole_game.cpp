@@ -6,7 +6,8 @@
 bool ReadWholeGame(CGame& game, const std::string& path, std::string& why) {
   CPgnReadReport report;
   if (!ReadPgnFile(game, path, report)) {
-    why = report.Error.empty() ? "cannot be read as a game" : report.Error;
+    why = DescribeFailure(report);
+    if (why.empty()) why = "cannot be read as a game";
     return false;
   }
   if (report.Stop == CPgnStop::NextGame) {

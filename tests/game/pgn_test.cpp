@@ -119,6 +119,34 @@ TEST_F(PgnTest, WriterKeepsResultAndTagsReadable) {
   EXPECT_EQ(game->Result, "0-1");
 }
 
+// Every tag with a value of its own goes out in its line and comes back to
+// its own member: a slip in the tag table would swap or drop one.
+TEST_F(PgnTest, EachTagComesBackToItsOwnField) {
+  std::string CGame::*const members[] = {&CGame::Event,   &CGame::Round,     &CGame::Date,
+                                         &CGame::Site,    &CGame::RedTeam,   &CGame::Red,
+                                         &CGame::BlackTeam, &CGame::Black,   &CGame::ECCO,
+                                         &CGame::Opening, &CGame::Variation};
+  const char* const values[] = {"E", "R1", "D2", "S3", "RT4", "R5", "BT6", "B7", "C8", "O9", "V10"};
+  for (size_t i = 0; i < std::size(members); ++i) (*game).*members[i] = values[i];
+  game->Result = "0-1";
+  const std::string path = Folder() + "tags.pgn";
+  ASSERT_EQ(game->SavePgn(path), 1);
+  const std::string text = ReadBytes(path);
+  EXPECT_EQ(text.substr(0, text.find("[FEN")),
+            "[Game \"Chinese Chess\"]\r\n[Event \"E\"]\r\n[Round \"R1\"]\r\n[Date \"D2\"]\r\n"
+            "[Site \"S3\"]\r\n[RedTeam \"RT4\"]\r\n[Red \"R5\"]\r\n[BlackTeam \"BT6\"]\r\n"
+            "[Black \"B7\"]\r\n[Result \"0-1\"]\r\n[ECCO \"C8\"]\r\n[Opening \"O9\"]\r\n"
+            "[Variation \"V10\"]\r\n");
+  game->ResetTags("x", "y");
+  EXPECT_EQ(game->Event, "");
+  EXPECT_EQ(game->FEN, "");
+  ASSERT_EQ(ReadPgnFile(*game, path, report), 1);
+  for (size_t i = 0; i < std::size(members); ++i) EXPECT_EQ((*game).*members[i], values[i]) << values[i];
+  EXPECT_EQ(game->Game, "Chinese Chess");
+  EXPECT_EQ(game->Result, "0-1");
+  EXPECT_EQ(game->FEN, kStartFen);
+}
+
 TEST_F(PgnTest, ResultComesFromTheTagWhateverTheMovesRepeat) {
   // The start position stands a fourth time after twelve plies: the record
   // stands as written and the tag's result is kept.

@@ -42,9 +42,9 @@ TEST_F(BookBuildJob, FailedBuildsLeaveTheBookFileAndTheEnginesBookAsTheyWere) {
     CJobFault Fault;
     const char* Setting;
   } cases[] = {
-      {"no folder", {data + "missing"}, CJobFault::NoSuchFolder, "RootDir"},
-      {"empty folder", {data + "empty"}, CJobFault::NoInput, "RootDir"},
-      {"culling leaves nothing", {data + "one", 4}, CJobFault::NoInput, "MinWeight"},
+      {"no folder", {data + "missing", 4, 3, 1, -1, ""}, CJobFault::NoSuchFolder, "RootDir"},
+      {"empty folder", {data + "empty", 4, 3, 1, -1, ""}, CJobFault::NoInput, "RootDir"},
+      {"culling leaves nothing", {data + "one", 4, 3, 1, -1, ""}, CJobFault::NoInput, "MinWeight"},
       {"book cannot be written", {data + "one", 1, 3, 1, -1, data + "one"}, CJobFault::CannotWrite, ""},
   };
   for (const auto& c : cases) {

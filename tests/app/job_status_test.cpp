@@ -1,0 +1,81 @@
+// A tool job's progress and summary in the status bar: the counting of
+// results from what the jobs report, and a game training started from the
+// window showing its games as they end.
+#include <QAction>
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QStatusBar>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include "app/command_ids.h"
+#include "app/folder_field.h"
+#include "app/game_training_dialog.h"
+#include "app/job_progress_text.h"
+#include "app/larko_view.h"
+#include "app/main_frame.h"
+#include "app_test_support.h"
+#include "jobs/game_training_hooks.h"
+#include "jobs/record_checking.h"
+
+class JobStatusTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void initTestCase() { StartGameObject(); }
+  void cleanupTestCase() { CLarkoApp::DeleteGameObject(); }
+
+  // The record check's progress: files done, results from red's side.
+  void checkProgressIsWorded() {
+    CJobProgress checked;
+    checked.Done = 5;
+    checked.Wins = 2;
+    checked.Draws = 1;
+    checked.Losses = 1;
+    checked.Current = "c/1-0";
+    QCOMPARE(ProgressText(RecordCheckWording(), checked),
+             QStringLiteral("棋谱检查: 已完成 5 个文件, 红胜 2 和 1 黑胜 1, 当前 c/1-0"));
+  }
+
+  // Two short self-play games: each ended game reaches the status bar, the
+  // end is summed up there and in a message box, and meanwhile the
+  // commands left enabled say that they still work.
+  void gameTrainingShowsItsGamesAndItsEnd() {
+    CMessageRecorder recorder;
+    ResetGame();
+    CMainFrame frame;
+    QStringList shown;
+    connect(frame.statusBar(), &QStatusBar::messageChanged, this,
+            [&](const QString& text) { shown << text; });
+    QTemporaryDir dir;
+    CGameTrainingDialog* dialog = frame.View()->TrainingDialog();
+    dialog->RootDir->setText(dir.path());
+    dialog->UseOutside->setChecked(false);
+    dialog->CullDraw->setChecked(false);
+    dialog->MaxTrainCount->setText(QStringLiteral("2"));
+    dialog->MaxMoveCount->setText(QStringLiteral("6"));
+    dialog->MaxLearnCount->setText(QStringLiteral("1"));
+    dialog->AutoSaveCount->setText(QStringLiteral("1000"));  // no snapshot folders
+    dialog->accept();
+    g_Game->Engine.MaxDepth = 1;
+    frame.View()->StartTraining();
+    frame.UpdateCommandUI();
+    QVERIFY(frame.Action(Cmd::AppExit)->statusTip().contains(QStringLiteral("对局训练进行中")));
+    QVERIFY(!frame.Action(Cmd::GameTraining)->isEnabled());
+    QVERIFY(!frame.Action(Cmd::GameTraining)->statusTip().contains(QStringLiteral("进行中")));
+    QTRY_VERIFY_WITH_TIMEOUT(!frame.View()->IsWorkerRunning(), 60000);
+    QVERIFY2(shown.contains(QStringLiteral("对局训练: 已完成 0/2 局")), qPrintable(shown.join('|')));
+    bool first = false;
+    for (const QString& text : shown) first = first || text.startsWith(QStringLiteral("对局训练: 已完成 1/2 局"));
+    QVERIFY2(first, qPrintable(shown.join('|')));
+    // Games stopped at the move limit count as draws.
+    const QString summary = QStringLiteral("对局训练结束: 共 2 局, 胜 0 和 2 负 0");
+    QCOMPARE(frame.statusBar()->currentMessage(), summary);
+    QCOMPARE(recorder.Messages, QStringList {summary});
+    frame.UpdateCommandUI();
+    QCOMPARE(frame.Action(Cmd::AppExit)->statusTip(), QStringLiteral("退出游戏"));
+  }
+};
+
+QTEST_MAIN(JobStatusTest)
+#include "job_status_test.moc"

@@ -5,6 +5,7 @@
 
 #include "common/dir_list.h"
 #include "common/file_util.h"
+#include "common/folder_walk.h"
 #include "jobs/game_snapshot.h"
 #include "jobs/outside_engine.h"
 #include "jobs/outside_training.h"
@@ -53,24 +54,23 @@ class CRecordChecker {
     return Game.CheckingIdle.load() != 0;
   }
 
-  // 1: done or stopped; 0: failed.
+  // 1: done or stopped; 0: failed. Each real folder is checked once, however
+  // many links lead to it.
   int CheckFolder(const std::string& folder) {
     if (StopRequested()) return 1;
-    std::vector<CDirEntry> entries;
-    std::string error;
-    if (!ListDirSorted(folder, entries, &error)) {
-      Hooks.Error = error.empty() ? "cannot read the folder " + folder : error;
-      return 0;
-    }
-    for (const CDirEntry& entry : entries) {
-      if (entry.IsDir) {
-        if (!CheckFolder(WithTrailingSlash(entry.Path))) return 0;
-      } else if (IsGameFileName(entry.Name)) {
-        if (CheckFile(entry.Path) == CFileStep::Failed) return 0;
+    CFolderWalk walk;
+    bool failed = false;
+    walk.VisitFile = [&](const CDirEntry& file) {
+      if (!IsGameFileName(file.Name)) return true;
+      if (CheckFile(file.Path) == CFileStep::Failed) {
+        failed = true;
+        return false;
       }
-      if (StopRequested()) return 1;
-    }
-    return 1;
+      return !StopRequested();
+    };
+    if (walk.Run(folder) || walk.Ended) return failed ? 0 : 1;
+    Hooks.Error = walk.Error.empty() ? "cannot read the folder " + folder : walk.Error;
+    return 0;
   }
 
  private:
@@ -220,11 +220,13 @@ int CheckRecords(CGame& game, COutsideEngine& outside, const std::string& rootDi
 namespace {
 
 long long CountGameFiles(const std::string& folder) {
-  std::vector<CDirEntry> entries;
-  if (!ListDirSorted(folder, entries)) return 0;
+  CFolderWalk walk;
   long long count = 0;
-  for (const CDirEntry& entry : entries)
-    count += entry.IsDir ? CountGameFiles(WithTrailingSlash(entry.Path)) : IsGameFileName(entry.Name) ? 1 : 0;
+  walk.VisitFile = [&count](const CDirEntry& file) {
+    if (IsGameFileName(file.Name)) ++count;
+    return true;
+  };
+  walk.Run(folder);
   return count;
 }
 

@@ -266,3 +266,17 @@ TEST_F(RecordCheckTest, TheJobRefusesBadSettingsByNameAndLeavesThePlayersGameAlo
 }
 
 }  // namespace
+
+// Links back to "." or to a parent, and a second link to one folder, would
+// otherwise loop for ever or check a file twice.
+TEST_F(RecordCheckTest, EachRealFolderIsCheckedOnceWhateverLinksLeadToIt) {
+  CopyGame("game01.pgn", "a/c.pgn");
+  std::filesystem::create_directory_symlink(".", Root + "dot1");
+  std::filesystem::create_directory_symlink(".", Root + "dot2");
+  std::filesystem::create_directory_symlink(Root, Root + "a/up");
+  std::filesystem::create_directory_symlink(Root + "a", Root + "b");
+  outside.AfterScript = Step(CScriptStep::GameOver);
+  ASSERT_EQ(Check(), 1) << checkHooks.Error;
+  ASSERT_EQ(Done.size(), 1u);
+  EXPECT_EQ(Done[0].Path, Root + "a/c.pgn");
+}

@@ -1,0 +1,216 @@
+#include "jobs/game_review.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <memory>
+
+#include "common/text_encoding.h"
+#include "engine/engine_position.h"
+#include "engine/score_units.h"
+#include "game/game.h"
+#include "rules/notation.h"
+
+namespace {
+
+constexpr int kNullMoveMinPieces = 6;
+constexpr int kStopPollMs = 50;  // how often a running search looks at the stop request
+
+// The engine's verdict on one position, from its side to move.
+struct CVerdict {
+  bool Searched = false;
+  int Centipawns = 0;
+  bool Mate = false;
+  int Depth = 0;
+  CMove Best;
+};
+
+bool SameMove(const CMove& a, const CMove& b) { return a.Piece == b.Piece && a.From == b.From && a.To == b.To; }
+
+CReviewScore RedScore(const CVerdict& verdict, int redToMove) {
+  CReviewScore score;
+  score.RedCentipawns = redToMove ? verdict.Centipawns : -verdict.Centipawns;
+  score.Mate = verdict.Mate;
+  if (verdict.Mate) score.MateMoves = MateMovesWithin(verdict.Depth);
+  return score;
+}
+
+CVerdict Judge(CSearchEngine& engine, const CReviewSettings& settings, const CPosition& position, int redToMove,
+               const std::vector<CMove>& moves, size_t played, CJobControl& control) {
+  engine.Reset();
+  engine.UseBook = 0;
+  engine.Evaluator.EvalModel = settings.EvalModel;
+  engine.MaxDepth = settings.MaxDepth;
+  engine.MaxIterTime = settings.MoveTimeMs;
+  engine.MaxSearchTime = settings.MoveTimeMs;
+  engine.TickIntervalMs = kStopPollMs;
+  engine.OnTick = [&](const CIterationInfo&) {
+    if (control.Stopping()) engine.EngineIdle.store(1);
+  };
+  engine.Position = position;
+  engine.Record.Reset();
+  for (size_t i = 0; i < played; ++i) engine.Record[static_cast<int>(i)].Move = moves[i];
+  engine.Record.Length = static_cast<int32_t>(played);
+  engine.Record.Current = engine.Record.Length - 1;
+
+  CVerdict verdict;
+  const int found = engine.FindBestMove(redToMove, NullMoveAllowed(engine, kNullMoveMinPieces));
+  engine.OnTick = nullptr;
+  if (control.Stopping() || engine.BestScore == NO_SCORE) return verdict;
+  verdict.Searched = true;
+  verdict.Centipawns = ScoreCentipawns(engine.BestScore, settings.EvalModel);
+  verdict.Mate = IsMateScore(engine.BestScore);
+  verdict.Depth = engine.IterDepth + 1;
+  if (found) verdict.Best = engine.BestMove;
+  return verdict;
+}
+
+std::string PawnText(int centipawns) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.2f", centipawns / 100.0);
+  return text;
+}
+
+// The review line of a marked move, UTF-8.
+std::string ReviewLine(const CMoveReview& move) {
+  std::string line = std::string("复盘：") + MarkName(move.Mark) + "，失 " + PawnText(move.Loss) + " 兵";
+  if (!move.BestNotation.empty()) line += "，较好：" + Gb2312ToUtf8(move.BestNotation);
+  return line;
+}
+
+}  // namespace
+
+CJobError CheckReviewSettings(const CReviewSettings& settings) {
+  if (auto e = CheckRange("MoveTimeMs", settings.MoveTimeMs, 10, 600000)) return e;
+  if (auto e = CheckRange("MaxDepth", settings.MaxDepth, 1, DEFAULT_MAX_DEPTH)) return e;
+  if (settings.EvalModel != EVAL_MODEL_DEFAULT && settings.EvalModel != EVAL_MODEL_ANN)
+    return OutOfRange("EvalModel", settings.EvalModel, EVAL_MODEL_DEFAULT, EVAL_MODEL_ANN);
+  return {};
+}
+
+CReviewMark MarkOfLoss(int lossCentipawns) {
+  if (lossCentipawns >= BLUNDER_LOSS) return CReviewMark::Blunder;
+  if (lossCentipawns >= MISTAKE_LOSS) return CReviewMark::Mistake;
+  return CReviewMark::None;
+}
+
+const char* MarkName(CReviewMark mark) {
+  switch (mark) {
+    case CReviewMark::Mistake: return "疑问手";
+    case CReviewMark::Blunder: return "败着";
+    case CReviewMark::None: break;
+  }
+  return "";
+}
+
+CJobError ReviewMoves(const CPosition& start, int redToMove, const std::vector<CMove>& moves,
+                      const CReviewSettings& settings, CJobControl& control, CGameReview& review) {
+  review = CGameReview {};
+  if (auto e = CheckReviewSettings(settings)) return e;
+  if (moves.size() >= MAX_RECORD_ENTRIES) {
+    CJobError error;
+    error.Fault = CJobFault::Failed;
+    error.Detail = "the game has more moves than a record holds";
+    return error;
+  }
+  auto engine = std::make_unique<CSearchEngine>();
+  if (!engine->IsReady()) {
+    CJobError error;
+    error.Fault = CJobFault::Failed;
+    error.Detail = engine->NotReadyReason();
+    return error;
+  }
+
+  // Every position once: the one before a move is also the one after the move before.
+  std::vector<CVerdict> verdicts;
+  std::vector<CPosition> positions {start};
+  CJobProgress progress;
+  progress.Total = static_cast<long long>(moves.size()) + 1;
+  control.Report(progress);
+  int side = redToMove ? 1 : 0;
+  for (size_t i = 0; i <= moves.size(); ++i) {
+    const CVerdict verdict = Judge(*engine, settings, positions.back(), side, moves, i, control);
+    if (!verdict.Searched) break;
+    verdicts.push_back(verdict);
+    ++progress.Done;
+    control.Report(progress);
+    if (i == moves.size()) break;
+    CPosition next = positions.back();
+    next.MakeMove(moves[i]);
+    positions.push_back(next);
+    side = !side;
+  }
+  review.Stopped = verdicts.size() < moves.size() + 1;
+
+  side = redToMove ? 1 : 0;
+  for (size_t i = 0; i + 1 < verdicts.size(); ++i, side = !side) {
+    const CVerdict& before = verdicts[i];
+    const CVerdict& after = verdicts[i + 1];
+    CMoveReview move;
+    move.Ply = static_cast<int>(i) + 1;
+    move.RedMoved = side != 0;
+    move.Played = moves[i];
+    move.Best = before.Best;
+    move.Notation = FormatMove(positions[i], moves[i]);
+    if (before.Best.IsComplete()) move.BestNotation = FormatMove(positions[i], before.Best);
+    move.Before = RedScore(before, side);
+    // The engine's own choice loses nothing, whatever the next search says.
+    if (SameMove(moves[i], before.Best)) {
+      move.After = move.Before;
+    } else {
+      move.After = RedScore(after, !side);
+    }
+    move.Loss = std::max(0, move.MoverBefore() - move.MoverAfter());
+    move.Mark = MarkOfLoss(move.Loss);
+    const int who = move.RedMoved ? 0 : 1;
+    if (move.Mark == CReviewMark::Mistake) ++review.Mistakes[who];
+    if (move.Mark == CReviewMark::Blunder) ++review.Blunders[who];
+    review.Moves.push_back(std::move(move));
+  }
+  return {};
+}
+
+void GameMoves(CGame& game, CPosition& start, int& redToMove, std::vector<CMove>& moves) {
+  const CGameRecord& record = game.Record();
+  start = game.Position();
+  for (int i = record.Current; i >= 0; --i) start.UnmakeMove(record[i].Move);
+  redToMove = ((record.Current + 1) % 2 == 0) == (game.RedToMove != 0) ? 1 : 0;
+  moves.clear();
+  for (int i = 0; i < record.Length; ++i) moves.push_back(record[i].Move);
+}
+
+CJobError ReviewGame(CGame& game, const CReviewSettings& settings, CJobControl& control, CGameReview& review) {
+  CPosition start;
+  int redToMove = 1;
+  std::vector<CMove> moves;
+  GameMoves(game, start, redToMove, moves);
+  const CJobError error = ReviewMoves(start, redToMove, moves, settings, control, review);
+  if (!error && settings.WriteComments) WriteReviewComments(game, review);
+  return error;
+}
+
+void WriteReviewComments(CGame& game, const CGameReview& review) {
+  const std::string prefix = Utf8ToGb18030("复盘：");
+  CGameRecord& record = game.Record();
+  for (const CMoveReview& move : review.Moves) {
+    if (move.Ply < 1 || move.Ply > record.Length) continue;
+    std::string& comment = record[move.Ply - 1].Comment;
+    // Keep the comment's own lines, drop an earlier review line.
+    std::string kept;
+    size_t at = 0;
+    while (at <= comment.size() && !comment.empty()) {
+      size_t end = comment.find('\n', at);
+      if (end == std::string::npos) end = comment.size();
+      const std::string line = comment.substr(at, end - at);
+      if (line.compare(0, prefix.size(), prefix) != 0) {
+        if (!kept.empty()) kept += '\n';
+        kept += line;
+      }
+      at = end + 1;
+    }
+    if (move.Mark != CReviewMark::None) {
+      if (!kept.empty()) kept += '\n';
+      kept += Utf8ToGb18030(ReviewLine(move));
+    }
+    comment = kept;
+  }
+}

@@ -8,6 +8,7 @@
 #include "engine/engine_position.h"
 #include "engine/score_units.h"
 #include "game/game.h"
+#include "rules/move_generator.h"
 #include "rules/notation.h"
 
 namespace {
@@ -34,8 +35,12 @@ CReviewScore RedScore(const CVerdict& verdict, int redToMove) {
   return score;
 }
 
+// The search of the position after `played` moves of the game; with `only`,
+// every other root move is banned, so the score is that move's at the same
+// depth as the best move's: searching the next position instead would put
+// the last ply of the search on the other side and tilt the comparison.
 CVerdict Judge(CSearchEngine& engine, const CReviewSettings& settings, const CPosition& position, int redToMove,
-               const std::vector<CMove>& moves, size_t played, CJobControl& control) {
+               const std::vector<CMove>& moves, size_t played, const CMove* only, CJobControl& control) {
   engine.Reset();
   engine.UseBook = 0;
   engine.Evaluator.EvalModel = settings.EvalModel;
@@ -51,11 +56,21 @@ CVerdict Judge(CSearchEngine& engine, const CReviewSettings& settings, const CPo
   for (size_t i = 0; i < played; ++i) engine.Record[static_cast<int>(i)].Move = moves[i];
   engine.Record.Length = static_cast<int32_t>(played);
   engine.Record.Current = engine.Record.Length - 1;
+  if (only) {
+    CMoveList& list = engine.Generator.AllMoves[0];
+    GenerateAllMoves(position, redToMove, list);
+    for (int i = 0; i < list.Count; ++i)
+      if (!SameMove(list.Moves[i], *only) && IsLegalMove(engine.Position, redToMove, list.Moves[i]))
+        engine.BanMove(list.Moves[i]);
+  }
 
   CVerdict verdict;
   const int found = engine.FindBestMove(redToMove, NullMoveAllowed(engine, kNullMoveMinPieces));
   engine.OnTick = nullptr;
+  engine.ClearBannedMoves();
   if (control.Stopping() || engine.BestScore == NO_SCORE) return verdict;
+  // The move alone may be refused (a fourth repetition, a full ban list).
+  if (only && !(found && SameMove(engine.BestMove, *only))) return verdict;
   verdict.Searched = true;
   verdict.Centipawns = ScoreCentipawns(engine.BestScore, settings.EvalModel);
   verdict.Mate = IsMateScore(engine.BestScore);
@@ -119,53 +134,54 @@ CJobError ReviewMoves(const CPosition& start, int redToMove, const std::vector<C
     error.Detail = engine->NotReadyReason();
     return error;
   }
+  // The search takes a book move at a game's first move whatever UseBook
+  // says, and a book move has no score: this engine has no book.
+  engine->Book.Reset();
 
-  // Every position once: the one before a move is also the one after the move before.
-  std::vector<CVerdict> verdicts;
-  std::vector<CPosition> positions {start};
   CJobProgress progress;
   progress.Total = static_cast<long long>(moves.size()) + 1;
   control.Report(progress);
+  CPosition position = start;
   int side = redToMove ? 1 : 0;
-  for (size_t i = 0; i <= moves.size(); ++i) {
-    const CVerdict verdict = Judge(*engine, settings, positions.back(), side, moves, i, control);
-    if (!verdict.Searched) break;
-    verdicts.push_back(verdict);
+  CVerdict before = Judge(*engine, settings, position, side, moves, 0, nullptr, control);
+  for (size_t i = 0; i < moves.size() && before.Searched; ++i, side = !side) {
     ++progress.Done;
     control.Report(progress);
-    if (i == moves.size()) break;
-    CPosition next = positions.back();
-    next.MakeMove(moves[i]);
-    positions.push_back(next);
-    side = !side;
-  }
-  review.Stopped = verdicts.size() < moves.size() + 1;
+    const CMove& played = moves[i];
+    const bool best = SameMove(played, before.Best);
+    const CVerdict forced =
+        best ? before : Judge(*engine, settings, position, side, moves, i, &played, control);
+    if (control.Stopping()) break;
+    CPosition next = position;
+    next.MakeMove(played);
+    const CVerdict following = Judge(*engine, settings, next, !side, moves, i + 1, nullptr, control);
+    if (!following.Searched) break;
 
-  side = redToMove ? 1 : 0;
-  for (size_t i = 0; i + 1 < verdicts.size(); ++i, side = !side) {
-    const CVerdict& before = verdicts[i];
-    const CVerdict& after = verdicts[i + 1];
     CMoveReview move;
     move.Ply = static_cast<int>(i) + 1;
     move.RedMoved = side != 0;
-    move.Played = moves[i];
+    move.Played = played;
     move.Best = before.Best;
-    move.Notation = FormatMove(positions[i], moves[i]);
-    if (before.Best.IsComplete()) move.BestNotation = FormatMove(positions[i], before.Best);
+    move.Notation = FormatMove(position, played);
+    if (before.Best.IsComplete()) move.BestNotation = FormatMove(position, before.Best);
     move.Before = RedScore(before, side);
-    // The engine's own choice loses nothing, whatever the next search says.
-    if (SameMove(moves[i], before.Best)) {
-      move.After = move.Before;
-    } else {
-      move.After = RedScore(after, !side);
-    }
+    // A move the search would not play alone is judged by the next position's search.
+    move.After = forced.Searched ? RedScore(forced, side) : RedScore(following, !side);
     move.Loss = std::max(0, move.MoverBefore() - move.MoverAfter());
     move.Mark = MarkOfLoss(move.Loss);
     const int who = move.RedMoved ? 0 : 1;
     if (move.Mark == CReviewMark::Mistake) ++review.Mistakes[who];
     if (move.Mark == CReviewMark::Blunder) ++review.Blunders[who];
     review.Moves.push_back(std::move(move));
+
+    position = next;
+    before = following;
   }
+  if (before.Searched && review.Moves.size() == moves.size()) {
+    ++progress.Done;
+    control.Report(progress);
+  }
+  review.Stopped = review.Moves.size() < moves.size() || !before.Searched;
   return {};
 }
 

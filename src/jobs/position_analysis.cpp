@@ -29,6 +29,9 @@ CJobError CheckAnalysisSettings(const CAnalysisSettings& settings) {
 
 CPositionAnalysis::CPositionAnalysis(const CAnalysisSettings& settings)
     : Engine(std::make_unique<CSearchEngine>()) {
+  // The search takes a book move at a game's first move whatever UseBook
+  // says, and a book move has no score: this engine has no book.
+  Engine->Book.Reset();
   SetSettings(settings);
 }
 

@@ -143,7 +143,10 @@ TEST_F(GameReviewTest, StopRequestEndsAReviewInTheMiddleOfASearch) {
     control.RequestStop();
   });
   CGameReview review;
+  const auto start = std::chrono::steady_clock::now();
   const CJobError error = ReviewGame(*SharedGame, settings, control, review);
+  // Ended by the stop, not by the first search's own 20 s.
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(15));
   stopper.join();
   ASSERT_FALSE(error);
   EXPECT_TRUE(review.Stopped);

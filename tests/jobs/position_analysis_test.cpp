@@ -88,6 +88,11 @@ TEST_F(AnalysisTest, RestartsOnANewPositionAndLeavesNoThreadWhenDestroyed) {
     int red = 1;
     const uint64_t first = analysis.Analyse(CPosition(), 1);
     WaitFor([&](const CAnalysisReport& r) { return r.PositionId == first && r.IterationDone && r.Depth >= 2; });
+    // Between iterations: progress with the speed and the lines so far.
+    const CAnalysisReport tick = WaitFor([&](const CAnalysisReport& r) { return r.PositionId == first && !r.IterationDone; });
+    EXPECT_GT(tick.Nodes, 0u);
+    EXPECT_GT(tick.NodesPerSecond, 0u);
+    EXPECT_FALSE(tick.Lines.empty());
     EXPECT_EQ(ThreadCount(), threadsBefore + 1);
 
     const CPosition second = PositionOf("rnbakabnr/9/1c5c1/p1p1p1p1p/9/9/P1P1P1P1P/1C2C4/9/RNBAKABNR b - - 0 1", red);

@@ -112,7 +112,8 @@ const CliCommand kReview {
     "move names the engine's better one. The last line counts them:\n"
     "  mistakes=<N> blunders=<N> (red <mistakes>/<blunders>, black <mistakes>/<blunders>)\n"
     "Progress goes to standard error; Ctrl-C stops and prints the moves reviewed so far.\n"
-    "  --movetime MS  search time a position (default 1000, 10..600000)\n"
+    "  --movetime MS  search time a position (default 1000, 10..600000); a played move that is\n"
+    "                 not the engine's choice is searched as long again\n"
     "  --depth N      plies a position at most (1..124), for repeatable reviews\n"
     "  --write OUT    also saves the game with the review as comments on the marked moves\n"
     "  --engine CMD   an outside engine: not supported yet (its driver gives no scores)",

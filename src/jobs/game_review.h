@@ -17,7 +17,7 @@ constexpr int MISTAKE_LOSS = 100;
 constexpr int BLUNDER_LOSS = 300;
 
 struct CReviewSettings {
-  int MoveTimeMs = 1000;             // search time a position, 10 .. 600000
+  int MoveTimeMs = 1000;             // search time a position, 10 .. 600000 (twice for a move not the engine's)
   int MaxDepth = DEFAULT_MAX_DEPTH;  // plies a position, 1 .. DEFAULT_MAX_DEPTH: a fixed depth for repeatable runs
   int EvalModel = EVAL_MODEL_DEFAULT;  // piece values: losses in centipawns
   bool WriteComments = false;        // ReviewGame writes the review into the game

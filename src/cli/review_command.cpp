@@ -31,10 +31,10 @@ int ParseReviewOptions(const std::vector<std::string>& args, CReviewOptions& opt
     if (i + 1 >= args.size() || (arg != "--movetime" && arg != "--depth" && arg != "--engine" && arg != "--write"))
       return CliError("review: unexpected argument '" + arg + "' (tarvo-cli review --help)");
     const std::string& value = args[++i];
-    if (arg == "--engine")
-      return CliError("review: --engine: reviewing with an outside engine is not supported yet (its driver "
-                      "reports moves without scores); leave it out to review with Tarvo's engine");
-    if (arg == "--write") {
+    if (arg == "--engine") {
+      if (value.find_first_not_of(" \t") == std::string::npos) return CliError("review: --engine needs a command");
+      options.Settings.EngineCommand = value;
+    } else if (arg == "--write") {
       options.WriteTo = value;
     } else if (arg == "--movetime") {
       if (!ReadIntOption(value, 10, 600000, options.Settings.MoveTimeMs))
@@ -103,8 +103,8 @@ int RunReview(const std::vector<std::string>& args) {
 const CliCommand kReview {
     "review",
     "FILE [--movetime MS] [--depth N] [--write OUT] [--engine CMD]",
-    "Game review: Tarvo's engine searches every position of the game in FILE and prints one line\n"
-    "a move:\n"
+    "Game review: an engine (Tarvo's, or an outside UCI one) searches every position of the game\n"
+    "in FILE and prints one line a move:\n"
     "  PLY ICCS NOTATION SCORE_BEFORE SCORE_AFTER LOSS MARK [better=ICCS NOTATION]\n"
     "scores in centipawns from the side that moved (a mate as M<moves>, or -M<moves> when it\n"
     "is mated), BEFORE at the engine's best move and AFTER the move played; LOSS is what the\n"
@@ -116,7 +116,8 @@ const CliCommand kReview {
     "                 not the engine's choice is searched as long again\n"
     "  --depth N      plies a position at most (1..124), for repeatable reviews\n"
     "  --write OUT    also saves the game with the review as comments on the marked moves\n"
-    "  --engine CMD   an outside engine: not supported yet (its driver gives no scores)",
+    "  --engine CMD   an outside UCI engine's command line, e.g. /usr/games/fairy-stockfish\n"
+    "                 (set to the xiangqi variant; scores are its own centipawns)",
     RunReview};
 
 }  // namespace

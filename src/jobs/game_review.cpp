@@ -5,78 +5,21 @@
 #include <memory>
 
 #include "common/text_encoding.h"
-#include "engine/engine_position.h"
 #include "engine/score_units.h"
 #include "game/game.h"
-#include "rules/move_generator.h"
+#include "jobs/review_judge.h"
 #include "rules/notation.h"
 
 namespace {
 
-constexpr int kNullMoveMinPieces = 6;
-constexpr int kStopPollMs = 50;  // how often a running search looks at the stop request
-
-// The engine's verdict on one position, from its side to move.
-struct CVerdict {
-  bool Searched = false;
-  int Centipawns = 0;
-  bool Mate = false;
-  int Depth = 0;
-  CMove Best;
-};
-
 bool SameMove(const CMove& a, const CMove& b) { return a.Piece == b.Piece && a.From == b.From && a.To == b.To; }
 
-CReviewScore RedScore(const CVerdict& verdict, int redToMove) {
+CReviewScore RedScore(const CReviewVerdict& verdict, int redToMove) {
   CReviewScore score;
   score.RedCentipawns = redToMove ? verdict.Centipawns : -verdict.Centipawns;
   score.Mate = verdict.Mate;
-  if (verdict.Mate) score.MateMoves = MateMovesWithin(verdict.Depth);
+  score.MateMoves = verdict.MateMoves;
   return score;
-}
-
-// The search of the position after `played` moves of the game; with `only`,
-// every other root move is banned, so the score is that move's at the same
-// depth as the best move's: searching the next position instead would put
-// the last ply of the search on the other side and tilt the comparison.
-CVerdict Judge(CSearchEngine& engine, const CReviewSettings& settings, const CPosition& position, int redToMove,
-               const std::vector<CMove>& moves, size_t played, const CMove* only, CJobControl& control) {
-  engine.Reset();
-  engine.UseBook = 0;
-  engine.Evaluator.EvalModel = settings.EvalModel;
-  engine.MaxDepth = settings.MaxDepth;
-  engine.MaxIterTime = settings.MoveTimeMs;
-  engine.MaxSearchTime = settings.MoveTimeMs;
-  engine.TickIntervalMs = kStopPollMs;
-  engine.OnTick = [&](const CIterationInfo&) {
-    if (control.Stopping()) engine.EngineIdle.store(1);
-  };
-  engine.Position = position;
-  engine.Record.Reset();
-  for (size_t i = 0; i < played; ++i) engine.Record[static_cast<int>(i)].Move = moves[i];
-  engine.Record.Length = static_cast<int32_t>(played);
-  engine.Record.Current = engine.Record.Length - 1;
-  if (only) {
-    CMoveList& list = engine.Generator.AllMoves[0];
-    GenerateAllMoves(position, redToMove, list);
-    for (int i = 0; i < list.Count; ++i)
-      if (!SameMove(list.Moves[i], *only) && IsLegalMove(engine.Position, redToMove, list.Moves[i]))
-        engine.BanMove(list.Moves[i]);
-  }
-
-  CVerdict verdict;
-  const int found = engine.FindBestMove(redToMove, NullMoveAllowed(engine, kNullMoveMinPieces));
-  engine.OnTick = nullptr;
-  engine.ClearBannedMoves();
-  if (control.Stopping() || engine.BestScore == NO_SCORE) return verdict;
-  // The move alone may be refused (a fourth repetition, a full ban list).
-  if (only && !(found && SameMove(engine.BestMove, *only))) return verdict;
-  verdict.Searched = true;
-  verdict.Centipawns = ScoreCentipawns(engine.BestScore, settings.EvalModel);
-  verdict.Mate = IsMateScore(engine.BestScore);
-  verdict.Depth = engine.IterDepth + 1;
-  if (found) verdict.Best = engine.BestMove;
-  return verdict;
 }
 
 std::string PawnText(int centipawns) {
@@ -127,34 +70,29 @@ CJobError ReviewMoves(const CPosition& start, int redToMove, const std::vector<C
     error.Detail = "the game has more moves than a record holds";
     return error;
   }
-  auto engine = std::make_unique<CSearchEngine>();
-  if (!engine->IsReady()) {
-    CJobError error;
-    error.Fault = CJobFault::Failed;
-    error.Detail = engine->NotReadyReason();
-    return error;
-  }
-  // The search takes a book move at a game's first move whatever UseBook
-  // says, and a book move has no score: this engine has no book.
-  engine->Book.Reset();
+  CJobError error;
+  const std::unique_ptr<CReviewJudge> judge = MakeReviewJudge(settings, error);
+  if (!judge) return error;
+  auto judgeAt = [&](const CPosition& position, int side, size_t played, const CMove* only) {
+    return judge->Judge(start, redToMove, moves, played, position, side, only, control);
+  };
 
   CJobProgress progress;
   progress.Total = static_cast<long long>(moves.size()) + 1;
   control.Report(progress);
   CPosition position = start;
   int side = redToMove ? 1 : 0;
-  CVerdict before = Judge(*engine, settings, position, side, moves, 0, nullptr, control);
+  CReviewVerdict before = judgeAt(position, side, 0, nullptr);
   for (size_t i = 0; i < moves.size() && before.Searched; ++i, side = !side) {
     ++progress.Done;
     control.Report(progress);
     const CMove& played = moves[i];
     const bool best = SameMove(played, before.Best);
-    const CVerdict forced =
-        best ? before : Judge(*engine, settings, position, side, moves, i, &played, control);
+    const CReviewVerdict forced = best ? before : judgeAt(position, side, i, &played);
     if (control.Stopping()) break;
     CPosition next = position;
     next.MakeMove(played);
-    const CVerdict following = Judge(*engine, settings, next, !side, moves, i + 1, nullptr, control);
+    const CReviewVerdict following = judgeAt(next, !side, i + 1, nullptr);
     if (!following.Searched) break;
 
     CMoveReview move;
@@ -182,6 +120,12 @@ CJobError ReviewMoves(const CPosition& start, int redToMove, const std::vector<C
     control.Report(progress);
   }
   review.Stopped = review.Moves.size() < moves.size() || !before.Searched;
+  // An engine that failed, rather than the stop request, is an error.
+  if (review.Stopped && !control.Stopping() && !judge->Failure().empty()) {
+    error.Fault = CJobFault::Failed;
+    error.Detail = judge->Failure();
+    return error;
+  }
   return {};
 }
 

@@ -21,6 +21,10 @@ struct CReviewSettings {
   int MaxDepth = DEFAULT_MAX_DEPTH;  // plies a position, 1 .. DEFAULT_MAX_DEPTH: a fixed depth for repeatable runs
   int EvalModel = EVAL_MODEL_DEFAULT;  // piece values: losses in centipawns
   bool WriteComments = false;        // ReviewGame writes the review into the game
+  // Empty: Tarvo's engine. Otherwise the command line of an outside UCI
+  // engine (e.g. /usr/games/fairy-stockfish), searching MaxDepth plies when
+  // that is set below DEFAULT_MAX_DEPTH, else MoveTimeMs.
+  std::string EngineCommand;
 };
 
 // The first setting out of range, or no error.

@@ -71,7 +71,7 @@ TEST_F(ReviewCli, RefusesWhatItCannotDo) {
   } cases[] = {
       {TestDataPath("games/game02.pgn") + " --movetime 5", "--movetime"},
       {TestDataPath("games/game02.pgn") + " --depth 0", "--depth"},
-      {TestDataPath("games/game02.pgn") + " --engine /usr/games/fairy-stockfish", "not supported"},
+      {TestDataPath("games/game02.pgn") + " --engine /nonexistent/engine", "EngineCommand"},
       {"", "name the game file"},
       {home.Path() + "missing.pgn", "missing.pgn"},
   };

@@ -131,6 +131,29 @@ TEST_F(GameReviewTest, PlantedChariotLossIsTheOnlyBlunderAndGoesIntoTheSavedGame
   EXPECT_EQ(again, blunderComment);
 }
 
+TEST_F(GameReviewTest, AnOutsideEngineFindsThePlantedBlunderToo) {
+  const char* engine = "/usr/games/fairy-stockfish";
+  if (!std::filesystem::exists(engine)) GTEST_SKIP() << engine << " is not installed";
+  LoadPlantedGame();
+  CReviewSettings settings = FixedDepth(8);
+  settings.EngineCommand = engine;
+  CJobControl control;
+  CGameReview review;
+  ASSERT_FALSE(ReviewGame(*SharedGame, settings, control, review));
+  ASSERT_EQ(review.Moves.size(), static_cast<size_t>(kBlunderPly + 1));
+  // Its centipawns are its own (larger than ours): the chariot stands out
+  // as the game's largest loss by far.
+  const CMoveReview& blunder = review.Moves[kBlunderPly - 1];
+  EXPECT_EQ(blunder.Mark, CReviewMark::Blunder);
+  EXPECT_GE(blunder.Loss, 900 * 6 / 10);
+  for (const CMoveReview& move : review.Moves)
+    if (move.Ply != kBlunderPly) EXPECT_LT(move.Loss * 2, blunder.Loss) << move.Ply;
+  // A program that ends at once is refused, naming the setting.
+  settings.EngineCommand = "true";
+  const CJobError error = ReviewGame(*SharedGame, settings, control, review);
+  EXPECT_EQ(error.Setting, "EngineCommand");
+}
+
 TEST_F(GameReviewTest, StopRequestEndsAReviewInTheMiddleOfASearch) {
   LoadPlantedGame();
   CJobControl control;

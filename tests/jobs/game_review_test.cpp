@@ -146,8 +146,11 @@ TEST_F(GameReviewTest, AnOutsideEngineFindsThePlantedBlunderToo) {
   const CMoveReview& blunder = review.Moves[kBlunderPly - 1];
   EXPECT_EQ(blunder.Mark, CReviewMark::Blunder);
   EXPECT_GE(blunder.Loss, 900 * 6 / 10);
-  for (const CMoveReview& move : review.Moves)
-    if (move.Ply != kBlunderPly) EXPECT_LT(move.Loss * 2, blunder.Loss) << move.Ply;
+  for (const CMoveReview& move : review.Moves) {
+    if (move.Ply != kBlunderPly) {
+      EXPECT_LT(move.Loss * 2, blunder.Loss) << move.Ply;
+    }
+  }
   // A program that ends at once is refused, naming the setting.
   settings.EngineCommand = "true";
   const CJobError error = ReviewGame(*SharedGame, settings, control, review);

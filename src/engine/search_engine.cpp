@@ -100,6 +100,7 @@ int CSearchEngine::FindBestMove(int redToMove, int nullAllowed) {
   TransTable.NewGeneration();
   TransTable.ResetKeys(Position);
   LosingMove = CMove {};
+  NextTickMs = static_cast<uint32_t>(std::max(TickIntervalMs, 1));
 
   if ((UseBook || Record.Current < 0) && TryBookMove(s)) {
     IterDepth = -1;
@@ -167,6 +168,17 @@ int CSearchEngine::FindBestMove(int redToMove, int nullAllowed) {
   EngineIdle.store(1);
   Elapsed = GetTick() - StartTick;
   return BestMove.IsComplete() ? 1 : 0;
+}
+
+void CSearchEngine::Tick() {
+  NextTickMs = Elapsed + static_cast<uint32_t>(std::max(TickIntervalMs, 1));
+  CIterationInfo info;
+  info.Depth = IterDepth + 1;
+  info.Score = PrevScore;
+  info.ElapsedMs = Elapsed;
+  info.Nodes = NodeCount;
+  info.BestMove = PrevMove;
+  OnTick(info);
 }
 
 int CSearchEngine::TryBookMove(int s) {
@@ -393,6 +405,7 @@ int CSearchEngine::AlphaBeta(int s, int n, int depth, int alpha, int beta) {
   if (NodeCount >= NextClockNode) {
     Elapsed = GetTick() - StartTick;
     NextClockNode = NodeCount + CLOCK_NODES;
+    if (OnTick && Elapsed >= NextTickMs) Tick();
   }
   // The first iteration always finishes, whatever the limits: it is short,
   // and it gives the side to move a searched move.

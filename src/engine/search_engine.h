@@ -117,6 +117,12 @@ class CSearchEngine {
 
   // Called after every finished iteration (on the searching thread).
   std::function<void(const CIterationInfo&)> OnIteration;
+  // Called on the searching thread about every TickIntervalMs while an
+  // iteration runs, deep inside the search: Depth, ElapsedMs and Nodes are
+  // current, Score and BestMove are the last finished iteration's. It must
+  // not touch the position or the tables.
+  std::function<void(const CIterationInfo&)> OnTick;
+  int32_t TickIntervalMs = 250;
 
  private:
   friend class CSearchEngineTestAccess;  // tests reach the path state
@@ -160,6 +166,8 @@ class CSearchEngine {
   // own resolution, so every limit ends the search when it did before.
   static constexpr uint64_t CLOCK_NODES = 256;
   uint64_t NextClockNode = 0;  // NodeCount at which the clock is read next
+  uint32_t NextTickMs = 0;     // Elapsed at which OnTick is called next
+  void Tick();
 
   CMove LosingMove;  // the first legal root move found to lose
   CMove PathMoves[128] {};

@@ -71,7 +71,7 @@ int RunReview(const std::vector<std::string>& args) {
   auto game = MakeCliGame(false);
   CPgnReadReport report;
   if (!ReadPgnFile(*game, options.File, report))
-    return CliError("review: cannot load '" + options.File + "': " + report.Error);
+    return CliError("review: cannot load '" + options.File + "': " + DescribeFailure(report));
   if (!report.Complete())
     std::fprintf(stderr, "review: '%s': %s; reviewing the moves read\n", options.File.c_str(),
                  DescribeStop(report).c_str());

@@ -174,6 +174,23 @@ int TrainFromGameRecord(CGame& game, const std::string& recordPath, const CTrain
 }
 
 CJobError CheckBatchTrainingSettings(const CTrainParams& params) {
+  // Every number first, so a bad value is named whatever the folders hold.
+  if (CJobError e = CheckSampleSettings(SampleSettingsOf(params))) return e;
+  if (CJobError e = CheckRange("StartTdbpAnnIndex", params.StartTdbpAnnIndex, -1, 999)) return e;
+  if (CJobError e = CheckRange("EndTdbpAnnIndex", params.EndTdbpAnnIndex, -1, 999)) return e;
+  if (CJobError e = CheckRange("MaxRelearnCount", params.MaxRelearnCount, 1, INT32_MAX)) return e;
+  if (params.MaxLearnCount)
+    if (CJobError e = CheckRange("MaxLearnCount", *params.MaxLearnCount, 1, INT32_MAX)) return e;
+  if (params.AutoSaveCount)
+    if (CJobError e = CheckRange("AutoSaveCount", *params.AutoSaveCount, 1, INT32_MAX)) return e;
+  if (params.ThreadCount)
+    if (CJobError e = CheckRange("ThreadCount", *params.ThreadCount, 1, MAX_TRAIN_THREADS)) return e;
+  if (params.Alpha) {
+    if (!(*params.Alpha > 0)) return OutOfRange("Alpha", *params.Alpha, 0, 10);
+    if (CJobError e = CheckRange("Alpha", *params.Alpha, 0, 10)) return e;
+  }
+  if (params.Lambda)
+    if (CJobError e = CheckRange("Lambda", *params.Lambda, 0, 1)) return e;
   if (!params.FromRecords) {
     // Without records, the sample folder must hold something to learn.
     std::vector<CDirEntry> entries;
@@ -199,22 +216,6 @@ CJobError CheckBatchTrainingSettings(const CTrainParams& params) {
       return refusal;
     }
   }
-  if (CJobError e = CheckSampleSettings(SampleSettingsOf(params))) return e;
-  if (CJobError e = CheckRange("StartTdbpAnnIndex", params.StartTdbpAnnIndex, -1, 999)) return e;
-  if (CJobError e = CheckRange("EndTdbpAnnIndex", params.EndTdbpAnnIndex, -1, 999)) return e;
-  if (CJobError e = CheckRange("MaxRelearnCount", params.MaxRelearnCount, 1, INT32_MAX)) return e;
-  if (params.MaxLearnCount)
-    if (CJobError e = CheckRange("MaxLearnCount", *params.MaxLearnCount, 1, INT32_MAX)) return e;
-  if (params.AutoSaveCount)
-    if (CJobError e = CheckRange("AutoSaveCount", *params.AutoSaveCount, 1, INT32_MAX)) return e;
-  if (params.ThreadCount)
-    if (CJobError e = CheckRange("ThreadCount", *params.ThreadCount, 1, MAX_TRAIN_THREADS)) return e;
-  if (params.Alpha) {
-    if (!(*params.Alpha > 0)) return OutOfRange("Alpha", *params.Alpha, 0, 10);
-    if (CJobError e = CheckRange("Alpha", *params.Alpha, 0, 10)) return e;
-  }
-  if (params.Lambda)
-    if (CJobError e = CheckRange("Lambda", *params.Lambda, 0, 1)) return e;
   return {};
 }
 

@@ -158,12 +158,17 @@ TEST_F(BatchTrainingJob, OutOfRangeSettingsAreRefusedNamingTheSetting) {
       {"MinMoveCoeff", [](CTrainParams& p) { p.MinMoveCoeff = 1.5f; }},
       {"StartTdbpAnnIndex", [](CTrainParams& p) { p.StartTdbpAnnIndex = -2; }},
   };
-  for (const auto& c : cases) {
-    CTrainParams params = RecordsParams(TestDataPath("games"));
-    c.Set(params);
-    const CJobError error = CheckBatchTraining(game->Engine.Evaluator.AnnList, params);
-    EXPECT_EQ(error.Fault, CJobFault::OutOfRange) << c.Setting;
-    EXPECT_EQ(error.Setting, c.Setting);
+  // The bad number is named before any folder is looked at: from records,
+  // and from a sample folder that holds nothing.
+  for (const bool fromRecords : {true, false}) {
+    for (const auto& c : cases) {
+      CTrainParams params = RecordsParams(TestDataPath("games"));
+      params.FromRecords = fromRecords;
+      c.Set(params);
+      const CJobError error = CheckBatchTraining(game->Engine.Evaluator.AnnList, params);
+      EXPECT_EQ(error.Fault, CJobFault::OutOfRange) << c.Setting << " fromRecords=" << fromRecords;
+      EXPECT_EQ(error.Setting, c.Setting);
+    }
   }
 }
 

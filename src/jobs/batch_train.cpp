@@ -208,13 +208,8 @@ CJobError CheckBatchTrainingSettings(const CTrainParams& params) {
   }
   if (params.FromRecords) {
     std::error_code error;
-    if (params.RootDir.empty() || !std::filesystem::exists(params.RootDir, error)) {
-      CJobError refusal;
-      refusal.Fault = CJobFault::NoSuchFolder;
-      refusal.Setting = "RootDir";
-      refusal.Path = params.RootDir;
-      return refusal;
-    }
+    if (params.RootDir.empty() || !std::filesystem::exists(params.RootDir, error))
+      return NoSuchFolder("RootDir", params.RootDir);
   }
   return {};
 }

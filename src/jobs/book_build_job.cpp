@@ -10,13 +10,8 @@
 
 CJobError CheckBookBuildSettings(const CBookBuildSettings& settings) {
   std::error_code error;
-  if (settings.RootDir.empty() || !std::filesystem::is_directory(settings.RootDir, error)) {
-    CJobError refusal;
-    refusal.Fault = CJobFault::NoSuchFolder;
-    refusal.Setting = "RootDir";
-    refusal.Path = settings.RootDir;
-    return refusal;
-  }
+  if (settings.RootDir.empty() || !std::filesystem::is_directory(settings.RootDir, error))
+    return NoSuchFolder("RootDir", settings.RootDir);
   return {};
 }
 

@@ -18,17 +18,9 @@ CGameTrainingValues DefaultGameTrainingValues(const CTdbpAnnList& networks) {
 
 CJobError CheckGameTrainingValues(const CGameTrainingValues& v) {
   constexpr long long kMax = 2147483647LL;
-  if (v.RootDir.empty()) {
-    CJobError error;
-    error.Fault = CJobFault::NoSuchFolder;
-    error.Setting = "RootDir";
-    return error;
-  }
-  const struct {
-    const char* Setting;
-    double Value;
-    long long Min, Max;
-  } ranges[] = {
+  if (v.RootDir.empty())
+    return NoSuchFolder("RootDir", {});
+  if (CJobError error = CheckRanges({
       {"CullDraw", double(v.CullDraw), 0, 1},
       {"MaxTrainCount", double(v.MaxTrainCount), 1, kMax},
       {"MaxMoveCount", double(v.MaxMoveCount), 1, 1024},
@@ -43,9 +35,8 @@ CJobError CheckGameTrainingValues(const CGameTrainingValues& v) {
       {"Alpha", double(v.Alpha), 0, 10},
       {"Lambda", double(v.Lambda), 0, 1},
       {"MoveTime", double(v.Outside.MoveTimeMs), 1, 3600000},
-  };
-  for (const auto& range : ranges)
-    if (CJobError error = CheckRange(range.Setting, range.Value, range.Min, range.Max)) return error;
+      }))
+    return error;
   if (v.TrainWithOutside && v.Outside.Command.find_first_not_of(" \t") == std::string::npos) {
     CJobError error;
     error.Fault = CJobFault::Failed;

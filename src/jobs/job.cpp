@@ -13,6 +13,20 @@ CJobError OutOfRange(const std::string& setting, double value, long long min, lo
   return error;
 }
 
+CJobError CheckRanges(std::initializer_list<CSettingRange> ranges) {
+  for (const CSettingRange& range : ranges)
+    if (CJobError error = CheckRange(range.Setting, range.Value, range.Min, range.Max)) return error;
+  return {};
+}
+
+CJobError NoSuchFolder(const std::string& setting, const std::string& path) {
+  CJobError error;
+  error.Fault = CJobFault::NoSuchFolder;
+  error.Setting = setting;
+  error.Path = path;
+  return error;
+}
+
 namespace {
 std::string NumberText(double value) {
   if (!std::isfinite(value)) return std::isnan(value) ? "nan" : (value > 0 ? "inf" : "-inf");

@@ -9,6 +9,7 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <initializer_list>
 #include <string>
 
 // How far a running job has come.
@@ -53,6 +54,17 @@ inline CJobError CheckRange(const std::string& setting, double value, long long 
     return OutOfRange(setting, value, min, max);
   return {};
 }
+
+// One setting's value and its allowed range, for a table of checks.
+struct CSettingRange {
+  const char* Setting;
+  double Value;
+  long long Min, Max;
+};
+// The first setting outside its range, or no error.
+CJobError CheckRanges(std::initializer_list<CSettingRange> ranges);
+// A refusal of a folder setting that names no folder.
+CJobError NoSuchFolder(const std::string& setting, const std::string& path);
 
 // The English wording of an error, as the terminal shows it.
 std::string EnglishMessage(const CJobError& error);

@@ -81,18 +81,13 @@ CJobError PlayGames(CGame& game, const CMatchSettings& settings, CMatchHooks& ho
 }  // namespace
 
 CJobError CheckMatchSettings(const CMatchSettings& s) {
-  const struct {
-    const char* Setting;
-    double Value;
-    long long Min, Max;
-  } ranges[] = {
+  if (CJobError error = CheckRanges({
       {"Games", double(s.Games), 1, 100000},
       {"MoveTime", double(s.Outside.MoveTimeMs), 1, 3600000},
       {"EvalModel", double(s.EvalModel), 0, 1},
       {"SearchMode", double(s.SearchMode), 0, 1},
-  };
-  for (const auto& range : ranges)
-    if (CJobError error = CheckRange(range.Setting, range.Value, range.Min, range.Max)) return error;
+      }))
+    return error;
   if (s.Outside.Command.find_first_not_of(" \t") == std::string::npos) {
     CJobError error = Failure("the outside engine needs a command");
     error.Setting = "Engine";

@@ -234,27 +234,17 @@ long long CountGameFiles(const std::string& folder) {
 
 CJobError CheckRecordCheckValues(const CRecordCheckValues& v) {
   std::error_code ignored;
-  if (v.RootDir.empty() || !std::filesystem::is_directory(v.RootDir, ignored)) {
-    CJobError error;
-    error.Fault = CJobFault::NoSuchFolder;
-    error.Setting = "RootDir";
-    error.Path = v.RootDir;
-    return error;
-  }
+  if (v.RootDir.empty() || !std::filesystem::is_directory(v.RootDir, ignored))
+    return NoSuchFolder("RootDir", v.RootDir);
   constexpr long long kMax = 2147483647LL;
-  const struct {
-    const char* Setting;
-    double Value;
-    long long Min, Max;
-  } ranges[] = {
+  if (CJobError error = CheckRanges({
       {"MaxListCount", double(v.MaxListCount), 1, 1024},
       {"MaxWaitTime", double(v.MaxWaitTime), 1, kMax},
       {"DrawnOnly", double(v.DrawnOnly), 0, 1},
       {"KeepDecisive", double(v.KeepDecisive), 0, 1},
       {"MoveTime", double(v.Outside.MoveTimeMs), 1, 3600000},
-  };
-  for (const auto& range : ranges)
-    if (CJobError error = CheckRange(range.Setting, range.Value, range.Min, range.Max)) return error;
+      }))
+    return error;
   if (v.Outside.Command.find_first_not_of(" \t") == std::string::npos) {
     CJobError error;
     error.Fault = CJobFault::Failed;

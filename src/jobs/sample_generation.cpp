@@ -242,13 +242,8 @@ int GenerateSamples(CGame& game, const std::string& rootDir, const std::string& 
 
 CJobError CheckSampleJob(const CSampleSettings& settings) {
   std::error_code error;
-  if (settings.RootDir.empty() || !std::filesystem::exists(settings.RootDir, error)) {
-    CJobError refusal;
-    refusal.Fault = CJobFault::NoSuchFolder;
-    refusal.Setting = "RootDir";
-    refusal.Path = settings.RootDir;
-    return refusal;
-  }
+  if (settings.RootDir.empty() || !std::filesystem::exists(settings.RootDir, error))
+    return NoSuchFolder("RootDir", settings.RootDir);
   return CheckSampleSettings(settings);
 }
 

@@ -44,6 +44,8 @@ std::string EnglishMessage(const CJobError& error) {
       return what + "cannot write '" + error.Path + "'" + detail;
     case CJobFault::BadFile:
       return what + "'" + error.Path + "': " + error.Detail;
+    case CJobFault::Missing:
+      return what + "must not be empty";
     case CJobFault::Failed:
       return what + (error.Detail.empty() ? std::string("failed") : error.Detail);
   }

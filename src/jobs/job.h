@@ -31,6 +31,7 @@ enum class CJobFault {
   Unreadable,      // Path could not be read
   CannotWrite,     // Path could not be written (full disk, read-only folder)
   BadFile,         // Path holds something the job cannot use (Detail says what)
+  Missing,         // a setting that must be given is empty
   Failed,          // anything else; Detail says what
 };
 

@@ -46,7 +46,14 @@ TEST_F(GameTrainingJobTest, SettingsOutOfRangeAreRefusedByNameBeforeAnyGame) {
       {"CullDraw", [](CGameTrainingValues& v) { v.CullDraw = 2; }},
       {"MinMoveCoeff", [](CGameTrainingValues& v) { v.MinMoveCoeff = 1.5f; }},
       {"Lambda", [](CGameTrainingValues& v) { v.Lambda = -5; }},
-      {"MoveTime", [](CGameTrainingValues& v) { v.Outside.MoveTimeMs = 0; }},
+      {"MoveTime", [](CGameTrainingValues& v) {
+         v.TrainWithOutside = 1;
+         v.Outside.MoveTimeMs = 0;
+       }},
+      {"Engine", [](CGameTrainingValues& v) {
+         v.TrainWithOutside = 1;
+         v.Outside.Command = " \t ";
+       }},
       {"RootDir", [](CGameTrainingValues& v) { v.RootDir.clear(); }},
   };
   for (const auto& c : cases) {

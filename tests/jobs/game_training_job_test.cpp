@@ -100,6 +100,23 @@ TEST_F(GameTrainingJobTest, TheControlsStopEndsTheRunAndWhatWasLearntIsWritten) 
   EXPECT_EQ(game->TrainingIdle.load(), 1);
 }
 
+// A stop that cuts the training of a saved game short still counts that
+// game: the summary then agrees with the games in the folder.
+TEST_F(GameTrainingJobTest, AGameKeptWhenTheStopCutItsTrainingShortIsCounted) {
+  values.MaxTrainCount = 100;
+  hooks.Trainer = [this](CGame&, const std::string& path, const CGameTrainingValues&) {
+    Trained.push_back(path);
+    if (Trained.size() < 3) return 1;
+    control.RequestStop();
+    return 0;
+  };
+  ASSERT_FALSE(Run());
+  EXPECT_EQ(SavedFiles().size(), 3u);
+  ASSERT_FALSE(Progress.empty());
+  EXPECT_EQ(Progress.back().Done, 3);
+  EXPECT_EQ(Reports.size(), 3u);
+}
+
 TEST_F(GameTrainingJobTest, GamesCarryOnlyTheirOwnTagsAndThePlayersGameIsPutBack) {
   ASSERT_EQ(game->LoadPgn(TestDataPath("games/game02.pgn")), 1);
   game->Event = "BGN World Xiangqi Challenge 2002";

@@ -266,7 +266,14 @@ void CBatchTrainingDialog::ShowEnd(bool withBox) {
   ShowFields();
   setWindowTitle(kIdleCaption);
   QString outcome;
-  if (Error) {
+  if (Error.Fault == CJobFault::NoInput) {
+    // Said in full in Chinese; the job's English detail is in the log.
+    CJobError shown = Error;
+    shown.Detail.clear();
+    outcome = ChineseMessage(shown);
+    const size_t skipped = Result.Samples.SkippedRecords.size();
+    if (skipped > 0) outcome += QStringLiteral(" (跳过 %1 个无法使用的棋谱)").arg(skipped);
+  } else if (Error) {
     outcome = ChineseMessage(Error);
   } else {
     outcome = QStringLiteral("%1: 共学习 %2 遍")

@@ -26,6 +26,21 @@ QString OutcomeText(const CBookBuildResult& result) {
     text += QStringLiteral("; 跳过 %1 个无法使用的文件 (见 creating.txt)").arg(result.SkippedFiles.size());
   return text + QStringLiteral(".");
 }
+
+// The job's reason in the dialog's words: its fields by their labels, and
+// the two ways a build finds nothing to keep said in full.
+QString FailureText(const CJobError& error, const CBookBuildResult& result, int32_t minWeight) {
+  if (error.Fault == CJobFault::NoInput && error.Setting == "MinWeight")
+    return QStringLiteral("最小权重: 没有一个节点的权重达到 %1, 原开局库保持不变.").arg(minWeight);
+  CJobError shown = error;
+  if (shown.Setting == "RootDir") shown.Setting = kFolderLabel.toStdString();
+  if (shown.Fault != CJobFault::NoInput) return ChineseMessage(shown);
+  shown.Detail.clear();
+  QString text = ChineseMessage(shown);
+  if (!result.SkippedFiles.empty())
+    text += QStringLiteral(" (跳过 %1 个无法使用的文件, 见 creating.txt)").arg(result.SkippedFiles.size());
+  return text;
+}
 }  // namespace
 
 CBookDialog::CBookDialog(QWidget* parent) : QDialog(parent) {
@@ -88,6 +103,7 @@ void CBookDialog::OnCreate() {
   Status->setText(ProgressText(BookBuildWording(), CJobProgress {}));
   Result = CBookBuildResult {};
   Error = CJobError {};
+  Running = settings;
   Runner.Start([this, settings](CJobControl& control) {
     const auto report = control.OnProgress;
     control.OnProgress = [this, report, &control](const CJobProgress& progress) {
@@ -102,12 +118,16 @@ void CBookDialog::OnCreate() {
 }
 
 void CBookDialog::ShowProgress(const CJobProgress& progress) {
-  if (Runner.Running()) Status->setText(ProgressText(BookBuildWording(), progress));
+  if (!Runner.Running()) return;
+  // The current file below the folder, which the field above already shows.
+  CJobProgress shown = progress;
+  if (shown.Current.rfind(Running.RootDir, 0) == 0) shown.Current.erase(0, Running.RootDir.size());
+  Status->setText(ProgressText(BookBuildWording(), shown));
 }
 
 void CBookDialog::ShowEnd(bool withBox) {
   setWindowTitle(kIdleCaption);
-  Status->setText(Error ? ChineseMessage(Error) : OutcomeText(Result));
+  Status->setText(Error ? FailureText(Error, Result, Running.MinWeight) : OutcomeText(Result));
   if (!withBox) return;
   if (Error) {
     ShowMessage(this, QStringLiteral("创建开局库失败."));

@@ -49,5 +49,6 @@ class CBookDialog : public QDialog {
   // Written by the job, read once it has been joined.
   CBookBuildResult Result;
   CJobError Error;
+  CBookBuildSettings Running;  // of the build that runs or ran last
   CJobRunner Runner;  // after what the job writes: stopped first when the dialog goes
 };

@@ -9,10 +9,11 @@
 #include <QTimer>
 
 #include "ann/ann_trainer.h"
-#include "jobs/batch_train.h"
 #include "app/field_reader.h"
 #include "app/folder_field.h"
+#include "app/job_messages.h"
 #include "app/message_box.h"
+#include "app/setting_refusal.h"
 #include "app/training_field_tips.h"
 #include "common/exe_path.h"
 #include "common/tick.h"
@@ -36,7 +37,7 @@ QLineEdit* CBatchTrainingDialog::AddNumber(const char* label, int row, int colum
 }
 
 CBatchTrainingDialog::CBatchTrainingDialog(QWidget* parent)
-    : QDialog(parent), Timer(new QTimer(this)), Grid(new QGridLayout) {
+    : QDialog(parent), P(BatchTrainingDefaults(Networks())), Timer(new QTimer(this)), Grid(new QGridLayout) {
   setWindowTitle(QStringLiteral("批量训练神经网络评价模型"));
   if (Networks().Count() > 0) LoadNetworkValues(0);
 
@@ -66,6 +67,9 @@ CBatchTrainingDialog::CBatchTrainingDialog(QWidget* parent)
   ElapsedTime = AddNumber("ElapsedTime:", 10, 2);
   CurrRelearnCountBox->setReadOnly(true);
   ElapsedTime->setReadOnly(true);
+  Status = new QLabel(this);
+  Status->setWordWrap(true);
+  Status->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
   auto* buttons = new QHBoxLayout;
   const auto addButton = [&](const char* text) {
@@ -88,37 +92,61 @@ CBatchTrainingDialog::CBatchTrainingDialog(QWidget* parent)
   connect(ExitButton, &QPushButton::clicked, this, &CBatchTrainingDialog::reject);
   connect(BasicTdbpAnnIndex, &QLineEdit::editingFinished, this, &CBatchTrainingDialog::OnBasicIndexLeft);
   connect(Timer, &QTimer::timeout, this, &CBatchTrainingDialog::OnTimer);
+  connect(&Runner, &CJobRunner::Progress, this, &CBatchTrainingDialog::ShowProgress);
+  connect(&Runner, &CJobRunner::Finished, this, [this] { ShowEnd(true); });
+  // Both requests stop a run: the networks' flags end the running pass, the
+  // runner's request also a run that has not begun one yet.
+  Runner.SetStopNudge([] { Networks().SetRunning(0); });
 
   Plot = new CTrainingPlot(this);
   auto* left = new QVBoxLayout;
   left->addLayout(Grid);
+  left->addWidget(Status);
   left->addLayout(buttons);
   auto* layout = new QHBoxLayout(this);
   layout->addLayout(left);
   layout->addWidget(Plot, 1);
   ShowFields();
-  AddTrainingFieldTips(this);
+  AddTrainingFieldTips(this, CTrainingJob::Batch);
 }
 
-CBatchTrainingDialog::~CBatchTrainingDialog() { OnStop(); }
+CBatchTrainingDialog::~CBatchTrainingDialog() { Runner.Stop(); }
 
 void CBatchTrainingDialog::LoadNetworkValues(int index) {
-  const CTdbpAnn& network = Networks().GetAt(index);
-  V.MaxLearnCount = network.MaxLearnCount;
-  V.AutoSaveCount = network.AutoSaveCount;
-  V.ThreadCount = network.ThreadCount;
-  V.Alpha = network.Alpha;
-  V.Lambda = network.Lambda;
-  V.Lower = network.Lower;
-  V.Upper = network.Upper;
+  const CTrainParams learned = BatchTrainingDefaults(Networks(), index);
+  P.MaxLearnCount = learned.MaxLearnCount;
+  P.AutoSaveCount = learned.AutoSaveCount;
+  P.ThreadCount = learned.ThreadCount;
+  P.Alpha = learned.Alpha;
+  P.Lambda = learned.Lambda;
+  LowerValue = Networks().GetAt(index).Lower;
+  UpperValue = Networks().GetAt(index).Upper;
 }
 
+namespace {
+// A learning value the job may leave unset is always given by the dialog.
+bool ReadOptional(QWidget* dialog, QLineEdit* box, const QString& label, std::optional<int32_t>& value) {
+  int32_t read = value.value_or(0);
+  if (!ReadIntField(dialog, box, label, read)) return false;
+  value = read;
+  return true;
+}
+bool ReadOptional(QWidget* dialog, QLineEdit* box, const QString& label, std::optional<float>& value) {
+  float read = value.value_or(0.0f);
+  if (!ReadFloatField(dialog, box, label, read)) return false;
+  value = read;
+  return true;
+}
+}  // namespace
+
 bool CBatchTrainingDialog::ReadFields() {
-  CBatchTrainingValues read = V;
-  read.RootDir = RootDir->text();
+  CTrainParams read = P;
+  int32_t basic = BasicIndex;
+  float lower = LowerValue, upper = UpperValue;
+  read.RootDir = LocalPathOf(RootDir->text());
   read.CullDraw = CullDraw->isChecked() ? 1 : 0;
   const bool ok =
-      ReadIntField(this, BasicTdbpAnnIndex, QStringLiteral("BasicTdbpAnnIndex:"), read.BasicTdbpAnnIndex) &&
+      ReadIntField(this, BasicTdbpAnnIndex, QStringLiteral("BasicTdbpAnnIndex:"), basic) &&
       ReadIntField(this, MaxPatternListBytes, QStringLiteral("MaxPatternListBytes:"), read.MaxPatternListBytes) &&
       ReadIntField(this, TestOverflowFreq, QStringLiteral("TestOverflowFreq:"), read.TestOverflowFreq) &&
       ReadFloatField(this, TestOverflowCoeff, QStringLiteral("TestOverflowCoeff:"), read.TestOverflowCoeff) &&
@@ -127,39 +155,45 @@ bool CBatchTrainingDialog::ReadFields() {
       ReadIntField(this, StartTdbpAnnIndex, QStringLiteral("StartTdbpAnnIndex:"), read.StartTdbpAnnIndex) &&
       ReadIntField(this, EndTdbpAnnIndex, QStringLiteral("EndTdbpAnnIndex:"), read.EndTdbpAnnIndex) &&
       ReadIntField(this, MaxRelearnCount, QStringLiteral("MaxRelearnCount:"), read.MaxRelearnCount) &&
-      ReadIntField(this, MaxLearnCount, QStringLiteral("MaxLearnCount:"), read.MaxLearnCount) &&
-      ReadIntField(this, AutoSaveCount, QStringLiteral("AutoSaveCount:"), read.AutoSaveCount) &&
-      ReadIntField(this, ThreadCount, QStringLiteral("ThreadCount:"), read.ThreadCount) &&
-      ReadFloatField(this, Alpha, QStringLiteral("Alpha:"), read.Alpha) &&
-      ReadFloatField(this, Lambda, QStringLiteral("Lambda:"), read.Lambda) &&
-      ReadFloatField(this, Lower, QStringLiteral("Lower:"), read.Lower) &&
-      ReadFloatField(this, Upper, QStringLiteral("Upper:"), read.Upper);
-  if (ok) V = read;
-  return ok;
+      ReadOptional(this, MaxLearnCount, QStringLiteral("MaxLearnCount:"), read.MaxLearnCount) &&
+      ReadOptional(this, AutoSaveCount, QStringLiteral("AutoSaveCount:"), read.AutoSaveCount) &&
+      ReadOptional(this, ThreadCount, QStringLiteral("ThreadCount:"), read.ThreadCount) &&
+      ReadOptional(this, Alpha, QStringLiteral("Alpha:"), read.Alpha) &&
+      ReadOptional(this, Lambda, QStringLiteral("Lambda:"), read.Lambda) &&
+      ReadFloatField(this, Lower, QStringLiteral("Lower:"), lower) &&
+      ReadFloatField(this, Upper, QStringLiteral("Upper:"), upper);
+  if (!ok) return false;
+  P = read;
+  BasicIndex = basic;
+  LowerValue = lower;
+  UpperValue = upper;
+  return true;
 }
 
 void CBatchTrainingDialog::ShowFields() {
-  if (RootDir->text() != V.RootDir) RootDir->setText(V.RootDir);
-  CullDraw->setChecked(V.CullDraw != 0);
+  const QString root = FromLocalPath(P.RootDir);
+  if (RootDir->text() != root) RootDir->setText(root);
+  CullDraw->setChecked(P.CullDraw != 0);
   const auto show = [](QLineEdit* box, const QString& text) {
     if (box->text() != text) box->setText(text);
   };
-  show(BasicTdbpAnnIndex, QString::number(V.BasicTdbpAnnIndex));
-  show(MaxPatternListBytes, QString::number(V.MaxPatternListBytes));
-  show(TestOverflowFreq, QString::number(V.TestOverflowFreq));
-  show(TestOverflowCoeff, QString::number(V.TestOverflowCoeff));
-  show(MinStatusCount, QString::number(V.MinStatusCount));
-  show(MinMoveCoeff, QString::number(V.MinMoveCoeff));
-  show(StartTdbpAnnIndex, QString::number(V.StartTdbpAnnIndex));
-  show(EndTdbpAnnIndex, QString::number(V.EndTdbpAnnIndex));
-  show(MaxRelearnCount, QString::number(V.MaxRelearnCount));
-  show(MaxLearnCount, QString::number(V.MaxLearnCount));
-  show(AutoSaveCount, QString::number(V.AutoSaveCount));
-  show(ThreadCount, QString::number(V.ThreadCount));
-  show(Alpha, QString::number(V.Alpha));
-  show(Lambda, QString::number(V.Lambda));
-  show(Lower, QString::number(V.Lower));
-  show(Upper, QString::number(V.Upper));
+  const auto number = [](const auto& value) { return value ? QString::number(*value) : QString(); };
+  show(BasicTdbpAnnIndex, QString::number(BasicIndex));
+  show(MaxPatternListBytes, QString::number(P.MaxPatternListBytes));
+  show(TestOverflowFreq, QString::number(P.TestOverflowFreq));
+  show(TestOverflowCoeff, QString::number(P.TestOverflowCoeff));
+  show(MinStatusCount, QString::number(P.MinStatusCount));
+  show(MinMoveCoeff, QString::number(P.MinMoveCoeff));
+  show(StartTdbpAnnIndex, QString::number(P.StartTdbpAnnIndex));
+  show(EndTdbpAnnIndex, QString::number(P.EndTdbpAnnIndex));
+  show(MaxRelearnCount, QString::number(P.MaxRelearnCount));
+  show(MaxLearnCount, number(P.MaxLearnCount));
+  show(AutoSaveCount, number(P.AutoSaveCount));
+  show(ThreadCount, number(P.ThreadCount));
+  show(Alpha, number(P.Alpha));
+  show(Lambda, number(P.Lambda));
+  show(Lower, QString::number(LowerValue));
+  show(Upper, QString::number(UpperValue));
   show(CurrRelearnCountBox, QString::number(RelearnCount.load()));
   show(ElapsedTime, QString::number(ElapsedSeconds));
 }
@@ -167,64 +201,105 @@ void CBatchTrainingDialog::ShowFields() {
 void CBatchTrainingDialog::OnTrain() {
   OnStop();
   if (!ReadFields()) return;
-  CTrainParams params;
-  params.CullDraw = V.CullDraw;
-  params.MaxPatternListBytes = V.MaxPatternListBytes;
-  params.TestOverflowFreq = V.TestOverflowFreq;
-  params.TestOverflowCoeff = V.TestOverflowCoeff;
-  params.MinStatusCount = V.MinStatusCount;
-  params.MinMoveCoeff = V.MinMoveCoeff;
-  params.StartTdbpAnnIndex = V.StartTdbpAnnIndex;
-  params.EndTdbpAnnIndex = V.EndTdbpAnnIndex;
-  params.MaxRelearnCount = V.MaxRelearnCount;
-  params.MaxLearnCount = V.MaxLearnCount;
-  params.AutoSaveCount = V.AutoSaveCount;
-  params.ThreadCount = V.ThreadCount;
-  params.Alpha = V.Alpha;
-  params.Lambda = V.Lambda;
+  CTrainParams params = P;
   params.AnnName = kAnnName;
   params.AnnExtension = kAnnExtension;
   params.SampleDir = GetExePath() + "sample/";
   params.SampleExtension = ".sam";
-  params.RootDir = LocalPathOf(V.RootDir);
   params.CurrRelearnCount = &RelearnCount;
-  // Values the training cannot take are refused by the job, before any work.
-  if (const CJobError refusal = CheckBatchTraining(Networks(), params)) {
-    ShowMessage(this, QStringLiteral("无法训练: %1.").arg(QString::fromStdString(EnglishMessage(refusal))));
-    return;
-  }
+  // Every range is the job's, checked before any work.
+  const std::vector<CSettingField> fields = {
+      {"RootDir", RootDir, {}},
+      {"CullDraw", CullDraw, {}},
+      {"MaxPatternListBytes", MaxPatternListBytes, {}},
+      {"TestOverflowFreq", TestOverflowFreq, {}},
+      {"TestOverflowCoeff", TestOverflowCoeff, {}},
+      {"MinStatusCount", MinStatusCount, {}},
+      {"MinMoveCoeff", MinMoveCoeff, {}},
+      {"StartTdbpAnnIndex", StartTdbpAnnIndex, {}},
+      {"EndTdbpAnnIndex", EndTdbpAnnIndex, {}},
+      {"MaxRelearnCount", MaxRelearnCount, {}},
+      {"MaxLearnCount", MaxLearnCount, {}},
+      {"AutoSaveCount", AutoSaveCount, {}},
+      {"ThreadCount", ThreadCount, {}},
+      {"Alpha", Alpha, {}},
+      {"Lambda", Lambda, {}},
+  };
+  if (!AcceptOrRefuse(this, CheckBatchTraining(Networks(), params), fields)) return;
   params.OnProgress = [this](const CTrainProgress& progress) { Recorder.OnProgress(progress, GetTick()); };
 
   setWindowTitle(kTrainingCaption);
-  Control.StopRequested = 0;
+  Status->setText(QStringLiteral("正在读取棋谱..."));
   RelearnCount = 0;
-  Finished = false;
+  Result = CBatchTrainingResult {};
+  Error = CJobError {};
   StartTick = GetTick();
   ElapsedSeconds = 0;
   Recorder.Start(StartTick);
   Plot->Clear();
-  Worker = std::thread([this, params] {
+  Runner.Start([this, params](CJobControl& control) {
     // The samples are read with a game of the job's own; the engine's networks learn.
-    CBatchTrainingResult result;
-    if (g_Game) RunBatchTraining(Networks(), params, Control, result);
-    Finished = true;
+    Error = RunBatchTraining(Networks(), params, control, Result);
+    return QString();
   });
   Timer->start(100);
 }
 
-void CBatchTrainingDialog::OnStop() {
-  if (Worker.joinable()) {
-    // Both requests: the networks' flags end the running pass, the stop
-    // request also a run that has not begun yet.
-    Control.RequestStop();
-    Networks().SetRunning(0);
-    Worker.join();
-    Timer->stop();
-    // The last pass may have ended after the last tick: show where it got.
-    Plot->Add(Recorder.Take());
-    ShowFields();
+void CBatchTrainingDialog::ShowProgress(const CJobProgress& progress) {
+  if (!Runner.Running()) return;
+  // Sample generation reports files without a run name; the training its passes.
+  if (progress.Current.empty()) {
+    Status->setText(QStringLiteral("正在读取棋谱: 已读 %1 个文件, 取得 %2 局").arg(progress.Done).arg(progress.Wins));
+  } else {
+    Status->setText(QStringLiteral("正在训练 %1: 第 %2/%3 遍")
+                        .arg(QString::fromStdString(progress.Current))
+                        .arg(progress.Done)
+                        .arg(progress.Total));
   }
+}
+
+void CBatchTrainingDialog::ShowEnd(bool withBox) {
+  Timer->stop();
+  // The last pass may have ended after the last tick: show where it got.
+  Plot->Add(Recorder.Take());
+  ElapsedSeconds = static_cast<int32_t>((GetTick() - StartTick) / 1000);
+  ShowFields();
   setWindowTitle(kIdleCaption);
+  QString outcome;
+  if (Error.Fault == CJobFault::NoInput) {
+    // Said in full in Chinese; the job's English detail is in the log.
+    CJobError shown = Error;
+    shown.Detail.clear();
+    outcome = ChineseMessage(shown);
+    const size_t skipped = Result.Samples.SkippedRecords.size();
+    if (skipped > 0) outcome += QStringLiteral(" (跳过 %1 个无法使用的棋谱)").arg(skipped);
+  } else if (Error) {
+    outcome = ChineseMessage(Error);
+  } else {
+    outcome = QStringLiteral("%1: 共学习 %2 遍")
+                  .arg(Result.Stopped ? QStringLiteral("训练已中断") : QStringLiteral("训练完成"))
+                  .arg(Result.Passes);
+    const long long skipped = Result.Samples.SkippedRecords.size();
+    if (skipped > 0) outcome += QStringLiteral(", 跳过 %1 个无法使用的棋谱").arg(skipped);
+    if (Result.Learn.SkippedFiles > 0)
+      outcome += QStringLiteral(", 跳过 %1 个无法使用的样本文件").arg(Result.Learn.SkippedFiles);
+    outcome += QStringLiteral(".");
+  }
+  Status->setText(outcome);
+  if (!withBox) return;
+  if (Error) {
+    ShowMessage(this, QStringLiteral("批量训练失败."));
+  } else {
+    ShowMessage(this, Result.Stopped ? QStringLiteral("批量训练已中断.") : QStringLiteral("批量训练完成."),
+                CMessageKind::Information);
+  }
+}
+
+void CBatchTrainingDialog::OnStop() {
+  // The end of a run stopped here does not come as a signal: it is reported now.
+  if (!Runner.Running()) return;
+  Runner.Stop();
+  ShowEnd(true);
 }
 
 void CBatchTrainingDialog::OnTimer() {
@@ -246,13 +321,13 @@ void CBatchTrainingDialog::OnSave() {
   if (!ReadFields()) return;
   for (int i = 0; i < Networks().Count(); ++i) {
     CTdbpAnn& network = Networks().GetAt(i);
-    network.Lower = V.Lower;
-    network.Upper = V.Upper;
-    network.MaxLearnCount = V.MaxLearnCount;
-    network.AutoSaveCount = V.AutoSaveCount;
-    network.ThreadCount = V.ThreadCount;
-    network.Alpha = V.Alpha;
-    network.Lambda = V.Lambda;
+    network.Lower = LowerValue;
+    network.Upper = UpperValue;
+    network.MaxLearnCount = P.MaxLearnCount.value_or(network.MaxLearnCount);
+    network.AutoSaveCount = P.AutoSaveCount.value_or(network.AutoSaveCount);
+    network.ThreadCount = P.ThreadCount.value_or(network.ThreadCount);
+    network.Alpha = P.Alpha.value_or(network.Alpha);
+    network.Lambda = P.Lambda.value_or(network.Lambda);
   }
   SaveNetworks();
 }
@@ -261,7 +336,7 @@ void CBatchTrainingDialog::OnRandomize() {
   if (AskYesNo(this, QStringLiteral("神经网络将被重新随机化.您要继续吗(Y/N)?")) != CAnswer::Yes) return;
   OnStop();
   if (!ReadFields()) return;
-  if (Networks().RandomizeAll(V.Lower, V.Upper)) {
+  if (Networks().RandomizeAll(LowerValue, UpperValue)) {
     SaveNetworks();
   } else {
     ShowMessage(this, QStringLiteral("神经网络随机化失败!"));
@@ -280,18 +355,22 @@ void CBatchTrainingDialog::OnReset() {
 void CBatchTrainingDialog::OnBasicIndexLeft() {
   if (!ReadFields()) return;
   const int count = Networks().Count();
-  if (V.BasicTdbpAnnIndex < 0 || V.BasicTdbpAnnIndex >= count) {
+  if (BasicIndex < 0 || BasicIndex >= count) {
     // Only networks of the list have values to show.
     ShowMessage(this, QStringLiteral("BasicTdbpAnnIndex: 请输入一个 0 到 %1 之间的整数.").arg(count - 1));
     BasicTdbpAnnIndex->setFocus();
     BasicTdbpAnnIndex->selectAll();
     return;
   }
-  LoadNetworkValues(V.BasicTdbpAnnIndex);
+  LoadNetworkValues(BasicIndex);
   ShowFields();
 }
 
 void CBatchTrainingDialog::reject() {
-  OnStop();
+  // Closing during a run stops it without a message box.
+  if (Runner.Running()) {
+    Runner.Stop();
+    ShowEnd(false);
+  }
   QDialog::reject();
 }

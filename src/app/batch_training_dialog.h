@@ -1,37 +1,25 @@
 #pragma once
 // The batch-training dialog: sets up and runs a training from a folder of
-// game records (samples first, then the networks learn from them) on a
-// worker thread, stops it, and saves, randomises or resets the networks.
-// A 100 ms timer shows the counters and feeds the live plot.
+// game records (samples first, then the networks learn from them) through a
+// job runner, stops it, and saves, randomises or resets the networks. While
+// it runs, a line below the fields follows the job (files read, then passes
+// of the current run) and a 100 ms timer shows the counters and feeds the
+// live plot; the end is reported in one message box, the reason of a
+// failure on that line.
 #include <QDialog>
 #include <atomic>
 #include <string>
-#include <thread>
 
+#include "app/job_runner.h"
 #include "app/training_plot.h"
-#include "jobs/job.h"
+#include "jobs/batch_train.h"
 
 class QCheckBox;
+class QLabel;
 class QLineEdit;
 class QPushButton;
 class QTimer;
 class CFolderEdit;
-
-struct CBatchTrainingValues {
-  QString RootDir;
-  int32_t CullDraw = 0;
-  int32_t BasicTdbpAnnIndex = 0;
-  int32_t MaxPatternListBytes = 1073741824;
-  int32_t TestOverflowFreq = 1000;
-  float TestOverflowCoeff = 0.8f;
-  int32_t MinStatusCount = 6;
-  float MinMoveCoeff = 0;
-  int32_t StartTdbpAnnIndex = -1;
-  int32_t EndTdbpAnnIndex = -1;
-  int32_t MaxRelearnCount = 10000000;
-  int32_t MaxLearnCount = 0, AutoSaveCount = 0, ThreadCount = 0;
-  float Alpha = 0, Lambda = 0, Lower = 0, Upper = 0;
-};
 
 class CBatchTrainingDialog : public QDialog {
   Q_OBJECT
@@ -40,10 +28,9 @@ class CBatchTrainingDialog : public QDialog {
   explicit CBatchTrainingDialog(QWidget* parent = nullptr);
   ~CBatchTrainingDialog() override;
 
-  bool IsTraining() const { return Worker.joinable(); }
-  // The worker has returned (the caption still says training until a stop).
-  bool WorkerFinished() const { return Finished.load(); }
-  const CBatchTrainingValues& Values() const { return V; }
+  bool IsTraining() const { return Runner.Running(); }
+  // The settings as last read from the fields (the job's defaults at first).
+  const CTrainParams& Params() const { return P; }
   int CurrRelearnCount() const { return RelearnCount.load(); }
 
   // The buttons.
@@ -57,7 +44,8 @@ class CBatchTrainingDialog : public QDialog {
   // The timer's refresh.
   void OnTimer();
 
-  // Reads every field into the values; false (with the message) when one is not a number.
+  // Reads every field into the values; false (with the message) when one is
+  // not a number. The ranges are the job's to check.
   bool ReadFields();
   void ShowFields();
 
@@ -67,6 +55,7 @@ class CBatchTrainingDialog : public QDialog {
       *MinStatusCount, *MinMoveCoeff, *StartTdbpAnnIndex, *EndTdbpAnnIndex, *MaxRelearnCount,
       *MaxLearnCount, *AutoSaveCount, *ThreadCount, *Alpha, *Lambda, *Lower, *Upper,
       *CurrRelearnCountBox, *ElapsedTime;
+  QLabel* Status;  // the job's progress while it runs, then its outcome
   QPushButton *TrainButton, *SaveButton, *RandomizeButton, *ResetButton, *StopButton, *ExitButton;
   CTrainingPlot* Plot;
 
@@ -75,17 +64,24 @@ class CBatchTrainingDialog : public QDialog {
 
  private:
   void LoadNetworkValues(int index);
+  void ShowProgress(const CJobProgress& progress);
+  // The end: read-outs, caption, the outcome line and (withBox) the message.
+  void ShowEnd(bool withBox);
   bool SaveNetworks();
   QLineEdit* AddNumber(const char* label, int row, int column);
 
-  CBatchTrainingValues V;
-  std::thread Worker;
-  std::atomic<bool> Finished {false};
+  // The job's settings and the dialog's own values (not the job's).
+  CTrainParams P;
+  int32_t BasicIndex = 0;
+  float LowerValue = 0, UpperValue = 0;
   std::atomic<int> RelearnCount {0};
-  CJobControl Control;
+  // Written by the job, read once it has been joined.
+  CBatchTrainingResult Result;
+  CJobError Error;
   unsigned StartTick = 0;
   int32_t ElapsedSeconds = 0;
   QTimer* Timer;
   CPlotRecorder Recorder;
   class QGridLayout* Grid;
+  CJobRunner Runner;  // last: stopped before what the job uses goes
 };

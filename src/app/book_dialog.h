@@ -1,14 +1,17 @@
 #pragma once
-// The opening-book dialog: builds the book from a folder of game records on
-// a worker thread (caption "开局库(正在创建...)" meanwhile), stops a build
-// (the book built so far is culled and saved) and reports the outcome.
+// The opening-book dialog: builds the book from a folder of game records
+// through a job runner (caption "开局库(正在创建...)" meanwhile, the games
+// read of the files found and the current file below the fields), stops a
+// build (the book built so far is culled and saved) and reports the end in
+// one message box, with what the build read and kept, or why it failed,
+// below the fields.
 #include <QDialog>
-#include <atomic>
-#include <thread>
+#include <functional>
 
-#include "game/game.h"
+#include "app/job_runner.h"
 #include "jobs/book_build_job.h"
 
+class QLabel;
 class QLineEdit;
 class QPushButton;
 class CFolderEdit;
@@ -20,30 +23,32 @@ class CBookDialog : public QDialog {
   explicit CBookDialog(QWidget* parent = nullptr);
   ~CBookDialog() override;
 
-  bool IsBuilding() const { return Worker.joinable(); }
-  // The worker has returned and its message is waiting to be shown.
-  bool WorkerFinished() const { return Finished.load(); }
+  bool IsBuilding() const { return Runner.Running(); }
 
   void OnCreate();
+  // Stops a running build, joins it and reports its end.
   void OnStop();
 
   CFolderEdit* RecordFolder;
   QLineEdit *MinWeight, *WonWeight, *DrawWeight, *LossWeight;
+  QLabel* Status;  // the progress while building, then the outcome
   QPushButton *CreateButton, *StopButton, *ExitButton;
 
+  // Called on the job's thread after each progress report (tests hold a
+  // build there until they have asked it to stop).
+  std::function<void(const CJobControl&)> AfterProgress;
+
  public slots:
+  // Closing during a build stops it, without a message box.
   void reject() override;
 
- signals:
-  // From the worker: the build returned (1 success, 0 failure).
-  void BuildEnded(int result);
-
  private:
-  void ShowResult(int result);
+  void ShowProgress(const CJobProgress& progress);
+  void ShowEnd(bool withBox);
 
-  std::thread Worker;
-
- public:
-  CJobControl Control;
-  std::atomic<bool> Finished {false};
+  // Written by the job, read once it has been joined.
+  CBookBuildResult Result;
+  CJobError Error;
+  CBookBuildSettings Running;  // of the build that runs or ran last
+  CJobRunner Runner;  // after what the job writes: stopped first when the dialog goes
 };

@@ -30,6 +30,7 @@ constexpr int OpeningBook = 32783;
 constexpr int BatchTraining = 32795;
 constexpr int GameTraining = 32789;
 constexpr int RecordCheck = 32790;
+constexpr int StopJob = 32810;  // stops the running game training or record check
 constexpr int Options = 32773;
 // Help
 constexpr int UserManual = 32778;

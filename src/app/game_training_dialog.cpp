@@ -12,6 +12,7 @@
 #include "app/field_reader.h"
 #include "app/folder_field.h"
 #include "app/message_box.h"
+#include "app/setting_refusal.h"
 #include "app/training_field_tips.h"
 #include "game/game.h"
 
@@ -71,7 +72,7 @@ CGameTrainingDialog::CGameTrainingDialog(QWidget* parent)
   layout->addLayout(grid);
   layout->addWidget(buttons);
   ShowValues();
-  AddTrainingFieldTips(this);
+  AddTrainingFieldTips(this, CTrainingJob::Game);
 }
 
 void CGameTrainingDialog::ShowValues() {
@@ -89,8 +90,8 @@ void CGameTrainingDialog::ShowValues() {
   Alpha->setText(QString::number(V.Alpha));
   Lambda->setText(QString::number(V.Lambda));
   UseOutside->setChecked(V.TrainWithOutside != 0);
-  EngineCommand->setText(QString::fromStdString(Engine.Command));
-  EngineMoveTime->setText(QString::number(Engine.MoveTimeMs));
+  EngineCommand->setText(QString::fromStdString(V.Outside.Command));
+  EngineMoveTime->setText(QString::number(V.Outside.MoveTimeMs));
   EngineCommand->setEnabled(UseOutside->isChecked());
   EngineMoveTime->setEnabled(UseOutside->isChecked());
 }
@@ -102,11 +103,11 @@ int CGameTrainingDialog::exec() {
 
 void CGameTrainingDialog::accept() {
   CGameTrainingValues read = V;
-  int32_t moveTime = Engine.MoveTimeMs;
   if (!RootDir->CheckFolder()) return;
   read.RootDir = LocalPathOf(RootDir->text());
   read.CullDraw = CullDraw->isChecked() ? 1 : 0;
   read.TrainWithOutside = UseOutside->isChecked() ? 1 : 0;
+  read.Outside.Command = EngineCommand->text().trimmed().toStdString();
   if (!ReadIntField(this, MaxTrainCount, QStringLiteral("MaxTrainCount:"), read.MaxTrainCount) ||
       !ReadIntField(this, MaxMoveCount, QStringLiteral("MaxMoveCount:"), read.MaxMoveCount) ||
       !ReadIntField(this, MaxWaitTime, QStringLiteral("MaxWaitTime:"), read.MaxWaitTime) ||
@@ -118,20 +119,29 @@ void CGameTrainingDialog::accept() {
       !ReadIntField(this, AutoSaveCount, QStringLiteral("AutoSaveCount:"), read.AutoSaveCount) ||
       !ReadFloatField(this, Alpha, QStringLiteral("Alpha:"), read.Alpha) ||
       !ReadFloatField(this, Lambda, QStringLiteral("Lambda:"), read.Lambda) ||
-      !ReadIntField(this, EngineMoveTime, QStringLiteral("思考时间(ms):"), moveTime))
+      !ReadIntField(this, EngineMoveTime, QStringLiteral("思考时间(ms):"), read.Outside.MoveTimeMs))
     return;
-  if (moveTime < 1) {
-    ShowMessage(this, QStringLiteral("思考时间(ms): 请输入一个 1 到 2147483647 之间的整数."));
-    EngineMoveTime->setFocus();
-    return;
-  }
-  if (read.TrainWithOutside && EngineCommand->text().trimmed().isEmpty()) {
-    ShowMessage(this, QStringLiteral("引擎命令: 请输入外部引擎的命令."));
-    EngineCommand->setFocus();
-    return;
-  }
+  // Every range is the job's: the same values get the same refusal here as
+  // on the command line.
+  const std::vector<CSettingField> fields = {
+      {"RootDir", RootDir, {}},
+      {"CullDraw", CullDraw, {}},
+      {"MaxTrainCount", MaxTrainCount, {}},
+      {"MaxMoveCount", MaxMoveCount, {}},
+      {"MaxWaitTime", MaxWaitTime, {}},
+      {"MaxUncapMoveCount", MaxUncapMoveCount, {}},
+      {"MinDeltaPieceCount", MinDeltaPieceCount, {}},
+      {"MinStatusCount", MinStatusCount, {}},
+      {"MinMoveCoeff", MinMoveCoeff, {}},
+      {"TrainWithOutside", UseOutside, QStringLiteral("与外部引擎对局")},
+      {"MaxLearnCount", MaxLearnCount, {}},
+      {"AutoSaveCount", AutoSaveCount, {}},
+      {"Alpha", Alpha, {}},
+      {"Lambda", Lambda, {}},
+      {"MoveTime", EngineMoveTime, QStringLiteral("思考时间(ms)")},
+      {"Engine", EngineCommand, QStringLiteral("引擎命令")},
+  };
+  if (!AcceptOrRefuse(this, CheckGameTrainingValues(read), fields)) return;
   V = read;
-  Engine.Command = EngineCommand->text().trimmed().toStdString();
-  Engine.MoveTimeMs = moveTime;
   QDialog::accept();
 }

@@ -19,7 +19,7 @@ class CGameTrainingDialog : public QDialog {
   explicit CGameTrainingDialog(QWidget* parent = nullptr);
 
   const CGameTrainingValues& Values() const { return V; }
-  const COutsideEngineSettings& Outside() const { return Engine; }
+  const COutsideEngineSettings& Outside() const { return V.Outside; }
 
   CFolderEdit* RootDir;
   QCheckBox *CullDraw, *UseOutside;
@@ -28,7 +28,8 @@ class CGameTrainingDialog : public QDialog {
       *EngineCommand, *EngineMoveTime;
 
  public slots:
-  // Reads and checks every field; the dialog stays open on a bad one.
+  // Reads every field and has the job check the values; the dialog stays
+  // open, the focus on the field, when one is no number or is refused.
   void accept() override;
   // Shows the values kept from last time.
   int exec() override;
@@ -37,5 +38,4 @@ class CGameTrainingDialog : public QDialog {
   void ShowValues();
 
   CGameTrainingValues V;
-  COutsideEngineSettings Engine;
 };

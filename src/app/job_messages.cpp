@@ -33,6 +33,8 @@ QString ChineseMessage(const CJobError& error) {
       return setting + QStringLiteral("无法写入: %1 (磁盘已满或文件夹只读?)").arg(path) + Reason(error);
     case CJobFault::BadFile:
       return setting + QStringLiteral("文件无法使用: %1").arg(path) + Reason(error);
+    case CJobFault::Missing:
+      return setting + QStringLiteral("不能为空.");
     case CJobFault::Failed:
       return setting + QStringLiteral("操作失败.") + Reason(error);
   }

@@ -8,6 +8,8 @@ CJobWording GameTrainingWording() {
   return {QStringLiteral("对局训练"), QStringLiteral("局"), QStringLiteral("胜"), QStringLiteral("负")};
 }
 
+CJobWording BookBuildWording() { return {QStringLiteral("创建开局库"), QStringLiteral("局"), {}, {}}; }
+
 namespace {
 
 QString Results(const CJobWording& wording, const CJobProgress& progress) {

@@ -14,6 +14,7 @@ struct CJobWording {
 
 CJobWording RecordCheckWording();
 CJobWording GameTrainingWording();
+CJobWording BookBuildWording();
 
 // "棋谱检查: 已完成 3/10 个文件, 红胜 1 和 1 黑胜 1, 当前 a.pgn"; the
 // total, the results and the current item only when known.

@@ -54,7 +54,9 @@ CLarkoView::CLarkoView(CLarkoDoc* doc, QWidget* parent) : QWidget(parent), Doc(d
   for (CJobRunner* runner : {&TrainingWorker, &CheckingWorker}) {
     connect(runner, &CJobRunner::Progress, this, [this, runner](const CJobProgress& progress) {
       LastProgress = progress;
-      emit StatusText(ProgressText(WordingOf(*runner), progress));
+      // A report still queued when 中断 joined the job counts, but must not
+      // cover the line that says it was interrupted.
+      if (runner->Running()) emit StatusText(ProgressText(WordingOf(*runner), progress));
     });
     // A failed job's reason, worded in Chinese, arrives as a note before its end.
     connect(runner, &CJobRunner::Note, this, [this](const QString& line) { LastFailure = line; });
@@ -103,6 +105,8 @@ bool CLarkoView::IsCommandEnabled(int id) const {
     case Cmd::ViewStatusBar:
     case Cmd::MoveList:
       return true;
+    case Cmd::StopJob:
+      return TrainingWorker.Running() || CheckingWorker.Running();
     case Cmd::TextureGrayMarble:
     case Cmd::TexturePaleMarble:
     case Cmd::TextureTealMarble:
@@ -169,6 +173,7 @@ void CLarkoView::OnCommand(int id) {
     case Cmd::BatchTraining: OnBatchTraining(); break;
     case Cmd::GameTraining: OnGameTraining(); break;
     case Cmd::RecordCheck: OnRecordCheck(); break;
+    case Cmd::StopJob: OnStopJob(); break;
     default:
       for (const auto& texture : kTextureCommands) {
         if (texture.Id == id) {
@@ -424,6 +429,19 @@ void CLarkoView::OnJobFinished(const CJobRunner& runner, const QString& message)
     if (message.isEmpty()) ShowMessage(this, summary);
   }
   if (!message.isEmpty()) ShowMessage(this, message);
+}
+
+void CLarkoView::OnStopJob() {
+  for (CJobRunner* runner : {&TrainingWorker, &CheckingWorker}) {
+    if (!runner->Running()) continue;
+    // Joined here, so no end arrives from the runner: the view words it,
+    // after the reports the job sent before it stopped.
+    runner->Stop();
+    QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
+    Redraw();
+    emit StateChanged();
+    emit StatusText(SummaryText(WordingOf(*runner), LastProgress, true, false));
+  }
 }
 
 void CLarkoView::StopWorkers() {

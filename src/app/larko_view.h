@@ -92,6 +92,9 @@ class CLarkoView : public QWidget {
   void OnBatchTraining();
   void OnGameTraining();
   void OnRecordCheck();
+  // 中断: stops the game training or record check that runs and says so in
+  // the status bar.
+  void OnStopJob();
   // Starts the computer's move on a runner (the engine command plays both sides).
   void StartEngineJob(CJobRunner& runner, bool engineCommand);
   // At a job's end: the new picture and command states; for a tool job its

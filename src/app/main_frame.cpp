@@ -137,6 +137,7 @@ void CMainFrame::CreateMenus() {
   AddCommand(tools, Cmd::GameTraining, "对局训练(&T)...", "对局训练神经网络评价模型", "对局训练");
   tools->addSeparator();
   AddCommand(tools, Cmd::RecordCheck, "棋谱检查(&X)...", "通过象棋巫师检查棋谱完整性", "棋谱检查");
+  AddCommand(tools, Cmd::StopJob, "中断(&S)", "中断正在进行的对局训练或棋谱检查", "中断");
   tools->addSeparator();
   AddCommand(tools, Cmd::Options, "选项(&P)...", "游戏选项页面", "选项");
 
@@ -242,7 +243,8 @@ void CMainFrame::UpdateCommandUI() {
     if (action->isCheckable()) action->setChecked(BoardView->IsCommandChecked(id));
   }
   const QString job = BoardView->RunningJobName();
-  for (const auto& [id, action] : Actions) ShowJobInTips(action, job);
+  for (const auto& [id, action] : Actions)
+    if (id != Cmd::StopJob) ShowJobInTips(action, job);
 }
 
 void CMainFrame::OnCommand(int id) {

@@ -10,6 +10,7 @@
 #include "app/larko_app.h"
 #include "app/larko_view.h"
 #include "app/main_frame.h"
+#include "app/message_box.h"
 #include "common/text_encoding.h"
 #include "game/game.h"
 #include "rules/iccs.h"
@@ -72,15 +73,16 @@ int TakeTrainingScreenshot(int argc, char** argv, const char* recordFolder, cons
     dialog.MaxLearnCount->setText(QStringLiteral("8"));
     dialog.resize(1000, 520);
     dialog.show();
+    // The box at the end would wait for a person; the picture is of the dialog.
+    SetMessageHook([](const QString&, CMessageKind) { return CAnswer::Ok; });
     dialog.OnTrain();
-    while (dialog.IsTraining() && !dialog.WorkerFinished()) {
+    while (dialog.IsTraining()) {
       app.processEvents();
       QThread::msleep(20);
     }
-    dialog.OnTimer();
     app.processEvents();
     code = dialog.grab().save(QString::fromLocal8Bit(outputPath), "PNG") ? 0 : 1;
-    dialog.OnStop();
+    SetMessageHook(nullptr);
   }
   CLarkoApp::DeleteGameObject();
   return code;

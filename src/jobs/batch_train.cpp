@@ -3,6 +3,9 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
+#include <iterator>
+#include <utility>
 #include <climits>
 #include <filesystem>
 #include <cstdio>
@@ -176,21 +179,20 @@ int TrainFromGameRecord(CGame& game, const std::string& recordPath, const CTrain
 CJobError CheckBatchTrainingSettings(const CTrainParams& params) {
   // Every number first, so a bad value is named whatever the folders hold.
   if (CJobError e = CheckSampleSettings(SampleSettingsOf(params))) return e;
-  if (CJobError e = CheckRange("StartTdbpAnnIndex", params.StartTdbpAnnIndex, -1, 999)) return e;
-  if (CJobError e = CheckRange("EndTdbpAnnIndex", params.EndTdbpAnnIndex, -1, 999)) return e;
-  if (CJobError e = CheckRange("MaxRelearnCount", params.MaxRelearnCount, 1, INT32_MAX)) return e;
-  if (params.MaxLearnCount)
-    if (CJobError e = CheckRange("MaxLearnCount", *params.MaxLearnCount, 1, INT32_MAX)) return e;
-  if (params.AutoSaveCount)
-    if (CJobError e = CheckRange("AutoSaveCount", *params.AutoSaveCount, 1, INT32_MAX)) return e;
-  if (params.ThreadCount)
-    if (CJobError e = CheckRange("ThreadCount", *params.ThreadCount, 1, MAX_TRAIN_THREADS)) return e;
-  if (params.Alpha) {
-    if (!(*params.Alpha > 0)) return OutOfRange("Alpha", *params.Alpha, 0, 10);
-    if (CJobError e = CheckRange("Alpha", *params.Alpha, 0, 10)) return e;
-  }
-  if (params.Lambda)
-    if (CJobError e = CheckRange("Lambda", *params.Lambda, 0, 1)) return e;
+  const std::pair<const char*, std::optional<double>> values[] = {
+      {"StartTdbpAnnIndex", params.StartTdbpAnnIndex},
+      {"EndTdbpAnnIndex", params.EndTdbpAnnIndex},
+      {"MaxRelearnCount", params.MaxRelearnCount},
+      {"MaxLearnCount", params.MaxLearnCount},
+      {"AutoSaveCount", params.AutoSaveCount},
+      {"ThreadCount", params.ThreadCount},
+      {"Alpha", params.Alpha},
+      {"Lambda", params.Lambda},
+  };
+  // A learning value left unset keeps the network's own and is not checked here.
+  for (const auto& [setting, value] : values)
+    if (value)
+      if (CJobError e = CheckRange(kBatchLearnRanges, setting, *value)) return e;
   if (!params.FromRecords) {
     // Without records, the sample folder must hold something to learn.
     std::vector<CDirEntry> entries;
@@ -212,6 +214,33 @@ CJobError CheckBatchTrainingSettings(const CTrainParams& params) {
       return NoSuchFolder("RootDir", params.RootDir);
   }
   return {};
+}
+
+CSettingRanges BatchTrainingRanges() {
+  static constexpr auto kAll = [] {
+    std::array<CSettingRange, std::size(kSampleRanges) + std::size(kBatchLearnRanges)> all {};
+    auto end = std::copy(std::begin(kSampleRanges), std::end(kSampleRanges), all.begin());
+    std::copy(std::begin(kBatchLearnRanges), std::end(kBatchLearnRanges), end);
+    return all;
+  }();
+  return kAll;
+}
+
+CTrainParams BatchTrainingDefaults(const CTdbpAnnList& list, int index) {
+  CTrainParams params;
+  params.CullDraw = 0;
+  params.StartTdbpAnnIndex = -1;
+  params.EndTdbpAnnIndex = -1;
+  params.MaxRelearnCount = 10000000;
+  if (index >= 0 && index < list.Count()) {
+    const CTdbpAnn& network = list.GetAt(index);
+    params.MaxLearnCount = network.MaxLearnCount;
+    params.AutoSaveCount = network.AutoSaveCount;
+    params.ThreadCount = network.ThreadCount;
+    params.Alpha = network.Alpha;
+    params.Lambda = network.Lambda;
+  }
+  return params;
 }
 
 CJobError CheckBatchTraining(const CTdbpAnnList& list, const CTrainParams& params) {

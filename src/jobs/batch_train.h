@@ -9,9 +9,11 @@
 #include <string>
 
 #include "ann/ann_trainer.h"
+#include "ann/td_learner.h"
 #include "ann/tdbp_ann_list.h"
 #include "jobs/job.h"
 #include "jobs/sample_generation.h"
+#include "jobs/setting_range.h"
 
 class CGame;
 
@@ -77,6 +79,27 @@ struct CBatchTrainingResult {
   int32_t Passes = 0;  // passes finished
   bool Stopped = false;
 };
+
+// The limits of the learning settings (sample generation's are kSampleRanges).
+inline constexpr CSettingRange kBatchLearnRanges[] = {
+    {"StartTdbpAnnIndex", -1, 999},
+    {"EndTdbpAnnIndex", -1, 999},
+    {"MaxRelearnCount", 1, INT32_MAX},
+    {"MaxLearnCount", 1, INT32_MAX},
+    {"AutoSaveCount", 1, INT32_MAX},
+    {"ThreadCount", 1, MAX_TRAIN_THREADS},
+    {"Alpha", 0, 10, true},
+    {"Lambda", 0, 1},
+};
+// Every limit a batch training is checked against: sample generation's and
+// the learning's, in one table.
+CSettingRanges BatchTrainingRanges();
+
+// The values the batch-training dialog opens with: samples from every game
+// (CullDraw 0), every network (no index range given), up to 10,000,000
+// outer passes, and the learning values of the list's network at index
+// (none when the list has no such network).
+CTrainParams BatchTrainingDefaults(const CTdbpAnnList& list, int index = 0);
 
 // The first setting that cannot be used, before the networks are looked at.
 CJobError CheckBatchTrainingSettings(const CTrainParams& params);

@@ -2,11 +2,25 @@
 
 #include <filesystem>
 
+#include "common/exe_path.h"
+#include "common/folder_walk.h"
 #include "engine/opening_book.h"
 #include "game/game.h"
 #include "jobs/book_builder.h"
 #include "rules/move_tables.h"
 #include "rules/notation_maps.h"
+
+CBookBuildSettings BookBuildDefaults(const COpeningBook* liveBook) {
+  CBookBuildSettings settings;
+  settings.RootDir = GetExePath() + "case/";
+  if (liveBook) {
+    settings.MinWeight = liveBook->MinWeight;
+    settings.WonWeight = liveBook->WonWeight;
+    settings.DrawWeight = liveBook->DrawWeight;
+    settings.LossWeight = liveBook->LossWeight;
+  }
+  return settings;
+}
 
 CJobError CheckBookBuildSettings(const CBookBuildSettings& settings) {
   std::error_code error;
@@ -25,9 +39,12 @@ CJobError RunBookBuild(const CBookBuildSettings& settings, CJobControl& control,
   COpeningBook book;
   CBookBuilder builder(book);
   builder.SavePath = settings.BookPath;
+  // Every plain file is offered as a game, so the files are the most games there can be.
+  const long long files = CountFilesBelow(settings.RootDir);
   builder.OnGameLoaded = [&](long long loaded, size_t, const std::string& path) {
     CJobProgress progress;
     progress.Done = loaded;
+    progress.Total = files;
     progress.Current = path;
     control.Report(progress);
     if (control.Stopping()) builder.Stop = 1;

@@ -30,10 +30,15 @@ struct CBookBuildResult {
   bool Stopped = false;                           // a stop request ended the walk early
 };
 
+// The settings a build starts from: the live book's weights (the struct's
+// own when there is none) and the data folder's "case/" as RootDir.
+CBookBuildSettings BookBuildDefaults(const COpeningBook* liveBook);
+
 // The first setting that cannot be used, or no error.
 CJobError CheckBookBuildSettings(const CBookBuildSettings& settings);
 
-// Builds the book. Progress: Done = games read, Current = the file. On
+// Builds the book. Progress: Done = games read, Total = the files below
+// RootDir (games that can be read at most), Current = the file. On
 // success liveBook, when given, takes the new table and weights.
 CJobError RunBookBuild(const CBookBuildSettings& settings, CJobControl& control, CBookBuildResult& result,
                        COpeningBook* liveBook = nullptr);

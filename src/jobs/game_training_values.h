@@ -6,6 +6,7 @@
 #include <string>
 
 #include "jobs/job.h"
+#include "jobs/setting_range.h"
 #include "jobs/ucci_engine_process.h"
 
 class CTdbpAnnList;
@@ -35,10 +36,30 @@ struct CGameTrainingValues {
 // The highest MaxLearnCount a run takes.
 constexpr int32_t kMaxGamePasses = 1000;
 
+// The limits CheckGameTrainingValues holds every number to. MoveTime is the
+// outside program's thinking time per move (ms).
+inline constexpr CSettingRange kGameTrainingRanges[] = {
+    {"CullDraw", 0, 1},
+    {"MaxTrainCount", 1, INT32_MAX},
+    {"MaxMoveCount", 1, 1024},
+    {"MaxWaitTime", 1, INT32_MAX},
+    {"MaxUncapMoveCount", 0, INT32_MAX},
+    {"MinDeltaPieceCount", 0, 16},
+    {"MinStatusCount", 0, 1024},
+    {"MinMoveCoeff", 0, 1},
+    {"TrainWithOutside", 0, 1},
+    {"MaxLearnCount", 1, kMaxGamePasses},
+    {"AutoSaveCount", 1, INT32_MAX},
+    {"Alpha", 0, 10},
+    {"Lambda", 0, 1},
+    {"MoveTime", 1, 3600000},
+};
+
 // The dialog's defaults: RootDir is the data folder's "case/"; Alpha and
 // Lambda are the first network's (kept as they are without one).
 CGameTrainingValues DefaultGameTrainingValues(const CTdbpAnnList& networks);
 
 // The first setting a run cannot use, or no error. RootDir must name a folder
-// or a place where one can be made.
+// or a place where one can be made; MoveTime and the engine command (setting
+// "Engine", not empty) are checked when TrainWithOutside.
 CJobError CheckGameTrainingValues(const CGameTrainingValues& values);

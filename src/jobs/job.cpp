@@ -13,12 +13,6 @@ CJobError OutOfRange(const std::string& setting, double value, long long min, lo
   return error;
 }
 
-CJobError CheckRanges(std::initializer_list<CSettingRange> ranges) {
-  for (const CSettingRange& range : ranges)
-    if (CJobError error = CheckRange(range.Setting, range.Value, range.Min, range.Max)) return error;
-  return {};
-}
-
 CJobError NoSuchFolder(const std::string& setting, const std::string& path) {
   CJobError error;
   error.Fault = CJobFault::NoSuchFolder;
@@ -58,6 +52,8 @@ std::string EnglishMessage(const CJobError& error) {
       return what + "cannot write '" + error.Path + "'" + detail;
     case CJobFault::BadFile:
       return what + "'" + error.Path + "': " + error.Detail;
+    case CJobFault::Missing:
+      return what + "must not be empty";
     case CJobFault::Failed:
       return what + (error.Detail.empty() ? std::string("failed") : error.Detail);
   }

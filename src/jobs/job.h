@@ -9,7 +9,6 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
-#include <initializer_list>
 #include <string>
 
 // How far a running job has come.
@@ -32,6 +31,7 @@ enum class CJobFault {
   Unreadable,      // Path could not be read
   CannotWrite,     // Path could not be written (full disk, read-only folder)
   BadFile,         // Path holds something the job cannot use (Detail says what)
+  Missing,         // a setting that must be given is empty
   Failed,          // anything else; Detail says what
 };
 
@@ -55,14 +55,6 @@ inline CJobError CheckRange(const std::string& setting, double value, long long 
   return {};
 }
 
-// One setting's value and its allowed range, for a table of checks.
-struct CSettingRange {
-  const char* Setting;
-  double Value;
-  long long Min, Max;
-};
-// The first setting outside its range, or no error.
-CJobError CheckRanges(std::initializer_list<CSettingRange> ranges);
 // A refusal of a folder setting that names no folder.
 CJobError NoSuchFolder(const std::string& setting, const std::string& path);
 

@@ -11,6 +11,7 @@
 #include "game/game.h"
 #include "jobs/elo_estimate.h"
 #include "jobs/outside_engine.h"
+#include "jobs/setting_range.h"
 
 namespace {
 

@@ -139,7 +139,11 @@ int OutsideTraining(CGame& game, COutsideEngine& outside, const CGameTrainingVal
       if (run.StopRequested()) break;
       const CSavedGameStep step = SaveAndTrain(game, report.Path, values, hooks, run);
       if (step == CSavedGameStep::Failed) return 0;
-      if (step == CSavedGameStep::Stopped) break;  // the stop ended the training early
+      if (step == CSavedGameStep::Stopped) {
+        // The stop cut the training short, but the game was played and kept: it counts.
+        if (hooks.GameEnded) hooks.GameEnded(report);
+        break;
+      }
     }
     if (hooks.GameEnded) hooks.GameEnded(report);
   }

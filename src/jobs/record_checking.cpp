@@ -10,6 +10,7 @@
 #include "jobs/outside_engine.h"
 #include "jobs/outside_training.h"
 #include "jobs/training_game_rules.h"
+#include "jobs/setting_range.h"
 #include "game/game.h"
 #include "game/pgn_reader.h"
 #include "rules/perft.h"

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
+#include <utility>
 
 #include "ann/job_log.h"
 #include "common/dir_list.h"
@@ -140,16 +141,18 @@ void AddStatus(const CEvaluator& evaluator, const CPosition& position, int redTo
 std::string SampleLogPath() { return GetExePath() + "gen_sample_list.txt"; }
 
 CJobError CheckSampleSettings(const CSampleSettings& settings) {
-  if (CJobError e = CheckRange("CullDraw", settings.CullDraw, 0, 1)) return e;
-  if (CJobError e = CheckRange("MaxPatternListBytes", settings.MaxPatternListBytes, 1, INT32_MAX)) return e;
-  if (CJobError e = CheckRange("TestOverflowFreq", settings.TestOverflowFreq, 1, INT32_MAX)) return e;
-  // TestOverflowCoeff: above 0, at most 1.
-  if (!(settings.TestOverflowCoeff > 0)) return OutOfRange("TestOverflowCoeff", settings.TestOverflowCoeff, 0, 1);
-  if (CJobError e = CheckRange("TestOverflowCoeff", settings.TestOverflowCoeff, 0, 1)) return e;
-  if (CJobError e = CheckRange("MinStatusCount", settings.MinStatusCount, 0, 1024)) return e;
-  if (CJobError e = CheckRange("MinMoveCoeff", settings.MinMoveCoeff, 0, 1)) return e;
-  if (CJobError e = CheckRange("TimeBudgetSeconds", settings.TimeBudgetSeconds, 0, INT32_MAX)) return e;
-  if (CJobError e = CheckRange("LogPeriod", settings.LogPeriod, 1, INT32_MAX)) return e;
+  const std::pair<const char*, double> values[] = {
+      {"CullDraw", settings.CullDraw},
+      {"MaxPatternListBytes", settings.MaxPatternListBytes},
+      {"TestOverflowFreq", settings.TestOverflowFreq},
+      {"TestOverflowCoeff", settings.TestOverflowCoeff},
+      {"MinStatusCount", settings.MinStatusCount},
+      {"MinMoveCoeff", settings.MinMoveCoeff},
+      {"TimeBudgetSeconds", settings.TimeBudgetSeconds},
+      {"LogPeriod", settings.LogPeriod},
+  };
+  for (const auto& [setting, value] : values)
+    if (CJobError e = CheckRange(kSampleRanges, setting, value)) return e;
   return {};
 }
 

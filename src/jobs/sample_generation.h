@@ -12,8 +12,21 @@
 
 #include "ann/training_samples.h"
 #include "jobs/job.h"
+#include "jobs/setting_range.h"
 
 class CGame;
+
+// The limits CheckSampleSettings holds every setting to.
+inline constexpr CSettingRange kSampleRanges[] = {
+    {"CullDraw", 0, 1},
+    {"MaxPatternListBytes", 1, INT32_MAX},
+    {"TestOverflowFreq", 1, INT32_MAX},
+    {"TestOverflowCoeff", 0, 1, true},
+    {"MinStatusCount", 0, 1024},
+    {"MinMoveCoeff", 0, 1},
+    {"TimeBudgetSeconds", 0, INT32_MAX},
+    {"LogPeriod", 1, INT32_MAX},
+};
 
 struct CSampleSettings {
   std::string RootDir;                        // the folder of game records, or one record file

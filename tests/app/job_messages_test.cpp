@@ -25,6 +25,7 @@ class JobMessagesTest : public QObject {
     row("unreadable", CJobFault::Unreadable, "", "permission denied", "无法读取: /d/样本 (原因: permission denied)");
     row("cannot write", CJobFault::CannotWrite, "", "", "无法写入: /d/样本 (磁盘已满或文件夹只读?)");
     row("bad file", CJobFault::BadFile, "", "Lambda=-5 is out of range", "文件无法使用: /d/样本 (原因: Lambda=-5 is out of range)");
+    row("missing", CJobFault::Missing, "引擎命令", "", "引擎命令: 不能为空.");
     row("failed", CJobFault::Failed, "", "", "操作失败.");
   }
   void wording() {

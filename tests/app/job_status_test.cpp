@@ -1,8 +1,9 @@
 // A tool job's progress and summary in the status bar: the counting of
 // results from what the jobs report, and a game training started from the
-// window showing its games as they end.
+// window showing its games as they end, and the command that stops it.
 #include <QAction>
 #include <QCheckBox>
+#include <QDir>
 #include <QLineEdit>
 #include <QStatusBar>
 #include <QTemporaryDir>
@@ -74,6 +75,49 @@ class JobStatusTest : public QObject {
     QCOMPARE(recorder.Messages, QStringList {summary});
     frame.UpdateCommandUI();
     QCOMPARE(frame.Action(Cmd::AppExit)->statusTip(), QStringLiteral("退出游戏"));
+  }
+
+  // 工具 > 中断 is there only while a tool job runs; it stops the game
+  // training, joins it and says in the status bar that it was interrupted.
+  void stopCommandInterruptsGameTraining() {
+    CMessageRecorder recorder;
+    ResetGame();
+    CMainFrame frame;
+    frame.UpdateCommandUI();
+    QAction* stop = frame.Action(Cmd::StopJob);
+    QVERIFY(stop);
+    QCOMPARE(stop->text(), QStringLiteral("中断(&S)"));
+    QVERIFY(!stop->isEnabled());
+    QTemporaryDir dir;
+    CGameTrainingDialog* dialog = frame.View()->TrainingDialog();
+    dialog->RootDir->setText(dir.path());
+    dialog->UseOutside->setChecked(false);
+    dialog->CullDraw->setChecked(false);
+    dialog->MaxTrainCount->setText(QStringLiteral("100000"));
+    dialog->MaxMoveCount->setText(QStringLiteral("6"));
+    dialog->MaxLearnCount->setText(QStringLiteral("1"));
+    dialog->AutoSaveCount->setText(QStringLiteral("100000"));
+    dialog->accept();
+    g_Game->Engine.MaxDepth = 1;
+    frame.View()->StartTraining();
+    frame.UpdateCommandUI();
+    QVERIFY(stop->isEnabled());
+    const QRegularExpression playing(QStringLiteral("^对局训练: 已完成 [1-9][0-9]*/100000 局"));
+    QTRY_VERIFY_WITH_TIMEOUT(playing.match(frame.statusBar()->currentMessage()).hasMatch(), 60000);
+    stop->trigger();
+    QVERIFY(!frame.View()->IsWorkerRunning());
+    QCOMPARE(g_Game->TrainingIdle.load(), 1);
+    const QString shown = frame.statusBar()->currentMessage();
+    QVERIFY2(shown.startsWith(QStringLiteral("对局训练已中断: 共 ")), qPrintable(shown));
+    QVERIFY(!stop->isEnabled());
+    QVERIFY(frame.Action(Cmd::GameTraining)->isEnabled());
+    QTest::qWait(50);  // reports still queued at the stop add nothing
+    QCOMPARE(frame.statusBar()->currentMessage(), shown);
+    // The summary counts every game played (each kept in the folder), also
+    // those reported just before the stop.
+    const qsizetype saved = QDir(dir.path()).entryList({QStringLiteral("*.pgn")}, QDir::Files).size();
+    QCOMPARE(shown.section(QLatin1Char(' '), 2, 2).toLongLong(), saved);
+    QVERIFY(recorder.Messages.isEmpty());
   }
 };
 

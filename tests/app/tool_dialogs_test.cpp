@@ -8,7 +8,9 @@
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
+#include <QLabel>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
@@ -111,10 +113,12 @@ class ToolDialogsTest : public QObject {
     dialog.RecordFolder->setText(Games + "/");
     dialog.OnCreate();
     QCOMPARE(dialog.windowTitle(), QStringLiteral("开局库(正在创建...)"));
+    // The end comes by itself: one box, the caption back, what was read and kept.
     QTRY_COMPARE_WITH_TIMEOUT(Recorder->Messages, QStringList {QStringLiteral("创建开局库成功.")}, 60000);
-    dialog.OnStop();
     QCOMPARE(dialog.windowTitle(), QStringLiteral("开局库"));
     QVERIFY(!dialog.IsBuilding());
+    QVERIFY2(QRegularExpression(QStringLiteral("^读取 2 局, 保留 [1-9][0-9]* 个节点\\.$")).match(dialog.Status->text()).hasMatch(),
+             qPrintable(dialog.Status->text()));
     QVERIFY(QFileInfo(BookPath()).size() > 0);
     QVERIFY(g_Game->Engine.Book.Load());
     // A bad weight keeps the dialog idle with the message.
@@ -124,8 +128,43 @@ class ToolDialogsTest : public QObject {
     QCOMPARE(Recorder->Messages.last(), QStringLiteral("赢棋权重: 请输入一个整数."));
   }
 
-  // 中断 (and closing the dialog) during a build: the worker is joined, the
-  // book built so far is saved whole and the build reports success.
+  // A folder that is no folder is refused before a build, naming the field;
+  // one with nothing to read, or a build that keeps no node, fails with one
+  // box and the reason in the dialog; the engine's book stays as it was.
+  void bookDialogRefusalsAndFailures() {
+    const QString empty = Work.filePath(QStringLiteral("empty"));
+    QDir().mkpath(empty);
+    const QString missing = Work.filePath(QStringLiteral("no/such"));
+    struct {
+      QString Folder;
+      QString MinWeight;
+      QString Box;
+      QString Status;  // empty: the dialog's line is left as it was
+    } const cases[] = {
+        {missing, QStringLiteral("1"), QStringLiteral("棋谱目录: 文件夹不存在: ") + missing, {}},
+        {empty, QStringLiteral("1"), QStringLiteral("创建开局库失败."), QStringLiteral("棋谱目录: ") + empty + QStringLiteral(" 中没有可处理的文件.")},
+        {Games, QStringLiteral("1000"), QStringLiteral("创建开局库失败."), QStringLiteral("最小权重: 没有一个节点的权重达到 1000, 原开局库保持不变.")},
+    };
+    for (const auto& c : cases) {
+      Recorder->Messages.clear();
+      const size_t nodesBefore = g_Game->Engine.Book.Nodes.size();
+      CBookDialog dialog;
+      dialog.show();
+      dialog.RecordFolder->setText(c.Folder);
+      dialog.MinWeight->setText(c.MinWeight);
+      dialog.OnCreate();
+      QTRY_VERIFY_WITH_TIMEOUT(!dialog.IsBuilding(), 60000);
+      QTRY_COMPARE(Recorder->Messages, QStringList {c.Box});
+      QCOMPARE(dialog.windowTitle(), QStringLiteral("开局库"));
+      QCOMPARE(g_Game->Engine.Book.Nodes.size(), nodesBefore);
+      QCOMPARE(dialog.Status->text(), c.Status);
+      if (c.Status.isEmpty()) QCOMPARE(dialog.focusWidget(), static_cast<QWidget*>(dialog.RecordFolder));
+    }
+  }
+
+  // 中断 (and closing the dialog) during a build: the job is joined, the
+  // book built so far is saved whole; 中断 reports success in one box,
+  // closing shows none.
   void stoppingABuildKeepsThePartialBook() {
     for (bool close : {false, true}) {
       QFile::remove(BookPath());
@@ -133,15 +172,18 @@ class ToolDialogsTest : public QObject {
       COpeningBook& book = g_Game->Engine.Book;
       // Hold the build after its first game until the stop arrives.
       CBookDialog dialog;
-      dialog.Control.OnProgress = [&](const CJobProgress&) {
+      dialog.AfterProgress = [&](const CJobControl& control) {
         ++loaded;
-        while (!dialog.Control.Stopping()) std::this_thread::yield();
+        while (!control.Stopping()) std::this_thread::yield();
       };
       dialog.MinWeight->setText(QStringLiteral("1"));
       dialog.RecordFolder->setText(Games + "/");
       dialog.show();
       dialog.OnCreate();
-      QTRY_VERIFY_WITH_TIMEOUT(loaded.load() >= 1, 60000);
+      // The progress line: games read of the files found, and the file.
+      QTRY_VERIFY_WITH_TIMEOUT(dialog.Status->text().startsWith(QStringLiteral("创建开局库: 已完成 1/2 局, 当前 ")), 60000);
+      QVERIFY2(QRegularExpression(QStringLiteral("当前 game0[12]\\.pgn$")).match(dialog.Status->text()).hasMatch(),
+               qPrintable(dialog.Status->text()));
       if (close) {
         dialog.close();
       } else {
@@ -150,14 +192,16 @@ class ToolDialogsTest : public QObject {
       QVERIFY(!dialog.IsBuilding());
       QCOMPARE(dialog.windowTitle(), QStringLiteral("开局库"));
       QCOMPARE(loaded.load(), 1);
+      QVERIFY(dialog.Status->text().contains(QStringLiteral("(已中断)")));
       QVERIFY(QFileInfo(BookPath()).size() > 0);
       QVERIFY(book.Load());
-      if (!close) QTRY_COMPARE(Recorder->Messages, QStringList {QStringLiteral("创建开局库成功.")});
+      QTest::qWait(50);  // a late end report must not add a box
+      QCOMPARE(Recorder->Messages, close ? QStringList {} : QStringList {QStringLiteral("创建开局库成功.")});
       Recorder->Messages.clear();
     }
   }
 
-  void batchDialogStartsWithTheNetworksValues() {
+  void batchDialogStartsWithTheJobsDefaults() {
     const CTdbpAnn& network = g_Game->Engine.Evaluator.AnnList.GetAt(0);
     CBatchTrainingDialog dialog;
     QCOMPARE(dialog.windowTitle(), QStringLiteral("批量训练神经网络评价模型"));
@@ -179,11 +223,59 @@ class ToolDialogsTest : public QObject {
     dialog.Alpha->setText(QStringLiteral("0.5"));
     dialog.OnBasicIndexLeft();
     QCOMPARE(dialog.Alpha->text(), QString::number(network.Alpha));
-    // Values the training cannot take are refused before any work.
-    dialog.AutoSaveCount->setText(QStringLiteral("0"));
-    dialog.OnTrain();
+  }
+
+  // Values the job cannot take are refused by the job before any work, in
+  // Chinese, naming the setting; the dialog keeps the focus on its field.
+  void batchDialogRefusalsComeFromTheJob() {
+    CBatchTrainingDialog dialog;
+    struct {
+      QLineEdit* Field;
+      QString Text;
+      QString Message;
+    } const cases[] = {
+        {dialog.MaxLearnCount, QStringLiteral("-1"), QStringLiteral("MaxLearnCount 必须在 1 到 2147483647 之间 (现为 -1).")},
+        {dialog.AutoSaveCount, QStringLiteral("0"), QStringLiteral("AutoSaveCount 必须在 1 到 2147483647 之间 (现为 0).")},
+        {dialog.ThreadCount, QStringLiteral("65"), QStringLiteral("ThreadCount 必须在 1 到 64 之间 (现为 65).")},
+        {dialog.TestOverflowCoeff, QStringLiteral("0"), QStringLiteral("TestOverflowCoeff 必须在 0 到 1 之间 (现为 0).")},
+    };
+    dialog.show();
+    dialog.RootDir->setText(Games + "/");
+    for (const auto& c : cases) {
+      Recorder->Messages.clear();
+      const QString before = c.Field->text();
+      c.Field->setText(c.Text);
+      dialog.TrainButton->click();
+      QVERIFY(!dialog.IsTraining());
+      QCOMPARE(Recorder->Messages, QStringList {c.Message});
+      QCOMPARE(dialog.focusWidget(), static_cast<QWidget*>(c.Field));
+      QCOMPARE(dialog.windowTitle(), QStringLiteral("批量训练神经网络评价模型"));
+      c.Field->setText(before);
+    }
+    // An empty RootDir names the field too.
+    Recorder->Messages.clear();
+    dialog.RootDir->setText(QString());
+    dialog.TrainButton->click();
     QVERIFY(!dialog.IsTraining());
-    QCOMPARE(Recorder->Messages.size(), 2);
+    QCOMPARE(Recorder->Messages, QStringList {QStringLiteral("RootDir: 文件夹不存在: ")});
+    QCOMPARE(dialog.focusWidget(), static_cast<QWidget*>(dialog.RootDir));
+  }
+
+  // A folder with no games: the job fails, one box, the reason in the dialog,
+  // nothing trained.
+  void batchDialogReportsAFailedRun() {
+    const QString empty = Work.filePath(QStringLiteral("no-games"));
+    QDir().mkpath(empty);
+    CBatchTrainingDialog dialog;
+    dialog.RootDir->setText(empty + "/");
+    dialog.MaxRelearnCount->setText(QStringLiteral("1"));
+    dialog.MaxLearnCount->setText(QStringLiteral("1"));
+    dialog.TrainButton->click();
+    QTRY_VERIFY_WITH_TIMEOUT(!dialog.IsTraining(), 60000);
+    QTRY_COMPARE(Recorder->Messages, QStringList {QStringLiteral("批量训练失败.")});
+    QCOMPARE(dialog.windowTitle(), QStringLiteral("神经网络评价模型"));
+    QCOMPARE(dialog.Status->text(), QStringLiteral("RootDir: %1 中没有可处理的文件.").arg(empty + "/"));
+    QVERIFY(dialog.Plot->Points().empty());
   }
 
   void batchDialogTrainsOnePass() {
@@ -194,22 +286,21 @@ class ToolDialogsTest : public QObject {
     dialog.TrainButton->click();
     QCOMPARE(dialog.windowTitle(), QStringLiteral("神经网络评价模型(正在训练...)"));
     QVERIFY(dialog.IsTraining());
-    QTRY_VERIFY_WITH_TIMEOUT(dialog.WorkerFinished(), 120000);
-    // The dialog is not told: the caption stays until the next stop.
-    QCOMPARE(dialog.windowTitle(), QStringLiteral("神经网络评价模型(正在训练...)"));
-    dialog.StopButton->click();
+    // The end arrives by itself: caption, read-outs, one box, the outcome line.
+    QTRY_COMPARE_WITH_TIMEOUT(Recorder->Messages, QStringList {QStringLiteral("批量训练完成.")}, 120000);
     QCOMPARE(dialog.windowTitle(), QStringLiteral("神经网络评价模型"));
     QVERIFY(!dialog.IsTraining());
+    QCOMPARE(dialog.Status->text(), QStringLiteral("训练完成: 共学习 1 遍."));
     QCOMPARE(dialog.Plot->Points().size(), size_t(1));
     QVERIFY(dialog.Plot->Points()[0].Patterns > 0);
     QCOMPARE(dialog.CurrRelearnCountBox->text(), QString::number(dialog.CurrRelearnCount()));
-    QVERIFY(Recorder->Messages.isEmpty());
   }
 
-  // 中断 and closing: the running pass ends, the worker is joined, every
-  // network file stays whole.
+  // 中断 and closing: the running pass ends, the job is joined, every
+  // network file stays whole; 中断 says so in one box, closing in none.
   void stoppingTrainingWaitsForThePass() {
     for (bool close : {false, true}) {
+      Recorder->Messages.clear();
       CBatchTrainingDialog dialog;
       dialog.show();
       dialog.RootDir->setText(Games + "/");
@@ -217,16 +308,21 @@ class ToolDialogsTest : public QObject {
       dialog.MaxLearnCount->setText(QStringLiteral("100000"));
       dialog.TrainButton->click();
       QTRY_VERIFY_WITH_TIMEOUT(dialog.Plot->Points().size() >= 2, 120000);
+      // The job's passes reach the dialog's line.
+      QTRY_VERIFY(dialog.Status->text().startsWith(QStringLiteral("正在训练 ")));
+      QVERIFY2(dialog.Status->text().contains(QStringLiteral("/100000 遍")), qPrintable(dialog.Status->text()));
       if (close) {
         dialog.close();
       } else {
         dialog.StopButton->click();
       }
       QVERIFY(!dialog.IsTraining());
-      QVERIFY(dialog.WorkerFinished());
       QCOMPARE(dialog.windowTitle(), QStringLiteral("神经网络评价模型"));
+      QVERIFY(dialog.Status->text().startsWith(QStringLiteral("训练已中断: 共学习 ")));
       const int passes = static_cast<int>(dialog.Plot->Points().size());
       QVERIFY(passes >= 2 && passes < 100000);
+      QTest::qWait(50);  // a late end report must not add a box
+      QCOMPARE(Recorder->Messages, close ? QStringList {} : QStringList {QStringLiteral("批量训练已中断.")});
       QDir folder(QString::fromStdString(GetExePath()));
       for (const QString& name : folder.entryList({QStringLiteral("*.ann")}, QDir::Files)) {
         CTdbpAnn network;
@@ -276,13 +372,24 @@ class ToolDialogsTest : public QObject {
     QVERIFY(dialog->UseOutside->isChecked());
     QCOMPARE(dialog->EngineCommand->text(), QStringLiteral("/usr/games/fairy-stockfish"));
     QCOMPARE(dialog->EngineMoveTime->text(), QStringLiteral("1000"));
+    dialog->show();
     dialog->RootDir->setText(Games);
     dialog->MaxMoveCount->setText(QStringLiteral("300"));
-    dialog->UseOutside->setChecked(false);
     dialog->EngineMoveTime->setText(QStringLiteral("0"));
     dialog->accept();
-    QCOMPARE(Recorder->Messages.size(), 1);  // a thinking time below 1
+    // A thinking time below 1 is the job's refusal, named as the dialog labels it.
+    QCOMPARE(Recorder->Messages, QStringList {QStringLiteral("思考时间(ms) 必须在 1 到 3600000 之间 (现为 0).")});
+    QCOMPARE(dialog->focusWidget(), static_cast<QWidget*>(dialog->EngineMoveTime));
+    QVERIFY(dialog->isVisible());
+    // So is an empty engine command.
     dialog->EngineMoveTime->setText(QStringLiteral("500"));
+    dialog->EngineCommand->setText(QStringLiteral("  "));
+    dialog->accept();
+    QCOMPARE(Recorder->Messages.last(), QStringLiteral("引擎命令: 不能为空."));
+    QCOMPARE(dialog->focusWidget(), static_cast<QWidget*>(dialog->EngineCommand));
+    QCOMPARE(Recorder->Messages.size(), 2);
+    // Without the outside engine neither matters.
+    dialog->UseOutside->setChecked(false);
     dialog->accept();
     QCOMPARE(dialog->result(), int(QDialog::Accepted));
     QCOMPARE(dialog->Values().MaxMoveCount, 300);

@@ -46,7 +46,14 @@ TEST_F(GameTrainingJobTest, SettingsOutOfRangeAreRefusedByNameBeforeAnyGame) {
       {"CullDraw", [](CGameTrainingValues& v) { v.CullDraw = 2; }},
       {"MinMoveCoeff", [](CGameTrainingValues& v) { v.MinMoveCoeff = 1.5f; }},
       {"Lambda", [](CGameTrainingValues& v) { v.Lambda = -5; }},
-      {"MoveTime", [](CGameTrainingValues& v) { v.Outside.MoveTimeMs = 0; }},
+      {"MoveTime", [](CGameTrainingValues& v) {
+         v.TrainWithOutside = 1;
+         v.Outside.MoveTimeMs = 0;
+       }},
+      {"Engine", [](CGameTrainingValues& v) {
+         v.TrainWithOutside = 1;
+         v.Outside.Command = " \t ";
+       }},
       {"RootDir", [](CGameTrainingValues& v) { v.RootDir.clear(); }},
   };
   for (const auto& c : cases) {
@@ -91,6 +98,23 @@ TEST_F(GameTrainingJobTest, TheControlsStopEndsTheRunAndWhatWasLearntIsWritten) 
   EXPECT_EQ(Reports.size(), 2u);
   EXPECT_EQ(SavedAfter, (std::vector<int> {2}));
   EXPECT_EQ(game->TrainingIdle.load(), 1);
+}
+
+// A stop that cuts the training of a saved game short still counts that
+// game: the summary then agrees with the games in the folder.
+TEST_F(GameTrainingJobTest, AGameKeptWhenTheStopCutItsTrainingShortIsCounted) {
+  values.MaxTrainCount = 100;
+  hooks.Trainer = [this](CGame&, const std::string& path, const CGameTrainingValues&) {
+    Trained.push_back(path);
+    if (Trained.size() < 3) return 1;
+    control.RequestStop();
+    return 0;
+  };
+  ASSERT_FALSE(Run());
+  EXPECT_EQ(SavedFiles().size(), 3u);
+  ASSERT_FALSE(Progress.empty());
+  EXPECT_EQ(Progress.back().Done, 3);
+  EXPECT_EQ(Reports.size(), 3u);
 }
 
 TEST_F(GameTrainingJobTest, GamesCarryOnlyTheirOwnTagsAndThePlayersGameIsPutBack) {

@@ -5,7 +5,7 @@
 
 CArrowGeometry HintArrowGeometry(int fromX, int fromY, int toX, int toY, int cell) {
   CArrowGeometry arrow;
-  arrow.PenWidth = std::max(2, cell / 12);
+  arrow.PenWidth = std::max(2, cell / 8);
   const double dx = toX - fromX;
   const double dy = toY - fromY;
   const double length = std::hypot(dx, dy);

@@ -149,9 +149,9 @@ void CAnalysisDock::ShowHint() {
   HintTimeUp = On;
   Restart(false);
   if (!On) {
-    const uint64_t id = CurrentId;
-    QTimer::singleShot(HINT_SEARCH_MS, this, [this, id] {
-      if (!HintPending || id != CurrentId) return;
+    // After a change of position meanwhile, the first line of the new one serves.
+    QTimer::singleShot(HINT_SEARCH_MS, this, [this] {
+      if (!HintPending) return;
       HintTimeUp = true;
       if (!Last.Lines.empty()) PlaceHint();
     });
@@ -176,7 +176,14 @@ void CAnalysisDock::TakeReport(const CAnalysisReport& report) {
   if (report.PositionId != CurrentId || CurrentId == 0) return;
   Last = report;
   ShowReport();
-  if (HintPending && !Last.Lines.empty() && (HintTimeUp || report.Finished)) PlaceHint();
+  if (!HintPending) return;
+  if (!Last.Lines.empty() && (HintTimeUp || report.Finished)) {
+    PlaceHint();
+  } else if (report.Finished) {
+    // No move to suggest (the side to move has none).
+    HintPending = false;
+    if (!On) Pause(QString());
+  }
 }
 
 void CAnalysisDock::ShowReport() {

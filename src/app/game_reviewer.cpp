@@ -2,6 +2,7 @@
 
 #include <QDockWidget>
 #include <QMainWindow>
+#include <algorithm>
 
 #include "app/job_messages.h"
 #include "app/larko_view.h"
@@ -142,5 +143,11 @@ void CGameReviewer::ShowReview(const CGameReview& review) {
 
 void CGameReviewer::Follow() {
   if (!View->IsIdle() || ScoreCurve->Scores().empty()) return;
+  // Another game, or other moves than the reviewed ones: the curve is not theirs.
+  const std::vector<CMove> moves = RecordMoves(*g_Game);
+  if (moves.size() < ReviewedMoves.size() || !std::equal(ReviewedMoves.begin(), ReviewedMoves.end(), moves.begin())) {
+    ScoreCurve->SetScores({});
+    return;
+  }
   ScoreCurve->SetCurrent(g_Game->Record().Current + 1);
 }

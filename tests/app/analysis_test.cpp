@@ -270,6 +270,12 @@ class AnalysisTest : public QObject {
     QTest::mouseClick(curve, Qt::LeftButton, Qt::NoModifier, curve->PointOf(10));
     QCOMPARE(g_Game->Record().Current, 9);
     QCOMPARE(curve->Current(), 10);
+
+    // Another game takes the review away.
+    g_Game->NewGame(InitialBoard.data(), 1);
+    Frame->UpdateCommandUI();
+    QVERIFY(curve->Scores().empty());
+    QCOMPARE(list->Table()->rowCount(), 1);
   }
 
   void reviewStopsOnRequest() {

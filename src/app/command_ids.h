@@ -16,6 +16,8 @@ constexpr int Undo = 57643;
 constexpr int Redo = 57644;
 constexpr int EngineMove = 32775;
 constexpr int Resign = 32787;
+constexpr int Analysis = 32850;
+constexpr int Hint = 32851;
 // View
 constexpr int ViewToolBar = 59392;
 constexpr int ViewStatusBar = 59393;
@@ -25,12 +27,16 @@ constexpr int TextureTealMarble = 32800;
 constexpr int TextureOak = 32801;
 constexpr int TextureStone = 32797;
 constexpr int MoveList = 32802;
+constexpr int AnalysisDock = 32852;
+constexpr int ScoreCurve = 32855;
 // Tools
 constexpr int OpeningBook = 32783;
 constexpr int BatchTraining = 32795;
 constexpr int GameTraining = 32789;
 constexpr int RecordCheck = 32790;
 constexpr int StopJob = 32810;  // stops the running game training or record check
+constexpr int Review = 32853;
+constexpr int StopReview = 32854;
 constexpr int Options = 32773;
 // Help
 constexpr int UserManual = 32778;

@@ -50,6 +50,7 @@ CMainFrame::CMainFrame() : Document(new CLarkoDoc(this)), BoardView(new CLarkoVi
   CreateToolBar();
   CreateStatusBar();
   CreateMoveList();
+  CreateAnalysis();
   setMinimumSize(MIN_WIDTH, MIN_HEIGHT);
   resize(MIN_WIDTH, MIN_HEIGHT);
 
@@ -65,6 +66,7 @@ CMainFrame::CMainFrame() : Document(new CLarkoDoc(this)), BoardView(new CLarkoVi
 CMainFrame::~CMainFrame() {
   // The dock reports itself hidden while the window is taken apart.
   disconnect(MoveListDock, nullptr, this, nullptr);
+  StopAnalysis();
   BoardView->StopWorkers();
 }
 
@@ -148,6 +150,8 @@ void CMainFrame::CreateMenus() {
   help->addSeparator();
   AddCommand(help, Cmd::About, "关于 Tarvo(&A)...", "显示程序信息，版本号和版权", "关于 Tarvo");
 
+  CreateAnalysisCommands(play, view, tools);
+
   for (QMenu* menu : {file, play, view, board, tools, help}) {
     connect(menu, &QMenu::aboutToShow, this, &CMainFrame::UpdateCommandUI);
   }
@@ -225,6 +229,7 @@ void CMainFrame::ShowGameNews() {
 void CMainFrame::UpdateCommandUI() {
   ShowGameNews();
   if (MoveListDock) MoveListDock->Refresh();
+  FollowBoard();
   for (const auto& [id, action] : Actions) {
     if (id == Cmd::ViewToolBar) {
       action->setChecked(Tools && Tools->isVisible());
@@ -234,6 +239,7 @@ void CMainFrame::UpdateCommandUI() {
       action->setChecked(statusBar()->isVisible());
       continue;
     }
+    if (UpdateAnalysisCommand(id, action)) continue;
     if (id == Cmd::MoveList) {
       action->setEnabled(true);
       action->setChecked(MoveListDock && !MoveListDock->isHidden());
@@ -248,6 +254,10 @@ void CMainFrame::UpdateCommandUI() {
 }
 
 void CMainFrame::OnCommand(int id) {
+  if (OnAnalysisCommand(id)) {
+    UpdateCommandUI();
+    return;
+  }
   switch (id) {
     case Cmd::FileNew:
     case Cmd::FileOpen:
@@ -287,6 +297,7 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
     event->ignore();
     return;
   }
+  StopAnalysis();
   BoardView->StopWorkers();
   SaveWindowSettings(*this, BoardView->Painter);
   event->accept();

@@ -13,6 +13,8 @@ class QToolBar;
 class CLarkoDoc;
 class CLarkoView;
 class CMoveListDock;
+class CAnalysisDock;
+class CGameReviewer;
 
 class CMainFrame : public QMainWindow {
   Q_OBJECT
@@ -28,6 +30,8 @@ class CMainFrame : public QMainWindow {
   CLarkoView* View() const { return BoardView; }
   QToolBar* ToolBar() const { return Tools; }
   CMoveListDock* MoveList() const { return MoveListDock; }
+  CAnalysisDock* Analysis() const { return AnalysisPanel; }
+  CGameReviewer* Reviewer() const { return GameReviewer; }
   // The action of a command identifier, nullptr when there is none.
   QAction* Action(int id) const;
 
@@ -48,6 +52,16 @@ class CMainFrame : public QMainWindow {
   void CreateToolBar();
   void CreateStatusBar();
   void CreateMoveList();
+  // 分析, 提示 and 复盘 (main_frame_analysis.cpp).
+  void CreateAnalysisCommands(QMenu* play, QMenu* view, QMenu* tools);
+  void CreateAnalysis();
+  // Sets the command's state when it is one of them.
+  bool UpdateAnalysisCommand(int id, QAction* action);
+  bool OnAnalysisCommand(int id);
+  // The analysis and the score curve follow the board after a change.
+  void FollowBoard();
+  // Ends the analysis and the review: no worker is left.
+  void StopAnalysis();
   QAction* AddCommand(QMenu* menu, int id, const char* text, const char* prompt, const char* tip);
   void UpdateTitle();
   void ShowAbout();
@@ -61,6 +75,8 @@ class CMainFrame : public QMainWindow {
   CLarkoView* BoardView;
   QToolBar* Tools = nullptr;
   CMoveListDock* MoveListDock = nullptr;
+  CAnalysisDock* AnalysisPanel = nullptr;
+  CGameReviewer* GameReviewer = nullptr;
   std::map<int, QAction*> Actions;
   QString ShownEnd;  // the game end in the status bar, empty while the game goes on
 };

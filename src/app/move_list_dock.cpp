@@ -1,5 +1,6 @@
 #include "app/move_list_dock.h"
 
+#include <QColor>
 #include <QHeaderView>
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -142,10 +143,23 @@ void CMoveListDock::Rebuild() {
   for (int row = 1; row <= lastRow; ++row) {
     Moves->setVerticalHeaderItem(row, new QTableWidgetItem(QStringLiteral("%1.").arg(row)));
   }
+  // The review's marks hold for the plies where the record still follows the reviewed moves.
+  const CGameRecord& record = g_Game->Record();
+  int marked = 0;
+  while (marked < static_cast<int>(MarkedMoves.size()) && marked < record.Length &&
+         record[marked].Move == MarkedMoves[static_cast<size_t>(marked)])
+    ++marked;
   for (int ply = 0; ply < static_cast<int>(Shown.size()); ++ply) {
     int row = 0;
     CellOfPly(ply, FirstMoveRed, row, column);
-    Moves->setItem(row, column, new QTableWidgetItem(QString::fromStdString(Gb2312ToUtf8(Shown[ply]))));
+    auto* item = new QTableWidgetItem(QString::fromStdString(Gb2312ToUtf8(Shown[ply])));
+    const auto at = static_cast<size_t>(ply);
+    if (ply < marked && at < MarkTexts.size() && !MarkTexts[at].isEmpty()) {
+      item->setText(item->text() + QLatin1Char(' ') + MarkTexts[at]);
+      if (at < MarkTips.size()) item->setToolTip(MarkTips[at]);
+      item->setForeground(QColor(200, 0, 0));
+    }
+    Moves->setItem(row, column, item);
   }
   if (!FirstMoveRed && lastRow >= 1) {
     auto* none = new QTableWidgetItem(QStringLiteral("…"));
@@ -154,6 +168,15 @@ void CMoveListDock::Rebuild() {
   }
   ShownCurrent = -2;
   CommentPly = -2;  // another record: its comment is shown even while the box has focus
+}
+
+void CMoveListDock::SetReviewMarks(std::vector<CMove> moves, std::vector<QString> marks, std::vector<QString> tips) {
+  MarkedMoves = std::move(moves);
+  MarkTexts = std::move(marks);
+  MarkTips = std::move(tips);
+  if (!View->IsIdle()) return;  // the next Refresh with a changed record rebuilds
+  Rebuild();
+  SelectCurrent();
 }
 
 void CMoveListDock::SelectCurrent() {

@@ -5,8 +5,11 @@
 // row (the starting position) takes back every move. Under the list, the
 // current move's comment, which the player may edit (it is saved with the game).
 #include <QDockWidget>
+#include <QString>
 #include <string>
 #include <vector>
+
+#include "rules/move.h"
 
 class QPlainTextEdit;
 class QTableWidget;
@@ -24,6 +27,11 @@ class CMoveListDock : public QDockWidget {
   // Plays undo or redo until the last played move is record entry ply
   // (-1: the starting position). False when the view is busy or in edit mode.
   bool GoToPly(int ply);
+
+  // A review's marks: per ply of the reviewed moves, a text put after the
+  // notation (empty: none) and its tooltip. A mark stands while the record
+  // still starts with the moves up to its own.
+  void SetReviewMarks(std::vector<CMove> moves, std::vector<QString> marks, std::vector<QString> tips);
 
   QTableWidget* Table() const { return Moves; }
   QPlainTextEdit* CommentBox() const { return Comment; }
@@ -54,4 +62,6 @@ class CMoveListDock : public QDockWidget {
   std::vector<std::string> Shown;  // notations shown, GB2312
   int ShownCurrent = -2;
   bool FirstMoveRed = true;
+  std::vector<CMove> MarkedMoves;
+  std::vector<QString> MarkTexts, MarkTips;
 };

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "common/exe_path.h"
+#include "board/hint_arrow.h"
 #include "common/text_encoding.h"
 #include "game/game.h"
 #include "rules/move_rules.h"
@@ -260,6 +261,16 @@ void CBoardPainter::Paint(CCanvas& canvas, const CGame& game, const CRect& clien
     if (piece != Selected) drawAt(piece);
   }
   if (Selected >= 1 && Selected <= 32) drawAt(Selected);
+
+  if (HasHint()) {
+    const CPoint from = SquarePixel(HintFrom), to = SquarePixel(HintTo);
+    DrawHintArrow(canvas, HintArrowGeometry(from.X, from.Y, to.X, to.Y, Cell));
+  }
+}
+
+CPoint CBoardPainter::SquarePixel(CSquare square) const {
+  if (Mode == 1) return GridPixel(12 - square.Col, 13 - square.Row);
+  return GridPixel(square.Col - 2, square.Row - 2);
 }
 
 std::string ThinkingTimeText(int32_t ms) {

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "board/canvas.h"
+#include "rules/move.h"
 
 class CGame;
 
@@ -27,6 +28,8 @@ class CBoardPainter {
   int32_t Selected = 0;  // identity of the selected piece, 0 for none
   CPoint DragPoint;
   std::string Texture;   // relative to the executable's directory
+  // The engine's suggested move, drawn as an arrow over the pieces (none: IsNone squares).
+  CSquare HintFrom, HintTo;
 
   static constexpr const char* DEFAULT_TEXTURE = "image/oak_bed2_2.bmp";
   static constexpr const char* PIECE_FONT = "隶书";
@@ -38,7 +41,12 @@ class CBoardPainter {
     Selected = 0;
     DragPoint = CPoint {};
     Texture = DEFAULT_TEXTURE;
+    ClearHint();
   }
+  void ClearHint() { HintFrom = HintTo = CSquare {}; }
+  bool HasHint() const { return !HintFrom.IsNone() && !HintTo.IsNone(); }
+  // Pixel centre of a board square in the current layout (the left board with two).
+  CPoint SquarePixel(CSquare square) const;
 
   // Mode and geometry for the game and the client rectangle.
   void Layout(const CGame& game, const CRect& client);

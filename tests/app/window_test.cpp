@@ -162,8 +162,8 @@ class WindowTest : public QObject {
       tips << action->toolTip();
     }
     QCOMPARE(tips, (QStringList {"新建", "打开", "保存", "清空棋盘", "编辑局面", "撤消着法", "恢复着法",
-                                 "引擎走棋", "投降认输", "选项", "关于 Tarvo"}));
-    QCOMPARE(separators, 9);
+                                 "引擎走棋", "投降认输", "分析", "选项", "关于 Tarvo"}));
+    QCOMPARE(separators, 10);
     QCOMPARE(Frame->Action(Cmd::Undo)->statusTip(), QStringLiteral("撤消最后一步着法"));
     QCOMPARE(Frame->Action(Cmd::Undo)->shortcuts().size(), 2);
     QVERIFY(Enabled(Cmd::MoveList));

@@ -6,6 +6,46 @@
 #include "jobs/outside_training.h"
 #include "rules/iccs.h"
 
+namespace {
+std::string Trimmed(const std::string& text) {
+  const size_t first = text.find_first_not_of(" \t\r\n");
+  if (first == std::string::npos) return {};
+  return text.substr(first, text.find_last_not_of(" \t\r\n") - first + 1);
+}
+}  // namespace
+
+void SeatOutsideEngine(CGame& game, COutsideSeat seat) {
+  if (seat == COutsideSeat::None) return;
+  game.HumanVsHuman = 0;
+  game.HumanPlaysRed = seat == COutsideSeat::Black ? 1 : 0;
+}
+
+bool ParseEngineOptions(const std::string& text, std::vector<std::pair<std::string, std::string>>& options,
+                        std::string& bad) {
+  options.clear();
+  size_t start = 0;
+  while (start <= text.size()) {
+    const size_t end = std::min(text.find(';', start), text.size());
+    const std::string pair = Trimmed(text.substr(start, end - start));
+    start = end + 1;
+    if (pair.empty()) continue;
+    const size_t equals = pair.find('=');
+    const std::string name = equals == std::string::npos ? "" : Trimmed(pair.substr(0, equals));
+    if (name.empty()) {
+      bad = pair;
+      return false;
+    }
+    options.emplace_back(name, Trimmed(pair.substr(equals + 1)));
+  }
+  return true;
+}
+
+std::string EngineOptionsText(const std::vector<std::pair<std::string, std::string>>& options) {
+  std::string text;
+  for (const auto& [name, value] : options) text += (text.empty() ? "" : "; ") + name + "=" + value;
+  return text;
+}
+
 COutsidePlayer::COutsidePlayer(CFactory factory) : Factory(std::move(factory)) {
   if (!Factory) Factory = [](const COutsideEngineSettings& settings) {
     return std::make_unique<CUcciEngineProcess>(settings);

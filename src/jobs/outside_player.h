@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "game/game_end.h"
@@ -23,6 +24,17 @@ struct COutsidePlayerSettings {
   COutsideSeat Seat = COutsideSeat::None;
   COutsideEngineSettings Engine;
 };
+
+// Seats the outside engine: the person plays the other side against it
+// (no seat leaves the game's players as they are).
+void SeatOutsideEngine(CGame& game, COutsideSeat seat);
+
+// Engine options as a person writes them on one line, "name=value" pairs
+// apart by ';' ("UCI_LimitStrength=true; UCI_Elo=1500"). False with the
+// pair that has no name or no '=' in bad.
+bool ParseEngineOptions(const std::string& text, std::vector<std::pair<std::string, std::string>>& options,
+                        std::string& bad);
+std::string EngineOptionsText(const std::vector<std::pair<std::string, std::string>>& options);
 
 enum class COutsideTurn {
   Played,  // its move was played (the game may have ended by it)

@@ -152,4 +152,20 @@ TEST_F(OutsidePlayerTest, AChangedProgramIsEndedAndAStopLeavesTheGameAsItWas) {
   game->HumanVsHuman = 0;
 }
 
+TEST(EngineOptionsText, ReadsNamedPairsAndRefusesOneWithoutAName) {
+  std::vector<std::pair<std::string, std::string>> options;
+  std::string bad;
+  ASSERT_TRUE(ParseEngineOptions(" UCI_LimitStrength = true ;UCI_Elo=1500;; Hash=", options, bad));
+  const std::vector<std::pair<std::string, std::string>> expected {
+      {"UCI_LimitStrength", "true"}, {"UCI_Elo", "1500"}, {"Hash", ""}};
+  EXPECT_EQ(options, expected);
+  EXPECT_EQ(EngineOptionsText(options), "UCI_LimitStrength=true; UCI_Elo=1500; Hash=");
+  ASSERT_TRUE(ParseEngineOptions("", options, bad));
+  EXPECT_TRUE(options.empty());
+  for (const char* wrong : {"UCI_Elo 1500", "a=1; =2"}) {
+    EXPECT_FALSE(ParseEngineOptions(wrong, options, bad)) << wrong;
+    EXPECT_FALSE(bad.empty());
+  }
+}
+
 }  // namespace

@@ -127,6 +127,8 @@ COutsideTurn COutsidePlayer::PlayTurn(CGame& game, const std::function<bool()>& 
   if (!Engine) {
     Engine = Factory(Current.Engine);
     if (!Engine->Start(kStartWaitMs)) return Lose(game, CGameEnd::NoAnswer, Engine->Error());
+    // The record names the opponent the person played.
+    (Current.Seat == COutsideSeat::Red ? game.Red : game.Black) = Engine->Name();
   }
   if (!Sync(game)) return Lose(game, CGameEnd::NoAnswer, Engine->Error());
   const int waitMs = GiveTime(game);

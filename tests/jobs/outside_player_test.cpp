@@ -61,6 +61,7 @@ TEST_F(OutsidePlayerTest, EngineAtEitherSidePlaysAWholeGameAgainstOurs) {
     EXPECT_NE(game->Result, "*");
     EXPECT_GT(outsideMoves, 5);
     EXPECT_EQ(Made, 1) << "one program for the whole game";
+    EXPECT_EQ(seat == COutsideSeat::Red ? game->Red : game->Black, "Scripted");
     EXPECT_EQ(Last->NewGameCount, 1);
     EXPECT_EQ(Last->Sides, seat == COutsideSeat::Red ? COutsideSides::Red : COutsideSides::Black);
     player->End();

@@ -3,11 +3,13 @@
 #include <QCoreApplication>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QTimer>
 #include <algorithm>
 #include <array>
 
 #include "app/command_ids.h"
 #include "app/batch_training_dialog.h"
+#include "app/board_engine_settings.h"
 #include "app/book_dialog.h"
 #include "app/deferred_reply.h"
 #include "app/field_reader.h"
@@ -40,7 +42,19 @@ CLarkoView::CLarkoView(CLarkoDoc* doc, QWidget* parent) : QWidget(parent), Doc(d
   setMouseTracking(true);
   setAttribute(Qt::WA_OpaquePaintEvent);
   setMinimumSize(1, 1);
-  g_Game->OnBoardReset = [this] { Painter.ResetPainter(); };
+  // A new board is a new game for the outside engine: its program is ended
+  // and started again at its next turn.
+  g_Game->OnBoardReset = [this] {
+    Painter.ResetPainter();
+    Outside.End();
+  };
+  Outside.SetSettings(LoadOutsidePlayerSettings());
+  SeatOutsideEngine(*g_Game, Outside.Settings().Seat);
+  g_Game->TimeControl = LoadTimeControl();
+  ClockTimer = new QTimer(this);
+  ClockTimer->setInterval(1000);
+  connect(ClockTimer, &QTimer::timeout, this, &CLarkoView::OnClockTick);
+  ClockTimer->start();
   for (CJobRunner* runner : {&EngineWorker, &ReplyWorker, &TrainingWorker, &CheckingWorker}) {
     // The search and the tool jobs stop on the game's idle flags.
     runner->SetStopNudge([] {
@@ -188,8 +202,22 @@ void CLarkoView::OnCommand(int id) {
 
 void CLarkoView::OnOptions() {
   COptionsDialog dialog(this);
-  dialog.exec();
+  const bool accepted = dialog.exec() == QDialog::Accepted;
   Redraw();
+  if (!accepted) return;
+  Outside.SetSettings(LoadOutsidePlayerSettings());
+  // The engine may now have the side to move.
+  StartComputerReply();
+}
+
+void CLarkoView::OnClockTick() {
+  if (!g_Game || !g_Game->Clock.Running()) return;
+  if (IsIdle() && g_Game->CheckFlag()) {
+    Redraw();
+    emit StateChanged();
+    return;
+  }
+  update();  // the clocks are drawn over the last picture
 }
 
 void CLarkoView::OnEditMode() {
@@ -328,16 +356,21 @@ QImage CLarkoView::RenderPicture() {
 
 void CLarkoView::Redraw() {
   // While a search runs the game is not read: the last picture stays.
-  if (IsIdle()) CachedPicture = RenderPicture();
+  if (IsIdle()) {
+    CachedPicture = RenderPicture();
+    PictureLayout = Painter;
+  }
   update();
 }
 
 void CLarkoView::RedrawFromWorker() {
   QImage picture = RenderPicture();
+  CBoardPainter layout = Painter;
   QMetaObject::invokeMethod(
       this,
-      [this, picture] {
+      [this, picture, layout] {
         CachedPicture = picture;
+        PictureLayout = layout;
         update();
         // A move was played: the move list and the commands follow it.
         emit StateChanged();
@@ -346,10 +379,18 @@ void CLarkoView::RedrawFromWorker() {
 }
 
 void CLarkoView::paintEvent(QPaintEvent*) {
-  if (CachedPicture.size() != size() && IsIdle()) CachedPicture = RenderPicture();
+  if (CachedPicture.size() != size() && IsIdle()) {
+    CachedPicture = RenderPicture();
+    PictureLayout = Painter;
+  }
   QPainter painter(this);
   if (CachedPicture.size() != size()) painter.fillRect(rect(), QColor(224, 224, 224));
   painter.drawImage(0, 0, CachedPicture);
+  // The clocks read only the clock, which is safe while a worker plays.
+  if (CachedPicture.size() == size() && g_Game && g_Game->Clock.Enabled()) {
+    CQtCanvas canvas(painter, Textures);
+    PictureLayout.DrawClocks(canvas, g_Game->Clock);
+  }
 }
 
 void CLarkoView::resizeEvent(QResizeEvent* event) {
@@ -404,12 +445,13 @@ void CLarkoView::StartEngineJob(CJobRunner& runner, bool engineCommand) {
   if (runner.Running()) return;
   // Busy from now on, not only once the search itself begins.
   g_Game->Engine.EngineIdle = 0;
+  OutsideFault.clear();
   runner.Start([this, engineCommand](CJobControl& control) {
-    int played = g_Game->ComputerMove();
+    int played = engineCommand ? g_Game->ComputerMove() : PlayComputerSide(control);
     // The engine command plays the side to move and then answers itself.
     if (engineCommand && played == 1 && !control.Stopping()) {
       RedrawFromWorker();
-      played = g_Game->ComputerMove();
+      played = PlayComputerSide(control);
     }
     g_Game->Engine.EngineIdle = 1;
     if (!control.Stopping()) RedrawFromWorker();
@@ -417,9 +459,23 @@ void CLarkoView::StartEngineJob(CJobRunner& runner, bool engineCommand) {
   });
 }
 
+int CLarkoView::PlayComputerSide(CJobControl& control) {
+  if (!Outside.PlaysSideToMove(*g_Game)) return g_Game->ComputerMove();
+  const COutsideTurn turn = Outside.PlayTurn(*g_Game, [&control] { return control.Stopping(); });
+  OutsideFault = Outside.Error();
+  return turn == COutsideTurn::Played ? 1 : 0;
+}
+
 void CLarkoView::OnJobFinished(const CJobRunner& runner, const QString& message) {
   Redraw();
   emit StateChanged();
+  // After the game's end, which the status bar shows: what the outside engine did wrong.
+  if (&runner == &ReplyWorker || &runner == &EngineWorker) {
+    if (!OutsideFault.empty())
+      emit StatusText(QString::fromStdString(g_Game->EndMessage()) + QStringLiteral(" (") +
+                      QString::fromStdString(OutsideFault) + QStringLiteral(")"));
+    OutsideFault.clear();
+  }
   const bool toolJob = &runner == &TrainingWorker || &runner == &CheckingWorker;
   if (toolJob) {
     // After the command states, which may show the game's end in the status bar.
@@ -451,4 +507,6 @@ void CLarkoView::StopWorkers() {
     g_Game->CheckingIdle = 1;
   }
   for (CJobRunner* runner : {&EngineWorker, &ReplyWorker, &TrainingWorker, &CheckingWorker}) runner->Stop();
+  // No program is left behind the window.
+  Outside.End();
 }

@@ -17,9 +17,11 @@
 #include "app/qt_canvas.h"
 #include "board/board_painter.h"
 #include "jobs/job.h"
+#include "jobs/outside_player.h"
 
 class CLarkoDoc;
 class CGameTrainingDialog;
+class QTimer;
 
 class CLarkoView : public QWidget {
   Q_OBJECT
@@ -62,6 +64,9 @@ class CLarkoView : public QWidget {
 
   // The destroy step: asks every job to stop and joins the workers.
   void StopWorkers();
+
+  // The outside engine seated at the board (options: 对手), on the reply worker.
+  COutsidePlayer& OutsideEngine() { return Outside; }
 
  signals:
   // A click, a command, a move of a job or the end of a job may have
@@ -107,6 +112,11 @@ class CLarkoView : public QWidget {
   // reason handed on as a note.
   static QString FailureMessage(CJobControl& control, const CJobError& error, const QString& failed);
   CJobWording WordingOf(const CJobRunner& runner) const;
+  // The side to move's move by the computer: the outside engine when it has
+  // that seat, else our engine. 1 when a move was played.
+  int PlayComputerSide(CJobControl& control);
+  // Once a second while a clock runs: the clocks, and a flag fall when idle.
+  void OnClockTick();
   // Paints the current game into a new image of the view's size.
   QImage RenderPicture();
   // From a worker: paint on the worker's thread and hand the image over.
@@ -124,5 +134,9 @@ class CLarkoView : public QWidget {
   std::atomic<int> ClientWidth {0};
   std::atomic<int> ClientHeight {0};
   QImage CachedPicture;
+  CBoardPainter PictureLayout;  // the painter as it drew CachedPicture, for the clocks
+  COutsidePlayer Outside;
+  std::string OutsideFault;  // why the outside engine lost, from the reply worker
+  QTimer* ClockTimer = nullptr;
   CTextureCache Textures;
 };

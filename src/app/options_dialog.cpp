@@ -12,11 +12,13 @@
 #include <QVBoxLayout>
 #include <climits>
 
+#include "app/board_engine_settings.h"
 #include "app/message_box.h"
 #include "common/text_encoding.h"
 #include "engine/search_engine.h"
 #include "game/game.h"
 #include "game/game_tags.h"
+#include "jobs/outside_player.h"
 
 namespace {
 // Largest transposition table the dialog asks for (two tables of 32-byte entries).
@@ -115,6 +117,7 @@ COptionsDialog::COptionsDialog(QWidget* parent) : QDialog(parent) {
   columns->addLayout(left);
   auto* right = new QVBoxLayout;
   right->addWidget(engine);
+  right->addWidget(MakeOutsideGroup());
   right->addStretch();
   columns->addLayout(right);
 
@@ -129,6 +132,32 @@ COptionsDialog::COptionsDialog(QWidget* parent) : QDialog(parent) {
   layout->addWidget(buttons);
 
   LoadFromGame();
+}
+
+QWidget* COptionsDialog::MakeOutsideGroup() {
+  const auto edit = [this](const char* name) {
+    auto* box = new QLineEdit(this);
+    box->setObjectName(QString::fromLatin1(name));
+    return box;
+  };
+  OutsideSeat = new QComboBox(this);
+  OutsideSeat->setObjectName(QStringLiteral("OutsideSeat"));
+  OutsideSeat->addItems({QStringLiteral("不用外部引擎"), QStringLiteral("外部引擎执红"), QStringLiteral("外部引擎执黑")});
+  OutsideCommand = edit("OutsideCommand");
+  OutsideOptions = edit("OutsideOptions");
+  OutsideOptions->setPlaceholderText(QStringLiteral("UCI_LimitStrength=true; UCI_Elo=1500"));
+  OutsideMoveTime = edit("OutsideMoveTime");
+  ClockMinutes = edit("ClockMinutes");
+  ClockIncrement = edit("ClockIncrement");
+  auto* box = new QGroupBox(QStringLiteral("外部引擎与棋钟"), this);
+  auto* form = new QFormLayout(box);
+  form->addRow(QStringLiteral("对手:"), OutsideSeat);
+  form->addRow(QStringLiteral("引擎命令:"), OutsideCommand);
+  form->addRow(QStringLiteral("引擎选项:"), OutsideOptions);
+  form->addRow(QStringLiteral("每步时间(毫秒):"), OutsideMoveTime);
+  form->addRow(QStringLiteral("每方时间(分钟, 0 不计时):"), ClockMinutes);
+  form->addRow(QStringLiteral("每步加秒:"), ClockIncrement);
+  return box;
 }
 
 void COptionsDialog::LoadFromGame() {
@@ -153,6 +182,14 @@ void COptionsDialog::LoadFromGame() {
   HumanVsHuman->setChecked(game.HumanVsHuman != 0);
   HumanPlaysRed->setChecked(game.HumanPlaysRed != 0);
   SpeakMoves->setChecked(game.SpeakMoves != 0);
+
+  const COutsidePlayerSettings outside = LoadOutsidePlayerSettings();
+  OutsideSeat->setCurrentIndex(outside.Seat == COutsideSeat::Red ? 1 : outside.Seat == COutsideSeat::Black ? 2 : 0);
+  OutsideCommand->setText(QString::fromStdString(outside.Engine.Command));
+  OutsideOptions->setText(QString::fromStdString(EngineOptionsText(outside.Engine.Options)));
+  OutsideMoveTime->setText(QString::number(outside.Engine.MoveTimeMs));
+  ClockMinutes->setText(QString::number(game.TimeControl.Minutes));
+  ClockIncrement->setText(QString::number(game.TimeControl.IncrementSeconds));
 }
 
 bool COptionsDialog::ReadNumber(QLineEdit* box, const QString& label, uint32_t min, uint32_t max,
@@ -184,6 +221,28 @@ void COptionsDialog::accept() {
       !ReadNumber(NullMoveMinPieces, QStringLiteral("禁用空着子力:"), 0, UINT32_MAX, nullPieces)) {
     return;  // the dialog stays open and nothing is copied
   }
+  uint32_t outsideMoveTime = 0, clockMinutes = 0, clockIncrement = 0;
+  COutsidePlayerSettings outside;
+  outside.Seat = OutsideSeat->currentIndex() == 1   ? COutsideSeat::Red
+                 : OutsideSeat->currentIndex() == 2 ? COutsideSeat::Black
+                                                    : COutsideSeat::None;
+  outside.Engine.Command = OutsideCommand->text().trimmed().toStdString();
+  std::string badOption;
+  if (!ReadNumber(OutsideMoveTime, QStringLiteral("每步时间(毫秒):"), 1, 3600000, outsideMoveTime) ||
+      !ReadNumber(ClockMinutes, QStringLiteral("每方时间(分钟, 0 不计时):"), 0, 600, clockMinutes) ||
+      !ReadNumber(ClockIncrement, QStringLiteral("每步加秒:"), 0, 600, clockIncrement))
+    return;
+  if (!ParseEngineOptions(OutsideOptions->text().toStdString(), outside.Engine.Options, badOption)) {
+    ShowMessage(this, QStringLiteral("引擎选项: \"%1\" 应写成 名称=值, 以分号隔开.").arg(QString::fromStdString(badOption)));
+    OutsideOptions->setFocus();
+    return;
+  }
+  if (outside.Seat != COutsideSeat::None && outside.Engine.Command.empty()) {
+    ShowMessage(this, QStringLiteral("引擎命令: 请输入外部引擎的命令行."));
+    OutsideCommand->setFocus();
+    return;
+  }
+  outside.Engine.MoveTimeMs = static_cast<int>(outsideMoveTime);
 
   CGame& game = *g_Game;
   for (const CGameTag& tag : kGameTags)
@@ -210,5 +269,13 @@ void COptionsDialog::accept() {
   game.HumanVsHuman = HumanVsHuman->isChecked() ? 1 : 0;
   game.HumanPlaysRed = HumanPlaysRed->isChecked() ? 1 : 0;
   game.SpeakMoves = SpeakMoves->isChecked() ? 1 : 0;
+
+  // The seated engine decides who plays which side.
+  SeatOutsideEngine(game, outside.Seat);
+  SaveOutsidePlayerSettings(outside);
+  game.TimeControl = {static_cast<int32_t>(clockMinutes), static_cast<int32_t>(clockIncrement)};
+  SaveTimeControl(game.TimeControl);
+  // A game not yet begun takes the new time control at once; others keep theirs.
+  if (game.Record().Current < 0 && game.Result == "*") game.Clock.Start(game.TimeControl, game.RedToMove == 1);
   QDialog::accept();
 }

@@ -24,9 +24,13 @@ class COptionsDialog : public QDialog {
   QLineEdit *MaxDepth, *MaxIterTime, *MaxSearchTime, *HashEntries, *NaturalLimitMoves,
       *NullMoveMinPieces;
   QCheckBox *UseBook, *RandomBook, *UseNullMove, *HumanVsHuman, *HumanPlaysRed, *SpeakMoves;
+  // The outside engine at the board (kept between runs) and the clock.
+  QComboBox* OutsideSeat;
+  QLineEdit *OutsideCommand, *OutsideOptions, *OutsideMoveTime, *ClockMinutes, *ClockIncrement;
 
  private:
   void LoadFromGame();
+  QWidget* MakeOutsideGroup();
   // Reads an unsigned number in min..max; shows the message and focuses the box when it is not.
   bool ReadNumber(QLineEdit* box, const QString& label, uint32_t min, uint32_t max, uint32_t& value);
 };

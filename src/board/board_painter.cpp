@@ -199,7 +199,8 @@ void CBoardPainter::Paint(CCanvas& canvas, const CGame& game, const CRect& clien
     const bool redMoved = entry.Move.Piece >= 1 && entry.Move.Piece <= 16;
     moveTextAtBottom = Mode == 1 ? !redMoved : redMoved;
   }
-  const int moveTextRight = Left + 15 * w - w / 4;
+  const int clockWidth = ClockWidth(canvas, game.Clock);
+  const int moveTextRight = Left + 15 * w - w / 4 - (clockWidth > 0 ? clockWidth + LabelFontHeight / 2 : 0);
 
   // Players' names: the side at the top of the (left) board first. A long
   // name is cut short with an ellipsis before it reaches the move's text.
@@ -222,6 +223,8 @@ void CBoardPainter::Paint(CCanvas& canvas, const CGame& game, const CRect& clien
                     Colors::Black, CHAlign::Right,
                     moveTextAtBottom ? CVAlign::Bottom : CVAlign::Top);
   }
+
+  DrawClocks(canvas, game.Clock);
 
   // Status line.
   const char* status;
@@ -271,6 +274,32 @@ void CBoardPainter::Paint(CCanvas& canvas, const CGame& game, const CRect& clien
 CPoint CBoardPainter::SquarePixel(CSquare square) const {
   if (Mode == 1) return GridPixel(12 - square.Col, 13 - square.Row);
   return GridPixel(square.Col - 2, square.Row - 2);
+}
+
+int CBoardPainter::ClockWidth(CCanvas& canvas, const CGameClock& clock) const {
+  if (!clock.Enabled()) return 0;
+  return canvas.TextWidth("00:00", {LABEL_FONT, LabelFontHeight}) + LabelFontHeight / 2;
+}
+
+void CBoardPainter::DrawClocks(CCanvas& canvas, const CGameClock& clock) const {
+  const int width = ClockWidth(canvas, clock);
+  if (width == 0) return;
+  const CFontSpec font {LABEL_FONT, LabelFontHeight};
+  const int right = Left + 15 * Cell - Cell / 4;
+  const int labelTop = Top + LabelFontHeight / 4;
+  const int labelBottom = Top + 11 * Cell - LabelFontHeight / 4;
+  const bool redAtTop = Mode == 1;
+  for (const bool red : {true, false}) {
+    const bool atTop = red == redAtTop;
+    const int top = atTop ? labelTop : labelBottom - LabelFontHeight;
+    const int64_t left = clock.RemainingMs(red);
+    // The running clock is lit; a fallen flag shows in red.
+    const bool running = clock.Running() && clock.RedRunning() == red;
+    canvas.DrawRectangle(right - width, top - 1, right, top + LabelFontHeight + 1, Colors::Black, 1,
+                         running ? Colors::White : Colors::LightGrey);
+    canvas.DrawText(right - width / 2, top, ClockText(left), font, left <= 0 ? Colors::Red : Colors::Black,
+                    CHAlign::Center, CVAlign::Top);
+  }
 }
 
 std::string ThinkingTimeText(int32_t ms) {

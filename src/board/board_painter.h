@@ -10,6 +10,7 @@
 #include "rules/move.h"
 
 class CGame;
+class CGameClock;
 
 struct CPoint {
   int32_t X = 0;
@@ -52,6 +53,13 @@ class CBoardPainter {
   void Layout(const CGame& game, const CRect& client);
   // Layout, then the whole picture.
   void Paint(CCanvas& canvas, const CGame& game, const CRect& client);
+
+  // Both clocks of a timed game, each at the end of its player's name line
+  // (nothing when the game has no clock). Drawn over what is there, so the
+  // window can refresh them alone once a second with the last layout.
+  void DrawClocks(CCanvas& canvas, const CGameClock& clock) const;
+  // Room the clocks take at the end of a name line (0 without a clock).
+  int ClockWidth(CCanvas& canvas, const CGameClock& clock) const;
 
   // A left click: selects, moves or edits. 1 when the view should redraw and
   // consider a computer reply, 0 otherwise.

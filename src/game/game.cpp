@@ -1,5 +1,7 @@
 #include "game/game.h"
 
+#include <algorithm>
+#include <climits>
 #include <cstring>
 #include <utility>
 
@@ -52,6 +54,7 @@ int CGame::NewGame(const int32_t* board, int redToMove) {
   if (!Position().SetFromBoard(board, RedToMove, fen)) return 0;
   FEN = fen;
   Record().Reset();
+  Clock.Start(TimeControl, RedToMove == 1);
   NotifyBoardReset();
   if (HumanVsHuman == 0 && HumanPlaysRed != RedToMove) {
     if (!ComputerMove()) return 0;
@@ -66,6 +69,7 @@ void CGame::EndGame(const char* result, CGameEnd reason) {
   EndResult = Result;
   EndCurrent = Record().Current;
   EndLength = Record().Length;
+  Clock.Stop();
 }
 
 CGameEnd CGame::EndReason() const {
@@ -90,6 +94,8 @@ int CGame::PlayMove(const CMove& move, int announce, int repetitionRule) {
   CGameRecord& record = Record();
   // The next entry's index, not Length: after Undo a full record has room again.
   if (RecordIsFull()) return 0;
+  // A file's moves are not timed; a move played after the flag fell is too late.
+  if (repetitionRule && CheckFlag()) return 0;
 
   char notation[NOTATION_BUFFER_SIZE] = {};
   if (!FormatMove(Position(), move, notation)) return 0;
@@ -122,6 +128,7 @@ int CGame::PlayMove(const CMove& move, int announce, int repetitionRule) {
 
   RedToMove = 1 - RedToMove;
   LastMoveTick = now;
+  if (repetitionRule) Clock.Moved();
   EndIfNoLegalMove();
   return 1;
 }
@@ -151,7 +158,7 @@ int CGame::ComputerMove() {
   for (int i = record.Current; i >= 0 && record[i].Move.Captured == 0; --i) ++quietPlies;
   // A side without a legal move has lost, whatever the engine would report,
   // and a mate on the last allowed ply is still a mate.
-  if (EndIfNoLegalMove()) return 0;
+  if (EndIfNoLegalMove() || CheckFlag()) return 0;
   if (quietPlies >= NaturalLimitPlies) {
     EndGame("1/2-1/2", CGameEnd::NaturalLimit);
     return 0;
@@ -164,7 +171,17 @@ int CGame::ComputerMove() {
 
   const int nullAllowed =
       (Engine.UseNullMove && Position().CountPieces() >= NullMoveMinPieces) ? 1 : 0;
+  // On a clock the engine thinks for its share of the time it has left.
+  const int32_t iterTime = Engine.MaxIterTime, searchTime = Engine.MaxSearchTime;
+  if (Clock.Running()) {
+    const int64_t budget = EngineMoveTimeMs(Clock.RemainingMs(RedToMove == 1),
+                                            int64_t {Clock.Control().IncrementSeconds} * 1000);
+    Engine.MaxSearchTime = static_cast<int32_t>(std::min<int64_t>(budget, INT32_MAX));
+    Engine.MaxIterTime = std::min(iterTime, Engine.MaxSearchTime / 2);
+  }
   const int found = Engine.FindBestMove(RedToMove, nullAllowed);
+  Engine.MaxIterTime = iterTime;
+  Engine.MaxSearchTime = searchTime;
   const char* sideWins = RedToMove == 1 ? "1-0" : "0-1";
   const char* sideLoses = RedToMove == 1 ? "0-1" : "1-0";
   if (!found) {
@@ -195,6 +212,7 @@ int CGame::Undo() {
   Position().UnmakeMove(record[record.Current].Move);
   record.Current = record.Current - 1;
   RedToMove = 1 - RedToMove;
+  Clock.SetSideToMove(RedToMove == 1);
   return 1;
 }
 
@@ -204,6 +222,7 @@ int CGame::Redo() {
   Position().MakeMove(record[record.Current + 1].Move);
   record.Current = record.Current + 1;
   RedToMove = 1 - RedToMove;
+  Clock.SetSideToMove(RedToMove == 1);
   return 1;
 }
 
@@ -211,10 +230,21 @@ int CGame::ClearBoard() {
   Result.assign(1, '*');
   Position().Clear();
   Record().Reset();
+  Clock.Start(CTimeControl {}, true);  // a set-up position is not timed
   NotifyBoardReset();
   LastMoveTick = GetTick();
   EditMode = 1;
   return 1;
+}
+
+int CGame::Forfeit(CGameEnd reason) {
+  EndGame(RedToMove == 1 ? "0-1" : "1-0", reason);
+  return 1;
+}
+
+int CGame::CheckFlag() {
+  if (Result != "*" || !Clock.Flagged()) return 0;
+  return Forfeit(CGameEnd::TimeForfeit);
 }
 
 int CGame::Resign() {

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "engine/search_engine.h"
+#include "game/game_clock.h"
 #include "game/game_end.h"
 #include "game/voice.h"
 
@@ -49,6 +50,9 @@ class CGame {
   uint32_t LastMoveTick = 0;
 
   CSearchEngine Engine;
+  // The time control of the next new game, and the clock of this one.
+  CTimeControl TimeControl;
+  CGameClock Clock;
   std::unique_ptr<CVoice> Voice;
 
   // Called when the board is set up anew (new game, cleared board, loaded
@@ -80,6 +84,10 @@ class CGame {
   int Redo();
   int ClearBoard();
   int Resign();
+  // The side to move loses for the reason (an outside engine's fault, its time).
+  int Forfeit(CGameEnd reason);
+  // Ends the game when the side to move's time has run out: 1 when it did.
+  int CheckFlag();
   bool IsRedWin() const { return Result == "1-0"; }
   bool IsDraw() const { return Result == "1/2-1/2"; }
   bool IsBlackWin() const { return Result == "0-1"; }

@@ -21,6 +21,14 @@ std::string GameEndReasonText(CGameEnd reason, const std::string& result) {
       return decided ? loser + "认输" : "";
     case CGameEnd::ForcedWin:
       return decided ? winner + "算出杀棋" : "";
+    case CGameEnd::TimeForfeit:
+      return decided ? loser + "超时" : "";
+    case CGameEnd::IllegalMove:
+      return decided ? loser + "引擎走出非法着法" : "";
+    case CGameEnd::NoMove:
+      return decided ? loser + "引擎称无着可走" : "";
+    case CGameEnd::NoAnswer:
+      return decided ? loser + "引擎未能应着" : "";
     case CGameEnd::None:
       break;
   }

@@ -11,6 +11,10 @@ enum class CGameEnd {
   RecordFull,    // the record holds its 1024 plies: a draw
   Resignation,   // the side to move resigned
   ForcedWin,     // the computer to move sees a forced win and claims it
+  TimeForfeit,   // the side to move used up its time on the clock: it loses
+  IllegalMove,   // an outside engine sent a move that cannot be played: its side loses
+  NoMove,        // an outside engine said it has no move where the rules see one: its side loses
+  NoAnswer,      // an outside engine did not answer in time or went away: its side loses
 };
 
 // The reason alone as UTF-8 text for the user, for example "黑方被将死";

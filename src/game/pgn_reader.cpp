@@ -106,6 +106,7 @@ int ReadPgnText(CGame& game, std::string_view text, CPgnReadReport& report) {
     game.FEN = fen;
   }
   game.Record().Reset();
+  game.Clock.Start(CTimeControl {}, true);  // a game read from a file is not timed
   game.NotifyBoardReset();
 
   // Playing the moves may end the game (a mate on the last move); the result

@@ -3,6 +3,7 @@
 // against: another engine program, or a scripted double in the tests. Moves
 // cross this interface in ICCS form ("h2e2"); the program keeps the game's
 // move list, as a board program would.
+#include <cstdint>
 #include <functional>
 #include <string>
 
@@ -16,6 +17,15 @@ enum class COutsideAnswer {
   TimeOut,   // nothing within the wait
   Gone,      // the program ended or broke the protocol for good
   Stopped    // the caller's stop request ended the wait
+};
+
+// How long the program may think over its next move: a fixed time, or the
+// two clocks of a timed game (time left and increment a side).
+struct COutsideTime {
+  int64_t MoveTimeMs = 0;
+  bool Clock = false;
+  bool RedToMove = true;
+  int64_t RedMs = 0, BlackMs = 0, RedIncMs = 0, BlackIncMs = 0;
 };
 
 class COutsideEngine {
@@ -38,6 +48,10 @@ class COutsideEngine {
   // joins its move list at once (the caller drops the game when it cannot
   // be played).
   virtual COutsideAnswer Reply(int waitMs, std::string& iccs, const std::function<bool()>& stop) = 0;
+
+  // The thinking time for the next requests (a program without clocks of
+  // its own keeps its fixed time per move).
+  virtual void SetTime(const COutsideTime&) {}
 
   // Ends the program (also done by the destructor of a real one).
   virtual void End() = 0;

@@ -181,7 +181,7 @@ COutsideAnswer CUcciEngineProcess::Reply(int waitMs, std::string& iccs, const st
     position += " moves";
     for (const std::string& move : Moves) position += " " + (uci ? CUcciSession::IccsToUci(move) : move);
   }
-  if (!Child.WriteLine(position) || !Child.WriteLine("go movetime " + std::to_string(Settings.MoveTimeMs))) {
+  if (!Child.WriteLine(position) || !Child.WriteLine(GoCommand())) {
     Fail(DescribeEnd());
     return COutsideAnswer::Gone;
   }
@@ -214,6 +214,26 @@ COutsideAnswer CUcciEngineProcess::Reply(int waitMs, std::string& iccs, const st
     Moves.push_back(iccs);
     return COutsideAnswer::Move;
   }
+}
+
+void CUcciEngineProcess::SetTime(const COutsideTime& time) {
+  Time = time;
+  TimeSet = true;
+}
+
+std::string CUcciEngineProcess::GoCommand() const {
+  const auto n = [](int64_t value) { return std::to_string(std::max<int64_t>(0, value)); };
+  if (!TimeSet || !Time.Clock)
+    return "go movetime " + n(TimeSet && Time.MoveTimeMs > 0 ? Time.MoveTimeMs : Settings.MoveTimeMs);
+  if (Spoken == COutsideProtocol::Uci)
+    return "go wtime " + n(Time.RedMs) + " btime " + n(Time.BlackMs) + " winc " + n(Time.RedIncMs) + " binc " +
+           n(Time.BlackIncMs);
+  // UCCI speaks of the mover's own time and its opponent's.
+  const auto unit = [this, &n](int64_t ms) { return OffersMillisec ? n(ms) : n(ms / 1000); };
+  const bool red = Time.RedToMove;
+  return "go time " + unit(red ? Time.RedMs : Time.BlackMs) + " increment " +
+         unit(red ? Time.RedIncMs : Time.BlackIncMs) + " opptime " + unit(red ? Time.BlackMs : Time.RedMs) +
+         " oppincrement " + unit(red ? Time.BlackIncMs : Time.RedIncMs);
 }
 
 void CUcciEngineProcess::End() {

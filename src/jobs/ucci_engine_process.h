@@ -32,7 +32,13 @@ class CUcciEngineProcess : public COutsideEngine {
   int NewGame(const std::string& fen, COutsideSides sides) override;
   void HandOver(const std::string& iccs) override;
   COutsideAnswer Reply(int waitMs, std::string& iccs, const std::function<bool()>& stop) override;
+  void SetTime(const COutsideTime& time) override;
   void End() override;
+
+  // The "go" line for the next move: a fixed movetime, or the clocks
+  // ("wtime/btime/winc/binc" in UCI; "time/increment/opptime/oppincrement"
+  // in UCCI, in seconds unless the engine takes milliseconds).
+  std::string GoCommand() const;
 
   // The protocol the program answered in (after Start).
   COutsideProtocol Protocol() const { return Spoken; }
@@ -53,6 +59,8 @@ class CUcciEngineProcess : public COutsideEngine {
   bool OffersMillisec = false;  // it declared "option usemillisec"
   std::string ErrorText;
   int ReadyWaitMs = 30000;
+  COutsideTime Time;
+  bool TimeSet = false;
   std::string StartFen;
   std::vector<std::string> Moves;  // the game's moves, ICCS
 };

@@ -146,6 +146,34 @@ TEST_F(UcciProcessTest, TalksUciWithItsRanksAndTheVariantOption) {
   EXPECT_NE(log.find("position startpos moves h3e3 h10g8\n"), std::string::npos) << log;
 }
 
+// On a clock the engine is given both sides' times: UCI in milliseconds
+// from white's (red's) side, UCCI from the mover's side in seconds.
+TEST_F(UcciProcessTest, ClockTimesGoOutInEachProtocolsWords) {
+  COutsideTime time;
+  time.Clock = true;
+  time.RedToMove = false;
+  time.RedMs = 283000;
+  time.BlackMs = 299500;
+  time.RedIncMs = time.BlackIncMs = 3000;
+  for (const bool ucci : {true, false}) {
+    std::filesystem::remove(Log);
+    COutsideEngineSettings settings = Settings(ScriptEngine("echo 'bestmove h7e7'", ucci));
+    settings.Protocol = ucci ? COutsideProtocol::Ucci : COutsideProtocol::Uci;
+    CUcciEngineProcess engine(settings);
+    ASSERT_EQ(engine.Start(5000), 1) << engine.Error();
+    ASSERT_EQ(engine.NewGame("", COutsideSides::Black), 1);
+    engine.HandOver("h2e2");
+    engine.SetTime(time);
+    std::string move;
+    EXPECT_EQ(engine.Reply(5000, move, nullptr), COutsideAnswer::Move);
+    engine.End();
+    const std::string log = ReadText(Log);
+    const char* expected = ucci ? "go time 299 increment 3 opptime 283 oppincrement 3\n"
+                                : "go wtime 283000 btime 299500 winc 3000 binc 3000\n";
+    EXPECT_NE(log.find(expected), std::string::npos) << log;
+  }
+}
+
 TEST_F(UcciProcessTest, NoMoveSilenceGarbageAndLeavingAreToldApart) {
   CUcciEngineProcess engine(Settings(ScriptEngine(
       "case $n in 1) echo nobestmove;; 2) echo 'bestmove (none)';; 3) echo 'bestmove 0000';; "

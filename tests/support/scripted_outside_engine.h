@@ -37,6 +37,7 @@ class CScriptedOutsideEngine : public COutsideEngine {
   std::string Fen;
   COutsideSides Sides = COutsideSides::Black;
   std::vector<std::string> Moves;  // the game's move list as it sees it
+  COutsideTime Time;               // the thinking time it was given last
 
   int Start(int waitMs) override;
   std::string Name() const override { return ProgramName; }
@@ -44,6 +45,7 @@ class CScriptedOutsideEngine : public COutsideEngine {
   int NewGame(const std::string& fen, COutsideSides sides) override;
   void HandOver(const std::string& iccs) override { Moves.push_back(iccs); }
   COutsideAnswer Reply(int waitMs, std::string& iccs, const std::function<bool()>& stop) override;
+  void SetTime(const COutsideTime& time) override { Time = time; }
   void End() override { ++EndCount; }
 
  private:

@@ -3,6 +3,7 @@
 // review is written into the game as comments. Its values start at the
 // review's own defaults; the review job checks them.
 #include <QDialog>
+#include <string>
 
 #include "jobs/game_review.h"
 
@@ -19,8 +20,11 @@ class CReviewDialog : public QDialog {
 
   QSpinBox* MoveTime() const { return MoveTimeBox; }
   QCheckBox* WriteComments() const { return WriteCommentsBox; }
+  QCheckBox* UseOutside() const { return UseOutsideBox; }
 
  private:
   QSpinBox* MoveTimeBox;
   QCheckBox* WriteCommentsBox;
+  QCheckBox* UseOutsideBox;
+  std::string OutsideCommand;  // the engine set in 选项, empty when none
 };

@@ -2,6 +2,7 @@
 // leaves no thread behind, its dock shows lines in Chinese notation, the
 // hint is an arrow from the suggested piece, and a review finds a planted
 // blunder, marks it in the move list and draws one curve point a position.
+#include <QCheckBox>
 #include <QDir>
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -12,12 +13,14 @@
 
 #include "app/analysis_dock.h"
 #include "app/analysis_text.h"
+#include "app/board_engine_settings.h"
 #include "app/command_ids.h"
 #include "app/game_reviewer.h"
 #include "app/larko_doc.h"
 #include "app/larko_view.h"
 #include "app/main_frame.h"
 #include "app/move_list_dock.h"
+#include "app/review_dialog.h"
 #include "app/score_curve.h"
 #include "app_test_support.h"
 #include "board/hint_arrow.h"
@@ -293,6 +296,20 @@ class AnalysisTest : public QObject {
     // Nothing is written by a stopped review.
     for (int ply = 0; ply < g_Game->Record().Length; ++ply)
       QVERIFY(Gb2312ToUtf8(g_Game->Record()[ply].Comment).find("复盘：") == std::string::npos);
+  }
+
+  // The engine seated in 选项 can judge a review; without one the choice is off.
+  void reviewCanUseTheEngineOfTheOptions() {
+    for (const std::string& command : {std::string(), std::string("/usr/games/fairy-stockfish")}) {
+      COutsidePlayerSettings seated;
+      seated.Engine.Command = command;
+      SaveOutsidePlayerSettings(seated);
+      CReviewDialog dialog;
+      QCOMPARE(dialog.UseOutside()->isEnabled(), !command.empty());
+      dialog.UseOutside()->setChecked(!command.empty());
+      QCOMPARE(dialog.Settings().EngineCommand, command);
+    }
+    SaveOutsidePlayerSettings({});
   }
 };
 

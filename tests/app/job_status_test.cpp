@@ -4,6 +4,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QDir>
+#include <QFile>
 #include <QLineEdit>
 #include <QStatusBar>
 #include <QTemporaryDir>
@@ -118,6 +119,31 @@ class JobStatusTest : public QObject {
     const qsizetype saved = QDir(dir.path()).entryList({QStringLiteral("*.pgn")}, QDir::Files).size();
     QCOMPARE(shown.section(QLatin1Char(' '), 2, 2).toLongLong(), saved);
     QVERIFY(recorder.Messages.isEmpty());
+  }
+
+  // 棋谱检查 from the window with the real outside engine on a game one move
+  // from mate: the status bar follows the file and sums the check up.
+  void recordCheckShowsItsFileAndItsEnd() {
+    if (!QFile::exists(QStringLiteral("/usr/games/fairy-stockfish"))) QSKIP("fairy-stockfish is not installed");
+    CMessageRecorder recorder;
+    ResetGame();
+    CMainFrame frame;
+    QStringList shown;
+    connect(frame.statusBar(), &QStatusBar::messageChanged, this, [&](const QString& text) { shown << text; });
+    QTemporaryDir dir;
+    QFile game(dir.filePath(QStringLiteral("mate.pgn")));
+    QVERIFY(game.open(QIODevice::WriteOnly));
+    // Red's chariot b0 mates at b9: the other chariot holds rank 8.
+    game.write("[Game \"Chinese Chess\"]\r\n[FEN \"3k5/R8/9/9/9/9/9/9/9/1R2K4 w - - 0 1\"]\r\n\r\n");
+    game.close();
+    frame.View()->StartChecking(dir.path());
+    QTRY_VERIFY_WITH_TIMEOUT(!frame.View()->IsWorkerRunning(), 60000);
+    const QString progress = QStringLiteral("棋谱检查: 已完成 1/1 个文件, 红胜 1 和 0 黑胜 0, 当前 %1")
+                                 .arg(dir.filePath(QStringLiteral("mate.pgn")));
+    QVERIFY2(shown.contains(progress), qPrintable(shown.join('|')));
+    const QString summary = QStringLiteral("棋谱检查结束: 共 1 个文件, 红胜 1 和 0 黑胜 0");
+    QCOMPARE(frame.statusBar()->currentMessage(), summary);
+    QCOMPARE(recorder.Messages, QStringList {summary});
   }
 };
 

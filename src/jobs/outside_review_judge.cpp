@@ -6,11 +6,11 @@
 #include "engine/score_units.h"
 #include "engine/search_engine.h"
 #include "engine/ucci_session.h"
+#include "jobs/uci_xiangqi_talk.h"
 #include "rules/iccs.h"
 
 namespace {
 
-constexpr int kHandshakeMs = 10000;
 constexpr int kGraceMs = 10000;        // past its time, for the answer to come
 constexpr int kDepthSearchMs = 600000;  // a depth-limited search's wait
 
@@ -24,41 +24,13 @@ COutsideReviewJudge::~COutsideReviewJudge() {
   Child.End(1000);
 }
 
-bool COutsideReviewJudge::WaitFor(const std::string& word, int waitMs) {
-  std::string line;
-  for (;;) {
-    const CReadStatus status = Child.ReadLine(line, waitMs);
-    if (status != CReadStatus::Line) {
-      ErrorText = Quoted() + (status == CReadStatus::TimeOut ? " did not answer " + word + " in time" : " ended");
-      return false;
-    }
-    if (line.compare(0, word.size(), word) == 0) return true;
-  }
-}
-
-int COutsideReviewJudge::Start() {
-  if (!Child.Start(Command)) {
-    ErrorText = Child.Error();
-    return 0;
-  }
-  Child.WriteLine("uci");
-  if (!WaitFor("uciok", kHandshakeMs)) return 0;
-  Child.WriteLine("setoption name UCI_Variant value xiangqi");
-  Child.WriteLine("isready");
-  return WaitFor("readyok", kHandshakeMs) ? 1 : 0;
-}
+int COutsideReviewJudge::Start() { return StartUciXiangqi(Child, Command, ErrorText) ? 1 : 0; }
 
 CReviewVerdict COutsideReviewJudge::Judge(const CPosition& start, int startRedToMove, const std::vector<CMove>& moves,
                                           size_t played, const CPosition& position, int redToMove, const CMove* only,
                                           CJobControl& control) {
   CReviewVerdict verdict;
-  std::string command = "position fen ";
-  command += start.Fen(startRedToMove);
-  if (played > 0) command += " moves";
-  for (size_t i = 0; i < played; ++i) {
-    command += ' ';
-    command += CUcciSession::IccsToUci(MoveToIccs(moves[i]));
-  }
+  const std::string command = UciPositionCommand(start, startRedToMove, moves, played);
   Child.WriteLine(command);
   std::string go = "go ";
   go += MaxDepth < DEFAULT_MAX_DEPTH ? "depth " : "movetime ";
@@ -89,22 +61,13 @@ CReviewVerdict COutsideReviewJudge::Judge(const CPosition& start, int startRedTo
     std::string word;
     words >> word;
     if (word == "info") {
-      if (line.find("lowerbound") != std::string::npos || line.find("upperbound") != std::string::npos) continue;
-      while (words >> word)
-        if (word == "score") break;
-      std::string kind;
-      long long value = 0;
-      if (word != "score" || !(words >> kind >> value)) continue;
-      if (kind == "cp") {
-        verdict.Centipawns = static_cast<int>(std::max(-29999LL, std::min(29999LL, value)));
-        verdict.Mate = false;
-        haveScore = true;
-      } else if (kind == "mate") {
-        verdict.Mate = true;
-        verdict.Centipawns = value > 0 ? MATE_CENTIPAWNS : -MATE_CENTIPAWNS;
-        verdict.MateMoves = static_cast<int>(value > 0 ? value : -value);
-        haveScore = true;
-      }
+      CUciInfo info;
+      ParseUciInfo(line, info);
+      if (!info.HasScore || info.Bound) continue;
+      verdict.Centipawns = info.Centipawns;
+      verdict.Mate = info.Mate;
+      verdict.MateMoves = info.Mate ? info.MateMoves : 0;
+      haveScore = true;
     } else if (word == "bestmove") {
       if (stopSent || control.Stopping()) return {};
       std::string move;

@@ -19,7 +19,6 @@ class COutsideReviewJudge : public CReviewJudge {
   std::string Failure() const override { return ErrorText; }
 
  private:
-  bool WaitFor(const std::string& word, int waitMs);
   std::string Quoted() const { return "the engine " + Command; }
 
   std::string Command;

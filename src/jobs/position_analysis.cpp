@@ -45,7 +45,8 @@ void CPositionAnalysis::SetSettings(const CAnalysisSettings& settings) {
 }
 
 uint64_t CPositionAnalysis::Analyse(const CPosition& position, int redToMove, const std::vector<CMove>& history) {
-  Stop();
+  StopWorker();
+  if (Settings.EngineCommand != OutsideCommand) QuitOutside();
   Position = position;
   RedToMove = redToMove ? 1 : 0;
   const uint64_t id = ++NextId;
@@ -68,7 +69,7 @@ uint64_t CPositionAnalysis::Analyse(const CPosition& position, int redToMove, co
   const size_t first = history.size() > MAX_RECORD_ENTRIES - 1 ? history.size() - (MAX_RECORD_ENTRIES - 1) : 0;
   for (size_t i = first; i < history.size(); ++i) engine.Record[engine.Record.Length++].Move = history[i];
   engine.Record.Current = engine.Record.Length - 1;
-  if (!engine.IsReady()) return id;
+  if (Settings.EngineCommand.empty() && !engine.IsReady()) return id;
 
   Running.store(true);
   Worker = std::thread([this, id] { Work(id); });
@@ -76,6 +77,11 @@ uint64_t CPositionAnalysis::Analyse(const CPosition& position, int redToMove, co
 }
 
 void CPositionAnalysis::Stop() {
+  StopWorker();
+  QuitOutside();
+}
+
+void CPositionAnalysis::StopWorker() {
   if (!Worker.joinable()) return;
   StopFlag.store(true);
   // A search clears EngineIdle when it starts: keep asking until the worker ended.
@@ -102,6 +108,11 @@ void CPositionAnalysis::Publish(CAnalysisReport report) {
 }
 
 void CPositionAnalysis::Work(uint64_t id) {
+  if (!Settings.EngineCommand.empty()) {
+    WorkOutside(id);
+    Running.store(false);
+    return;
+  }
   if (Settings.MultiPv == 1) SearchSingleLine(id);
   else SearchSeveralLines(id);
   CSearchEngine& engine = *Engine;

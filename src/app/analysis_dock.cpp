@@ -1,5 +1,6 @@
 #include "app/analysis_dock.h"
 
+#include <QCheckBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -9,6 +10,7 @@
 #include <vector>
 
 #include "app/analysis_text.h"
+#include "app/board_engine_settings.h"
 #include "app/larko_view.h"
 #include "game/game.h"
 
@@ -21,6 +23,7 @@ CAnalysisDock::CAnalysisDock(CLarkoView* view, QWidget* parent)
     : QDockWidget(QStringLiteral("分析"), parent),
       View(view),
       LineCountBox(new QSpinBox(this)),
+      UseOutsideBox(new QCheckBox(QStringLiteral("用外部引擎分析"), this)),
       ScoreLabel(new QLabel(this)),
       PaceLabel(new QLabel(this)),
       LinesBox(new QPlainTextEdit(this)) {
@@ -45,12 +48,17 @@ CAnalysisDock::CAnalysisDock(CLarkoView* view, QWidget* parent)
   auto* layout = new QVBoxLayout(panel);
   layout->setContentsMargins(4, 4, 4, 4);
   layout->addLayout(top);
+  layout->addWidget(UseOutsideBox);
   layout->addWidget(PaceLabel);
   layout->addWidget(LinesBox, 1);
   setWidget(panel);
   connect(LineCountBox, &QSpinBox::valueChanged, this, [this] {
     if (On) Restart(true);
   });
+  connect(UseOutsideBox, &QCheckBox::toggled, this, [this] {
+    if (On) Restart(true);
+  });
+  ReadOutsideEngine();
   ShowReport();
 }
 
@@ -70,9 +78,18 @@ CPositionAnalysis& CAnalysisDock::EngineOnDemand() {
   return *Engine;
 }
 
+void CAnalysisDock::ReadOutsideEngine() {
+  OutsideCommand = LoadOutsidePlayerSettings().Engine.Command;
+  UseOutsideBox->setEnabled(!OutsideCommand.empty());
+  if (OutsideCommand.empty()) UseOutsideBox->setChecked(false);
+  UseOutsideBox->setToolTip(OutsideCommand.empty() ? QStringLiteral("选项中未设外部引擎")
+                                                   : QString::fromStdString(OutsideCommand));
+}
+
 void CAnalysisDock::SetOn(bool on) {
   if (On == on) return;
   On = on;
+  ReadOutsideEngine();
   if (On) {
     Restart(true);
   } else if (!HintPending) {
@@ -111,6 +128,7 @@ void CAnalysisDock::Restart(bool force) {
   for (int i = 0; i <= record.Current; ++i) history.push_back(record[i].Move);
   CAnalysisSettings settings;
   settings.MultiPv = LineCountBox->value();
+  if (UseOutsideBox->isChecked()) settings.EngineCommand = OutsideCommand;
   CPositionAnalysis& engine = EngineOnDemand();
   engine.SetSettings(settings);
   AnalysedKey = key;
@@ -191,6 +209,12 @@ void CAnalysisDock::ShowReport() {
     ScoreLabel->setText(QStringLiteral("--"));
     PaceLabel->setText(On ? QString() : QStringLiteral("分析未开启"));
     LinesBox->clear();
+    return;
+  }
+  if (Last.Failed) {
+    ScoreLabel->setText(QStringLiteral("--"));
+    PaceLabel->setText(QStringLiteral("外部引擎出错, 分析停止"));
+    LinesBox->setPlainText(QStringLiteral("外部引擎出错: %1").arg(QString::fromStdString(Last.Failure)));
     return;
   }
   PaceLabel->setText(AnalysisPaceText(Last));

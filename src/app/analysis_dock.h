@@ -9,6 +9,9 @@
 // 提示 puts the engine's best move on the board as an arrow: at once when the
 // analysis already has a line, else after a short search of its own. The
 // arrow goes with the next change of position.
+//
+// 用外部引擎分析 lets the outside UCI engine set in 选项 think instead (read
+// from 选项 when 分析 is switched on).
 #include <QDockWidget>
 #include <QString>
 #include <cstdint>
@@ -17,6 +20,7 @@
 
 #include "jobs/position_analysis.h"
 
+class QCheckBox;
 class QLabel;
 class QPlainTextEdit;
 class QSpinBox;
@@ -49,6 +53,7 @@ class CAnalysisDock : public QDockWidget {
   bool IsThinking() const { return Engine && Engine->IsRunning(); }
   const CPositionAnalysis* Analysis() const { return Engine.get(); }
   QSpinBox* LineCount() const { return LineCountBox; }
+  QCheckBox* UseOutside() const { return UseOutsideBox; }
   QLabel* Score() const { return ScoreLabel; }
   QLabel* Pace() const { return PaceLabel; }
   QPlainTextEdit* Lines() const { return LinesBox; }
@@ -65,6 +70,8 @@ class CAnalysisDock : public QDockWidget {
   void TakeReport(const CAnalysisReport& report);
   void ShowReport();
   void PlaceHint();
+  // Reads the outside engine from 选项: the choice is there only with one set.
+  void ReadOutsideEngine();
   CPositionAnalysis& EngineOnDemand();
   // Whether the analysis should think about the board now.
   bool Wanted() const { return On || HintPending; }
@@ -72,6 +79,8 @@ class CAnalysisDock : public QDockWidget {
   CLarkoView* View;
   std::unique_ptr<CPositionAnalysis> Engine;
   QSpinBox* LineCountBox;
+  QCheckBox* UseOutsideBox;
+  std::string OutsideCommand;  // the UCI engine of 选项, empty when none
   QLabel* ScoreLabel;
   QLabel* PaceLabel;
   QPlainTextEdit* LinesBox;

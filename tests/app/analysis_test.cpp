@@ -9,7 +9,11 @@
 #include <QSpinBox>
 #include <QStatusBar>
 #include <QTableWidget>
+#include <QTemporaryDir>
 #include <QtTest>
+#include <cerrno>
+#include <fstream>
+#include <sys/wait.h>
 
 #include "app/analysis_dock.h"
 #include "app/analysis_text.h"
@@ -309,6 +313,50 @@ class AnalysisTest : public QObject {
       dialog.UseOutside()->setChecked(!command.empty());
       QCOMPARE(dialog.Settings().EngineCommand, command);
     }
+    SaveOutsidePlayerSettings({});
+  }
+
+  // 用外部引擎分析: off without an engine in 选项; with a (scripted) one its
+  // line shows in the dock, and an engine that cannot start is reported.
+  void analysisCanUseTheEngineOfTheOptions() {
+    g_Game->HumanVsHuman = 1;
+    QTemporaryDir folder;
+    QVERIFY(folder.isValid());
+    const std::string script = folder.filePath(QStringLiteral("engine.sh")).toStdString();
+    std::ofstream(script) << "while IFS= read -r line; do\n"
+                             "  case \"$line\" in\n"
+                             "    uci) echo uciok;;\n"
+                             "    isready) echo readyok;;\n"
+                             "    go*) echo 'info depth 12 multipv 1 score cp 4321 nodes 5000 nps 25000 time 200 pv h3e3';;\n"
+                             "    stop) echo 'bestmove h3e3';;\n"
+                             "    quit) exit 0;;\n"
+                             "  esac\n"
+                             "done\n";
+    COutsidePlayerSettings seated;
+    seated.Engine.Command = "";
+    SaveOutsidePlayerSettings(seated);
+    Open();
+    Frame->OnCommand(Cmd::Analysis);
+    QVERIFY(!Dock()->UseOutside()->isEnabled());
+    Frame->OnCommand(Cmd::Analysis);
+
+    seated.Engine.Command = "sh '" + script + "'";
+    SaveOutsidePlayerSettings(seated);
+    Frame->OnCommand(Cmd::Analysis);
+    QVERIFY(Dock()->UseOutside()->isEnabled());
+    Dock()->UseOutside()->setChecked(true);
+    QTRY_COMPARE_WITH_TIMEOUT(Dock()->Score()->text(), QStringLiteral("+43.21"), 10000);
+    QVERIFY2(FirstLine().contains(QStringLiteral("(12层) 砲二平五")), qPrintable(FirstLine()));
+    Frame->OnCommand(Cmd::Analysis);
+
+    seated.Engine.Command = "sh '" + script + ".missing'";
+    SaveOutsidePlayerSettings(seated);
+    Frame->OnCommand(Cmd::Analysis);
+    QVERIFY(Dock()->UseOutside()->isChecked());
+    QTRY_VERIFY_WITH_TIMEOUT(Dock()->Lines()->toPlainText().startsWith(QStringLiteral("外部引擎出错")), 10000);
+    QVERIFY(Frame->close());
+    errno = 0;
+    QVERIFY(waitpid(-1, nullptr, WNOHANG) == -1 && errno == ECHILD);
     SaveOutsidePlayerSettings({});
   }
 };

@@ -17,6 +17,7 @@
 
 #include "engine/engine_position.h"
 #include "engine/score_units.h"
+#include "analysis_watcher.h"
 #include "jobs/position_analysis.h"
 #include "rules/iccs.h"
 #include "rules/move_tables.h"
@@ -101,33 +102,17 @@ class OutsideAnalysisTest : public testing::Test {
     return position;
   }
 
-  void Watch(CPositionAnalysis& analysis) {
-    analysis.OnReport = [this](const CAnalysisReport& report) {
-      std::lock_guard<std::mutex> lock(Mutex);
-      Reports.push_back(report);
-      Arrived.notify_all();
-    };
-  }
+  void Watch(CPositionAnalysis& analysis) { Watcher.Watch(analysis); }
+  // Waits (bounded, so a fault fails rather than hangs) for a report that passes the test.
   template <class Test>
   CAnalysisReport WaitFor(Test test) {
-    std::unique_lock<std::mutex> lock(Mutex);
-    const auto found = [&] {
-      for (const auto& report : Reports)
-        if (test(report)) return true;
-      return false;
-    };
-    EXPECT_TRUE(Arrived.wait_for(lock, std::chrono::seconds(30), found));
-    for (const auto& report : Reports)
-      if (test(report)) return report;
-    return {};
+    return Watcher.WaitFor(test, std::chrono::seconds(30));
   }
 
   static inline ScopedTarvoHome* Home = nullptr;
   std::string Folder;
   std::string Log;
-  std::mutex Mutex;
-  std::condition_variable Arrived;
-  std::vector<CAnalysisReport> Reports;
+  CAnalysisWatcher Watcher;
 };
 
 struct CExpectedLine {
@@ -211,10 +196,7 @@ TEST_F(OutsideAnalysisTest, AFailingEngineEndsTheAnalysisWithItsReason) {
   // A program that is not there, and one that dies while searching.
   for (const std::string& command : {"sh '" + Folder + "missing.sh'", ScriptEngine("exit 3;;")}) {
     SCOPED_TRACE(command);
-    {
-      std::lock_guard<std::mutex> lock(Mutex);
-      Reports.clear();  // the ids start again with each analysis
-    }
+    Watcher.Clear();  // the ids start again with each analysis
     CAnalysisSettings settings;
     settings.EngineCommand = command;
     CPositionAnalysis analysis(settings);

@@ -13,6 +13,7 @@
 #include "engine/engine_position.h"
 #include "engine/principal_line.h"
 #include "engine/score_units.h"
+#include "analysis_watcher.h"
 #include "jobs/position_analysis.h"
 #include "rules/iccs.h"
 #include "rules/move_generator.h"
@@ -47,36 +48,16 @@ class AnalysisTest : public testing::Test {
     Home = nullptr;
   }
 
-  void Watch(CPositionAnalysis& analysis) {
-    analysis.OnReport = [this](const CAnalysisReport& report) {
-      std::lock_guard<std::mutex> lock(Mutex);
-      Reports.push_back(report);
-      Arrived.notify_all();
-    };
-  }
+  void Watch(CPositionAnalysis& analysis) { Watcher.Watch(analysis); }
   // Waits (bounded, so a fault fails rather than hangs) for a report that passes the test.
   template <class Test>
   CAnalysisReport WaitFor(Test test) {
-    std::unique_lock<std::mutex> lock(Mutex);
-    const auto found = [&] {
-      for (const auto& report : Reports)
-        if (test(report)) return true;
-      return false;
-    };
-    EXPECT_TRUE(Arrived.wait_for(lock, std::chrono::seconds(120), found));
-    for (const auto& report : Reports)
-      if (test(report)) return report;
-    return {};
+    return Watcher.WaitFor(test, std::chrono::seconds(120));
   }
-  size_t ReportCount() {
-    std::lock_guard<std::mutex> lock(Mutex);
-    return Reports.size();
-  }
+  size_t ReportCount() { return Watcher.Count(); }
 
   static inline ScopedTarvoHome* Home = nullptr;
-  std::mutex Mutex;
-  std::condition_variable Arrived;
-  std::vector<CAnalysisReport> Reports;
+  CAnalysisWatcher Watcher;
 };
 
 TEST_F(AnalysisTest, RestartsOnANewPositionAndLeavesNoThreadWhenDestroyed) {
@@ -105,10 +86,8 @@ TEST_F(AnalysisTest, RestartsOnANewPositionAndLeavesNoThreadWhenDestroyed) {
     // The new lines are black's, from the new position.
     EXPECT_EQ(PlayableLine(second, 0, report.Lines[0].Moves).size(), report.Lines[0].Moves.size());
     EXPECT_EQ(analysis.LastReport().PositionId, id);
-    {
-      std::lock_guard<std::mutex> lock(Mutex);
-      for (size_t i = atRestart; i < Reports.size(); ++i) EXPECT_EQ(Reports[i].PositionId, id);
-    }
+    const std::vector<CAnalysisReport> reports = Watcher.Taken();
+    for (size_t i = atRestart; i < reports.size(); ++i) EXPECT_EQ(reports[i].PositionId, id);
     EXPECT_EQ(ThreadCount(), threadsBefore + 1);
   }
   EXPECT_EQ(ThreadCount(), threadsBefore);
@@ -134,7 +113,7 @@ TEST_F(AnalysisTest, LinesArePlayableFromThePositionAndWrittenInNotation) {
   };
   for (const char* fen : fens) {
     SCOPED_TRACE(fen);
-    Reports.clear();
+    Watcher.Clear();
     CAnalysisSettings settings;
     settings.MaxDepth = 6;
     CPositionAnalysis analysis(settings);

@@ -66,15 +66,9 @@ class AnalysisTest : public QObject {
   void Open(const QStringList& files = {}) {
     Frame = CLarkoApp::OpenMainFrame(files);
     QVERIFY(Frame);
-    Frame->resize(1000, 760);
-    Frame->show();
-    QVERIFY(QTest::qWaitForWindowExposed(Frame.get()));
-    View()->Redraw();
+    QVERIFY(ShowFrame(*Frame, 1000, 760));
   }
-  void ClickGrid(int column, int row) {
-    const CPoint p = View()->Painter.GridPixel(column, row);
-    QTest::mouseClick(View(), Qt::LeftButton, Qt::NoModifier, QPoint(p.X, p.Y));
-  }
+  void ClickGrid(int column, int row) { ::ClickGrid(View(), column, row); }
   bool AnalysesBoard() {
     const CPositionAnalysis* analysis = Dock()->Analysis();
     return analysis && Dock()->IsThinking() && analysis->AnalysedRedToMove() == g_Game->RedToMove &&

@@ -2,6 +2,7 @@
 // Shared pieces of the desktop program's tests: a canvas that records every
 // drawing call, a message-box recorder, and helpers to click grid points.
 #include <QPoint>
+#include <QTest>
 #include <QString>
 #include <QStringList>
 #include <memory>
@@ -10,6 +11,8 @@
 
 #include "board/canvas.h"
 #include "app/larko_app.h"
+#include "app/larko_view.h"
+#include "app/main_frame.h"
 #include "app/message_box.h"
 #include "game/game.h"
 #include "rules/notation_maps.h"
@@ -132,4 +135,20 @@ inline void ResetGame() {
   game.Engine.MaxIterTime = 3000;
   game.Engine.MaxSearchTime = 4000;
   game.NewGame(InitialBoard.data(), 1);
+}
+
+// Shows a main window at the given size, waits until it is on screen and
+// draws the board once; false when it never appeared.
+inline bool ShowFrame(CMainFrame& frame, int width, int height) {
+  frame.resize(width, height);
+  frame.show();
+  const bool exposed = QTest::qWaitForWindowExposed(&frame);
+  frame.View()->Redraw();
+  return exposed;
+}
+
+// A person's left click on the board at a grid column and row.
+inline void ClickGrid(CLarkoView* view, int column, int row) {
+  const CPoint p = view->Painter.GridPixel(column, row);
+  QTest::mouseClick(view, Qt::LeftButton, Qt::NoModifier, QPoint(p.X, p.Y));
 }

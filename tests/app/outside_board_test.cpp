@@ -38,15 +38,9 @@ class OutsideBoardTest : public QObject {
   void Open() {
     Frame = CLarkoApp::OpenMainFrame({});
     QVERIFY(Frame);
-    Frame->resize(800, 700);
-    Frame->show();
-    QVERIFY(QTest::qWaitForWindowExposed(Frame.get()));
-    View()->Redraw();
+    QVERIFY(ShowFrame(*Frame, 800, 700));
   }
-  void ClickGrid(int column, int row) {
-    const CPoint p = View()->Painter.GridPixel(column, row);
-    QTest::mouseClick(View(), Qt::LeftButton, Qt::NoModifier, QPoint(p.X, p.Y));
-  }
+  void ClickGrid(int column, int row) { ::ClickGrid(View(), column, row); }
   // A UCCI engine in sh that answers its n-th "go" with the n-th move.
   std::string ScriptEngine(const std::vector<std::string>& answers) {
     const std::string path = Folder.filePath(QStringLiteral("engine.sh")).toStdString();

@@ -35,15 +35,9 @@ class WindowTest : public QObject {
   void Open(const QStringList& files = {}) {
     Frame = CLarkoApp::OpenMainFrame(files);
     QVERIFY(Frame);
-    Frame->resize(800, 700);
-    Frame->show();
-    QVERIFY(QTest::qWaitForWindowExposed(Frame.get()));
-    View()->Redraw();
+    QVERIFY(ShowFrame(*Frame, 800, 700));
   }
-  void ClickGrid(int column, int row) {
-    const CPoint p = View()->Painter.GridPixel(column, row);
-    QTest::mouseClick(View(), Qt::LeftButton, Qt::NoModifier, QPoint(p.X, p.Y));
-  }
+  void ClickGrid(int column, int row) { ::ClickGrid(View(), column, row); }
   bool Enabled(int id) {
     Frame->UpdateCommandUI();
     return Frame->Action(id)->isEnabled();

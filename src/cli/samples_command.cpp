@@ -22,12 +22,13 @@ constexpr int kInterruptedStatus = 130;
 std::string ParseSampleOptions(const std::vector<std::string>& args, CSampleSettings& settings) {
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string& arg = args[i];
-    if (arg == "--cull-draw") {
-      settings.CullDraw = 1;
+    if (arg == "--cull-draw" || arg == "--leaf") {
+      (arg == "--leaf" ? settings.LeafPositions : settings.CullDraw) = 1;
       continue;
     }
     const bool takesValue = arg == "--min-status-count" || arg == "--min-move-coeff" ||
-                            arg == "--max-bytes" || arg == "--test-freq" || arg == "--test-coeff";
+                            arg == "--max-bytes" || arg == "--test-freq" || arg == "--test-coeff" ||
+                            arg == "--search-depth" || arg == "--score-weight" || arg == "--score-scale";
     if (takesValue) {
       if (i + 1 >= args.size()) return arg + " needs a value";
       const std::string& text = args[++i];
@@ -37,6 +38,9 @@ std::string ParseSampleOptions(const std::vector<std::string>& args, CSampleSett
       if (arg == "--max-bytes") ok = ReadInt32Text(text, settings.MaxPatternListBytes);
       if (arg == "--test-freq") ok = ReadInt32Text(text, settings.TestOverflowFreq);
       if (arg == "--test-coeff") ok = ReadFloatText(text, settings.TestOverflowCoeff);
+      if (arg == "--search-depth") ok = ReadInt32Text(text, settings.SearchDepth);
+      if (arg == "--score-weight") ok = ReadFloatText(text, settings.ScoreWeight);
+      if (arg == "--score-scale") ok = ReadFloatText(text, settings.ScoreScale);
       if (!ok) return "'" + text + "' is not a number, for " + arg;
       continue;
     }
@@ -83,7 +87,7 @@ int RunSamples(const std::vector<std::string>& args) {
 const CliCommand kSamples {
     "samples",
     "DIR [--cull-draw] [--min-status-count N] [--min-move-coeff X] [--max-bytes N] "
-    "[--test-freq N] [--test-coeff X]",
+    "[--test-freq N] [--test-coeff X] [--search-depth N [--score-weight X] [--score-scale CP] [--leaf]]",
     "Turns every game record below DIR (or the one record file DIR) into training samples:\n"
     "each game gives two patterns, its positions as network inputs (as played and mirrored\n"
     "left to right) with the result as the target (red win 0.9, black win 0.1, else 0.5).\n"
@@ -95,6 +99,14 @@ const CliCommand kSamples {
     "  --max-bytes N         memory budget of the gathered patterns (default 1073741824)\n"
     "  --test-freq N         test the budget every N patterns (default 1000)\n"
     "  --test-coeff X        write a file when this fraction of the budget is used (default 0.8)\n"
+    "  --search-depth N      the piece-value model searches every sampled position N plies\n"
+    "                        deep (1..8; default 0, no search)\n"
+    "  --score-weight X      every position becomes a pattern of its own whose target is\n"
+    "                        (1-X) x the result + X x (0.1 + 0.8 logistic(score / scale)),\n"
+    "                        the score the search's, from red's side (0..1, default 0)\n"
+    "  --score-scale CP      centipawns to one unit of the logistic (default 400)\n"
+    "  --leaf                sample the position at the end of the search's principal line\n"
+    "                        instead of the position itself (TD-leaf)\n"
     "A file that is not one whole game is skipped, named and counted (skipped=N). Ctrl-C stops\n"
     "taking games and writes the ones taken.",
     RunSamples};

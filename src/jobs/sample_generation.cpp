@@ -15,6 +15,7 @@
 #include "common/tick.h"
 #include "engine/evaluator.h"
 #include "game/game.h"
+#include "jobs/search_target.h"
 #include "jobs/whole_game.h"
 #include "rules/move_tables.h"
 #include "rules/notation_maps.h"
@@ -150,9 +151,16 @@ CJobError CheckSampleSettings(const CSampleSettings& settings) {
       {"MinMoveCoeff", settings.MinMoveCoeff},
       {"TimeBudgetSeconds", settings.TimeBudgetSeconds},
       {"LogPeriod", settings.LogPeriod},
+      {"SearchDepth", settings.SearchDepth},
+      {"ScoreWeight", settings.ScoreWeight},
+      {"ScoreScale", settings.ScoreScale},
+      {"LeafPositions", settings.LeafPositions},
   };
   for (const auto& [setting, value] : values)
     if (CJobError e = CheckRange(kSampleRanges, setting, value)) return e;
+  // Score targets and leaves come from the search, so it must run.
+  if ((settings.ScoreWeight > 0 || settings.LeafPositions) && settings.SearchDepth < 1)
+    return OutOfRange("SearchDepth", settings.SearchDepth, 1, 8);
   return {};
 }
 
@@ -175,33 +183,65 @@ int AddGameSamples(CGame& game, CSampleRun& run, const std::string& recordPath,
       static_cast<int>(std::trunc(static_cast<double>(settings.MinMoveCoeff) * n)), 0, n - 1);
 
   const CEvaluator& evaluator = game.Engine.Evaluator;
+  const float expect =
+      game.IsRedWin() ? kRedWinExpect : game.IsBlackWin() ? kBlackWinExpect : kDrawExpect;
+  // With score targets each position is a pattern of its own; otherwise the
+  // game as played and its mirror are one pattern each.
+  const bool perPosition = settings.ScoreWeight > 0;
   CPattern played, mirrored;
   CStatus status(0, ANN_INPUT_COUNT);
   CPosition mirror;
+  CSearchJudgement judgement;
+  long long added = 0;
   for (int i = 0; i < n; ++i) {
     if (i >= first) {
-      AddStatus(evaluator, game.Position(), game.RedToMove, status, played, run);
-      game.Position().MirrorInto(mirror);
-      AddStatus(evaluator, mirror, game.RedToMove, status, mirrored, run);
+      const CPosition* sampled = &game.Position();
+      int sampledRed = game.RedToMove;
+      float positionExpect = expect;
+      if (settings.SearchDepth > 0) {
+        JudgeBySearch(game.Engine, game.RedToMove, settings.SearchDepth, judgement);
+        if (settings.LeafPositions) {
+          sampled = &judgement.Leaf;
+          sampledRed = judgement.LeafRedToMove;
+        }
+        positionExpect = BlendExpect(expect, ScoreExpect(judgement.RedCentipawns, settings.ScoreScale),
+                                     settings.ScoreWeight);
+      }
+      AddStatus(evaluator, *sampled, sampledRed, status, played, run);
+      // The piece-value model scores a board and its mirror alike.
+      sampled->MirrorInto(mirror);
+      AddStatus(evaluator, mirror, sampledRed, status, mirrored, run);
+      if (perPosition) {
+        played.Expect = mirrored.Expect = positionExpect;
+        run.Patterns.Add(std::move(played));
+        run.Patterns.Add(std::move(mirrored));
+        played = CPattern {};
+        mirrored = CPattern {};
+        added += 2;
+        run.EstimatedPatternBytes += 2 * (kStatusBytes + 4LL * ANN_INPUT_COUNT);
+      }
     }
     game.Redo();
   }
-  const float expect =
-      game.IsRedWin() ? kRedWinExpect : game.IsBlackWin() ? kBlackWinExpect : kDrawExpect;
-  played.Expect = mirrored.Expect = expect;
-
-  const long long patternBytes =
-      kStatusBytes * played.Statuses.Count() + 4LL * played.Statuses.Count() * ANN_INPUT_COUNT;
-  run.Patterns.Add(std::move(played));
-  run.Patterns.Add(std::move(mirrored));
-  run.EstimatedPatternBytes += 2 * patternBytes;
+  if (!perPosition) {
+    played.Expect = mirrored.Expect = expect;
+    const long long patternBytes =
+        kStatusBytes * played.Statuses.Count() + 4LL * played.Statuses.Count() * ANN_INPUT_COUNT;
+    run.Patterns.Add(std::move(played));
+    run.Patterns.Add(std::move(mirrored));
+    run.EstimatedPatternBytes += 2 * patternBytes;
+    added = 2;
+  }
   ++run.LoadedCount;
   if (run.LoadedCount % settings.LogPeriod == 0)
     AppendLog(SampleLogPath(), "   LoadedCount=%07d; PatternCount=%07d; ElapsedTime=%07d\n",
               run.LoadedCount, run.Patterns.Count(), SecondsSince(run.StartTick));
 
+  // The budget is tested whenever the count reaches a multiple of the test
+  // frequency (or passes one, when a game adds many patterns at once).
   const long long k = run.Patterns.Count();
-  if (k % settings.TestOverflowFreq == 0) {
+  const long long freq = settings.TestOverflowFreq;
+  if (added == 2 ? k % freq == 0 : (k - added) / freq != k / freq) {
     const long long estimate = kListBytes + kPatternBytes * k + run.EstimatedPatternBytes;
     if (static_cast<double>(estimate) >
         static_cast<double>(settings.MaxPatternListBytes) * settings.TestOverflowCoeff)

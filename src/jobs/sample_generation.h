@@ -26,6 +26,10 @@ inline constexpr CSettingRange kSampleRanges[] = {
     {"MinMoveCoeff", 0, 1},
     {"TimeBudgetSeconds", 0, INT32_MAX},
     {"LogPeriod", 1, INT32_MAX},
+    {"SearchDepth", 0, 8},
+    {"ScoreWeight", 0, 1},
+    {"ScoreScale", 1, 100000},
+    {"LeafPositions", 0, 1},
 };
 
 struct CSampleSettings {
@@ -43,6 +47,16 @@ struct CSampleSettings {
   float MinMoveCoeff = 0.0f;                  // fraction of each game's first moves not sampled
   int32_t TimeBudgetSeconds = 604800;         // no folder is entered after this much time
   int32_t LogPeriod = 1000;                   // a log line every this many games taken
+  // Search targets: the piece-value model searches every sampled position
+  // this many plies deep (0: no search). With ScoreWeight above 0 every
+  // position becomes a pattern of its own whose target blends the game's
+  // result with the search's score (ScoreScale centipawns to one unit of
+  // the logistic); with LeafPositions the position at the end of the
+  // search's principal line is sampled instead of the position itself.
+  int32_t SearchDepth = 0;
+  float ScoreWeight = 0.0f;
+  float ScoreScale = 400.0f;
+  int32_t LeafPositions = 0;
 
   // Set to non-zero by another thread: no further record is taken, and what
   // was gathered is written as at the end of the walk.

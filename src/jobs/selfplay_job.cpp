@@ -28,8 +28,8 @@ CJobError CannotWrite(const std::string& path, const std::string& detail = "") {
 
 // The folder exists, or is made, and takes a file.
 CJobError PrepareOutDir(const std::string& dir) {
-  EnsureDirectory(dir);
   std::error_code ignored;
+  std::filesystem::create_directories(dir, ignored);
   if (!std::filesystem::is_directory(dir, ignored)) return CannotWrite(dir, "not a folder and cannot be made");
   CAtomicFile probe;
   if (!probe.Open(dir + SelfPlayFileName(0), "wb")) return CannotWrite(dir, "no file can be made in it");

@@ -1,8 +1,10 @@
 #include "ann/training_samples.h"
 
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <bit>
+#include <cerrno>
 
 #include "common/file_util.h"
 
@@ -96,4 +98,17 @@ std::string UniqueFileName(const std::string& base, const std::string& extension
   for (int n = 2; ::access(name.c_str(), F_OK) == 0; ++n)
     name = base + "_" + std::to_string(n) + extension;
   return name;
+}
+
+std::string ClaimUniqueFileName(const std::string& base, const std::string& extension) {
+  std::string name = base + extension;
+  for (int n = 2;; ++n) {
+    const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0644);
+    if (fd >= 0) {
+      ::close(fd);
+      return name;
+    }
+    if (errno != EEXIST) return {};
+    name = base + "_" + std::to_string(n) + extension;
+  }
 }

@@ -90,3 +90,7 @@ constexpr long long SampleStatusBytes(int count0) { return 8 + 4LL * count0; }
 // that exists base + "_2" + extension, "_3", ... (a later name sorts after
 // the earlier one, so files keep the order they were written in).
 std::string UniqueFileName(const std::string& base, const std::string& extension);
+// The same name, but claimed: created empty and exclusively, so two
+// programs writing into one folder at the same second never pick the same
+// file. Empty when no file can be created there.
+std::string ClaimUniqueFileName(const std::string& base, const std::string& extension);

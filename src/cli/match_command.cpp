@@ -41,6 +41,10 @@ int ParseMatchOptions(const std::vector<std::string>& args, CMatchSettings& sett
       settings.SearchMode = value == "mtdf" ? SEARCH_MTDF : SEARCH_NEGASCOUT;
     } else if (arg == "--out") {
       settings.OutDir = value;
+    } else if (arg == "--random-plies") {
+      if (!ReadInt32Text(value, settings.RandomPlies)) return CliError("match: '" + value + "' is not a number, for --random-plies");
+    } else if (arg == "--seed") {
+      if (!ReadInt64Text(value, settings.Seed)) return CliError("match: '" + value + "' is not a number, for --seed");
     } else {
       return CliError("match: unexpected argument '" + arg + "' (tarvo-cli match --help)");
     }
@@ -94,7 +98,7 @@ int RunMatchCommand(const std::vector<std::string>& args) {
 const CliCommand kMatch {
     "match",
     "--engine CMD [--engine-option NAME=VALUE]... [--games N] [--movetime MS] [--eval default|ann]\n"
-    "       [--search negascout|mtdf] [--out DIR] [--protocol auto|ucci|uci]",
+    "       [--search negascout|mtdf] [--out DIR] [--protocol auto|ucci|uci] [--random-plies N [--seed S]]",
     "Plays this program's engine against an outside xiangqi engine (UCCI or UCI, e.g.\n"
     "/usr/games/fairy-stockfish or \"tarvo-cli ucci\"), colours alternating, our engine red in\n"
     "odd games. The game rules (repetition, 80 plies without a capture) end each game; an\n"
@@ -105,6 +109,10 @@ const CliCommand kMatch {
     "  --movetime MS        thinking time a move for both engines (default 1000)\n"
     "  --eval, --search     our engine's evaluation model (default ann) and search\n"
     "  --out DIR            also save every game there as match_<time>_<NNN>.pgn\n"
+    "  --random-plies N     varied openings: games 2k-1 and 2k start, colours swapped, from\n"
+    "                       the position N random plies lead to (a book move by its weight\n"
+    "                       where our book knows the position, else any legal move; 0..40,\n"
+    "                       default 0); --seed S fixes the openings (default: from the clock)\n"
     "Ctrl-C stops after the current move and prints the result of the finished games." OUTSIDE_ENGINE_ARGS_HELP,
     RunMatchCommand};
 

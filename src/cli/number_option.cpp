@@ -1,6 +1,7 @@
 #include "number_option.h"
 
 #include <cerrno>
+#include <charconv>
 #include <climits>
 #include <cmath>
 #include <cstdlib>
@@ -37,4 +38,10 @@ bool ReadFloatText(const std::string& text, float& value) {
   if (*end != '\0') return false;
   value = static_cast<float>(number);
   return true;
+}
+
+bool ReadInt64Text(const std::string& text, int64_t& value) {
+  const char* end = text.data() + text.size();
+  const auto [at, fault] = std::from_chars(text.data(), end, value);
+  return fault == std::errc() && at == end && !text.empty();
 }

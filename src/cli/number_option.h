@@ -11,5 +11,7 @@ bool ReadFloatOption(const std::string& text, double min, double max, float& val
 // True with value set when text is a whole number in the 32-bit range; the
 // jobs check the range of their settings themselves.
 bool ReadInt32Text(const std::string& text, int32_t& value);
+// The same for 64-bit whole numbers (seeds).
+bool ReadInt64Text(const std::string& text, int64_t& value);
 // True with value set when text is a number (the job checks its range).
 bool ReadFloatText(const std::string& text, float& value);

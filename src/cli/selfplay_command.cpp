@@ -16,12 +16,6 @@ namespace {
 // Numbers are read whole; their ranges are the job's to check.
 constexpr long long kIntMin = -2147483648LL, kIntMax = 2147483647LL;
 
-bool ReadSeed(const std::string& text, int64_t& seed) {
-  const char* end = text.data() + text.size();
-  const auto [at, fault] = std::from_chars(text.data(), end, seed);
-  return fault == std::errc() && at == end && !text.empty();
-}
-
 int ParseSelfPlayOptions(const std::vector<std::string>& args, CSelfPlaySettings& s) {
   const struct {
     const char* Option;
@@ -50,7 +44,7 @@ int ParseSelfPlayOptions(const std::vector<std::string>& args, CSelfPlaySettings
         return CliError("selfplay: " + arg + " takes default or ann, not '" + value + "'");
       (arg == "--a-eval" ? s.A : s.B).EvalModel = value == "ann" ? 1 : 0;
     } else if (arg == "--seed") {
-      if (!ReadSeed(value, s.Seed)) return CliError("selfplay: --seed takes a number, not '" + value + "'");
+      if (!ReadInt64Text(value, s.Seed)) return CliError("selfplay: --seed takes a number, not '" + value + "'");
     } else {
       return CliError("selfplay: unexpected argument '" + arg + "' (tarvo-cli selfplay --help)");
     }

@@ -11,7 +11,9 @@
 #include "game/game.h"
 #include "jobs/elo_estimate.h"
 #include "jobs/outside_engine.h"
+#include "jobs/selfplay_opening.h"
 #include "jobs/setting_range.h"
+#include "rules/position.h"
 
 namespace {
 
@@ -34,6 +36,17 @@ std::string GamePath(const std::string& outDir, const std::string& stamp, int nu
   return path;
 }
 
+// The position after the pair's random opening plies, played on the game
+// itself (which the match game then starts again from that position).
+CPosition RandomOpening(CGame& game, const CMatchSettings& settings, int pair, int& redToMove) {
+  CSelfPlayRandom random(settings.Seed, pair);
+  game.HumanVsHuman = 1;
+  game.NewGame(InitialBoard.data(), 1);
+  PlayRandomOpening(game, game.Engine.Book, game.Engine.TransTable, settings.RandomPlies, random);
+  redToMove = game.RedToMove;
+  return game.Position();
+}
+
 CJobError PlayGames(CGame& game, const CMatchSettings& settings, CMatchHooks& hooks, CJobControl& control,
                     COutsideEngine& outside) {
   if (!outside.Start(kStartWaitMs)) return Failure(outside.Error());
@@ -52,8 +65,14 @@ CJobError PlayGames(CGame& game, const CMatchSettings& settings, CMatchHooks& ho
     CMatchGame played;
     played.WeAreRed = number % 2 == 1;
     std::string error;
+    CMatchStart start;
+    CPosition opening;
+    if (settings.RandomPlies > 0) {
+      opening = RandomOpening(game, settings, (number + 1) / 2, start.RedToMove);
+      start.Board = opening.Board;
+    }
     game.ResetTags("", "");  // the game carries its own tags only
-    if (!PlayMatchGame(game, outside, replyWait, stop, played, error))
+    if (!PlayMatchGame(game, outside, replyWait, stop, played, error, start))
       return Failure("game " + std::to_string(number) + ": " + error);
     if (played.Stopped) break;
     tally.Add(MatchScore(played));
@@ -87,6 +106,8 @@ CJobError CheckMatchSettings(const CMatchSettings& s) {
       {"MoveTime", double(s.Outside.MoveTimeMs), 1, 3600000},
       {"EvalModel", double(s.EvalModel), 0, 1},
       {"SearchMode", double(s.SearchMode), 0, 1},
+      {"RandomPlies", double(s.RandomPlies), 0, 40},
+      {"Seed", double(s.Seed), 0, 4294967295LL},
       }))
     return error;
   if (s.Outside.Command.find_first_not_of(" \t") == std::string::npos) {

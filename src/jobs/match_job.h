@@ -3,11 +3,13 @@
 // object, against the outside program, colours alternating (our engine red
 // in odd games). The settings are checked before the outside program is
 // started; progress counts games with our wins, draws and losses.
+#include <cstdint>
 #include <functional>
 #include <string>
 
 #include "jobs/job.h"
 #include "jobs/outside_match.h"
+#include "jobs/selfplay_settings.h"
 #include "jobs/ucci_engine_process.h"
 
 class CGame;
@@ -19,6 +21,12 @@ struct CMatchSettings {
   int EvalModel = 1;   // our engine's evaluation: 1 the network, 0 piece values
   int SearchMode = 0;  // our engine's search: 0 NegaScout, 1 MTD(f)
   std::string OutDir;  // empty: the games are not saved
+  // Varied openings: games 2k-1 and 2k start from the same position, reached
+  // by RandomPlies random plies (a book move by its weight where our book
+  // knows the position, else any legal move), with the colours swapped, so
+  // neither engine is favoured by the opening it drew. 0: the start position.
+  int32_t RandomPlies = 0;
+  int64_t Seed = CSelfPlaySettings::NewSelfPlaySeed();  // the openings come from the seed and the pair's number only
 };
 
 // The first setting a match cannot use, or no error.

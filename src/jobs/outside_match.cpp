@@ -7,13 +7,13 @@
 #include "rules/pieces.h"
 
 int PlayMatchGame(CGame& game, COutsideEngine& outside, int replyWaitMs, const std::function<bool()>& stop,
-                  CMatchGame& played, std::string& error) {
+                  CMatchGame& played, std::string& error, const CMatchStart& start) {
   const bool weAreRed = played.WeAreRed;
   game.HumanVsHuman = 0;
   game.HumanPlaysRed = weAreRed ? 0 : 1;  // the outside program stands in for the person
   game.Red = weAreRed ? "Tarvo" : outside.Name();
   game.Black = weAreRed ? outside.Name() : "Tarvo";
-  if (!game.NewGame(InitialBoard.data(), 1)) {
+  if (!game.NewGame(start.Board ? start.Board : InitialBoard.data(), start.Board ? start.RedToMove : 1)) {
     error = "a new game cannot be started";
     return 0;
   }

@@ -6,8 +6,17 @@
 #include <functional>
 #include <string>
 
+#include <cstdint>
+
 class CGame;
 class COutsideEngine;
+
+// Where a match game starts: the usual start position, or the position a
+// few random opening plies led to (both engines are given it as a FEN).
+struct CMatchStart {
+  const int32_t* Board = nullptr;  // nullptr: the start position
+  int RedToMove = 1;
+};
 
 struct CMatchGame {
   bool WeAreRed = true;
@@ -20,7 +29,7 @@ struct CMatchGame {
 // 1 when the game was played to its end or stopped (game.Stopped); 0 when
 // it cannot be started or the outside program goes away (error).
 int PlayMatchGame(CGame& game, COutsideEngine& outside, int replyWaitMs, const std::function<bool()>& stop,
-                  CMatchGame& played, std::string& error);
+                  CMatchGame& played, std::string& error, const CMatchStart& start = {});
 
 // Score of the game for us: 1, 0.5 or 0.
 double MatchScore(const CMatchGame& played);

@@ -63,13 +63,14 @@ void FlushPatterns(CSampleRun& run, const std::string& name, const std::string& 
   EnsureDirectory(sampleDir);
   const std::string path =
       run.RootPrefix.empty()
-          ? UniqueFileName(sampleDir + name + "_" + LocalTimeStamp(), extension)
+          ? ClaimUniqueFileName(sampleDir + name + "_" + LocalTimeStamp(), extension)
           : sampleDir + name + "_" + run.RootPrefix + std::to_string(run.WrittenFiles.size() + run.FailedFiles.size()) +
                 extension;
-  if (run.Patterns.Save(path, 1)) {
+  if (!path.empty() && run.Patterns.Save(path, 1)) {
     run.WrittenFiles.push_back(path);
   } else {
-    run.FailedFiles.push_back(path);
+    if (!path.empty()) std::remove(path.c_str());  // no empty claimed file left behind
+    run.FailedFiles.push_back(path.empty() ? sampleDir + name + "_" + LocalTimeStamp() + extension : path);
     AppendLog(SampleLogPath(), "      Save %s failed.\n", path.c_str());
   }
   run.Patterns.Clear();

@@ -5,6 +5,7 @@
 
 #include <bit>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -110,6 +111,20 @@ TEST(TrainingSamples, UniqueFileNameNeverNamesAnExistingFile) {
   EXPECT_EQ(UniqueFileName(base, ".sam"), base + "_3.sam");
   // The later name sorts after the earlier one.
   EXPECT_LT(base + ".sam", base + "_2.sam");
+}
+
+// Two sample runs writing into one folder within the same second: each name
+// is taken as it is found, so the second never gets the first one's file
+// (which it would truncate), even before the first has written anything.
+TEST(TrainingSamples, ClaimedNamesAreTakenAtOnceAndNeverShared) {
+  ScopedTarvoHome home;
+  const std::string base = home.Path() + "eval_2009_05_01_12_00_00";
+  const std::string first = ClaimUniqueFileName(base, ".sam");
+  const std::string second = ClaimUniqueFileName(base, ".sam");
+  EXPECT_EQ(first, base + ".sam");
+  EXPECT_EQ(second, base + "_2.sam");
+  EXPECT_TRUE(std::filesystem::exists(first));
+  EXPECT_EQ(ClaimUniqueFileName(home.Path() + "no/such/folder/x", ".sam"), "");
 }
 
 }  // namespace

@@ -1,0 +1,227 @@
+#include "ann/batch_learner.h"
+
+#include <algorithm>
+#include <new>
+#include <system_error>
+
+#if defined(__x86_64__) || defined(__i386__)
+#include <immintrin.h>
+#endif
+
+namespace {
+
+// Between batches a worker or the caller waits only microseconds, far less
+// than a sleep and wake-up through the kernel costs; so a wait spins this
+// many rounds first and only then blocks.
+constexpr int kSpinRounds = 4000;
+
+inline void CpuRelax() {
+#if defined(__x86_64__) || defined(__i386__)
+  _mm_pause();
+#endif
+}
+
+template <typename Ready>
+bool SpinUntil(const Ready& ready) {
+  for (int round = 0; round < kSpinRounds; ++round) {
+    if (ready()) return true;
+    CpuRelax();
+  }
+  return ready();
+}
+
+}  // namespace
+
+bool CBatchWorkArea::Allocate(int count0, int count11, int count12) {
+  const size_t n0 = static_cast<size_t>(count0), n11 = static_cast<size_t>(count11),
+               n12 = static_cast<size_t>(count12);
+  try {
+    Sum.assign(n12 + n12 * n11 + n11 * n0, 0.0);
+    Sum11.assign(n11, 0.0f);
+    Out11.assign(n11, 0.0f);
+    Sum12.assign(n12, 0.0f);
+    Out12.assign(n12, 0.0f);
+    Delta2.assign(n12, 0.0f);
+    Index.assign(n0, 0);
+    Value.assign(n0, 0.0f);
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
+  return true;
+}
+
+void CBatchWorkArea::AddPattern(const CTdbpAnn& network, const CPatternView& pattern) {
+  const int n0 = network.Count0, n11 = network.Count11, n12 = network.Count12;
+  double* sum2 = Sum.data();
+  double* sum12 = sum2 + n12;
+  double* sum11 = sum12 + static_cast<size_t>(n12) * n11;
+  const double alpha = network.Alpha, lambda = network.Lambda;
+  double next = pattern.Expect;
+  double share = 0;  // D_t = delta_t + lambda * D_t+1
+  for (int t = pattern.StatusCount - 1; t >= 0; --t) {
+    const float* x = pattern.Inputs(t);
+    int count = 0;
+    for (int i = 0; i < n0; ++i)
+      if (x[i] != 0.0f) {
+        Index[static_cast<size_t>(count)] = i;
+        Value[static_cast<size_t>(count++)] = x[i];
+      }
+    float sumOut = 0, out = 0;
+    network.ForwardSparse(Index.data(), Value.data(), count, Sum11.data(), Sum12.data(),
+                          Out11.data(), Out12.data(), sumOut, out);
+    const double y = out;
+    share = alpha * (next - y) + lambda * share;
+    next = y;
+    // Every term below is D_t times dy_t/dw.
+    const double g = share * y * (1.0 - y);
+    for (int k = 0; k < n12; ++k) {
+      const double h2 = Out12[static_cast<size_t>(k)];
+      sum2[k] += g * h2;
+      const double d = h2 * (1.0 - h2) * network.Weight2s[static_cast<size_t>(k)] * g;
+      Delta2[static_cast<size_t>(k)] = static_cast<float>(d);
+      double* row = sum12 + static_cast<size_t>(k) * n11;
+      for (int j = 0; j < n11; ++j) row[j] += d * Out11[static_cast<size_t>(j)];
+    }
+    for (int j = 0; j < n11; ++j) {
+      double back = 0;
+      for (int k = 0; k < n12; ++k)
+        back += static_cast<double>(network.Weight12s[static_cast<size_t>(k)][static_cast<size_t>(j)]) *
+                Delta2[static_cast<size_t>(k)];
+      const double h1 = Out11[static_cast<size_t>(j)];
+      const double d = h1 * (1.0 - h1) * back;
+      double* row = sum11 + static_cast<size_t>(j) * n0;
+      for (int c = 0; c < count; ++c)
+        row[Index[static_cast<size_t>(c)]] += d * Value[static_cast<size_t>(c)];
+    }
+  }
+}
+
+int CBatchLearner::Start(const CTdbpAnn& network, int threadCount) {
+  Stop();
+  threadCount = std::max(threadCount, 1);
+  try {
+    Areas.resize(static_cast<size_t>(threadCount));
+    First.assign(static_cast<size_t>(threadCount) + 1, 0);
+  } catch (const std::bad_alloc&) {
+    return 0;
+  }
+  for (CBatchWorkArea& area : Areas)
+    if (!area.Allocate(network.Count0, network.Count11, network.Count12)) return 0;
+  try {
+    Total.assign(Areas[0].Sum.size(), 0.0);
+  } catch (const std::bad_alloc&) {
+    return 0;
+  }
+  Quit = false;
+  ThreadCount = 1;
+  for (int k = 1; k < threadCount; ++k) {
+    try {
+      Workers.emplace_back(&CBatchLearner::WorkerLoop, this, k);
+      ThreadCount = k + 1;
+    } catch (const std::system_error&) {
+      break;  // the batch is shared among those that did start
+    }
+  }
+  return ThreadCount;
+}
+
+void CBatchLearner::Stop() {
+  if (!Workers.empty()) {
+    {
+      std::lock_guard<std::mutex> lock(Mutex);
+      Quit = true;
+      Generation.fetch_add(1, std::memory_order_release);
+    }
+    Wake.notify_all();
+    for (std::thread& worker : Workers) worker.join();
+    Workers.clear();
+  }
+  ThreadCount = 0;
+}
+
+void CBatchLearner::WorkerLoop(int k) {
+  uint64_t seen = 0;
+  for (;;) {
+    const auto started = [&] { return Generation.load(std::memory_order_acquire) != seen; };
+    if (!SpinUntil(started)) {
+      std::unique_lock<std::mutex> lock(Mutex);
+      Wake.wait(lock, started);
+    }
+    seen = Generation.load(std::memory_order_acquire);
+    if (Quit.load(std::memory_order_acquire)) return;
+    LearnShare(k);
+    if (Pending.fetch_sub(1, std::memory_order_acq_rel) == 1) {
+      std::lock_guard<std::mutex> lock(Mutex);
+      Finished.notify_one();
+    }
+  }
+}
+
+void CBatchLearner::LearnShare(int k) {
+  CBatchWorkArea& area = Areas[static_cast<size_t>(k)];
+  for (int p = First[static_cast<size_t>(k)]; p < First[static_cast<size_t>(k) + 1]; ++p)
+    area.AddPattern(*JobNetwork, JobPatterns[p]);
+}
+
+void CBatchLearner::Learn(CTdbpAnn& network, const CPatternView* patterns, int count) {
+  if (count <= 0 || ThreadCount <= 0) return;
+  // Shares of about equal numbers of positions: games differ in length.
+  long long positions = 0;
+  for (int p = 0; p < count; ++p) positions += patterns[p].StatusCount;
+  const int threads = ThreadCount;
+  First[0] = 0;
+  long long seen = 0;
+  int p = 0;
+  for (int k = 1; k < threads; ++k) {
+    const long long goal = positions * k / threads;
+    while (p < count && seen + patterns[p].StatusCount <= goal) seen += patterns[p++].StatusCount;
+    First[static_cast<size_t>(k)] = p;
+  }
+  First[static_cast<size_t>(threads)] = count;
+  JobNetwork = &network;
+  JobPatterns = patterns;
+
+  if (threads > 1) {
+    Pending.store(threads - 1, std::memory_order_relaxed);
+    {
+      std::lock_guard<std::mutex> lock(Mutex);
+      Generation.fetch_add(1, std::memory_order_release);
+    }
+    Wake.notify_all();
+  }
+  LearnShare(0);
+  if (threads > 1) {
+    const auto done = [&] { return Pending.load(std::memory_order_acquire) == 0; };
+    if (!SpinUntil(done)) {
+      std::unique_lock<std::mutex> lock(Mutex);
+      Finished.wait(lock, done);
+    }
+  }
+  ApplySums(network);
+}
+
+void CBatchLearner::ApplySums(CTdbpAnn& network) {
+  const size_t size = Total.size();
+  double* total = Total.data();
+  std::copy(Areas[0].Sum.begin(), Areas[0].Sum.end(), total);
+  std::fill(Areas[0].Sum.begin(), Areas[0].Sum.end(), 0.0);
+  for (int k = 1; k < ThreadCount; ++k) {
+    double* sum = Areas[static_cast<size_t>(k)].Sum.data();
+    for (size_t i = 0; i < size; ++i) {
+      total[i] += sum[i];
+      sum[i] = 0.0;
+    }
+  }
+  const int n0 = network.Count0, n11 = network.Count11, n12 = network.Count12;
+  const double* at = total;
+  const auto add = [](float& w, double change) {
+    w = static_cast<float>(static_cast<double>(w) + change);
+  };
+  for (int k = 0; k < n12; ++k) add(network.Weight2s[static_cast<size_t>(k)], *at++);
+  for (int k = 0; k < n12; ++k)
+    for (float& w : network.Weight12s[static_cast<size_t>(k)]) add(w, *at++);
+  for (int j = 0; j < n11; ++j) {
+    float* row = network.Weight11s[static_cast<size_t>(j)].data();
+    for (int i = 0; i < n0; ++i) add(row[i], *at++);
+  }
+}

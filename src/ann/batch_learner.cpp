@@ -44,6 +44,7 @@ bool CBatchWorkArea::Allocate(int count0, int count11, int count12) {
     Delta2.assign(n12, 0.0f);
     Index.assign(n0, 0);
     Value.assign(n0, 0.0f);
+    Gap.assign(256, 0);
   } catch (const std::bad_alloc&) {
     return false;
   }

@@ -36,6 +36,9 @@ struct CBatchWorkArea {
   std::vector<float> Sum11, Out11, Sum12, Out12, Delta2;
   std::vector<int32_t> Index;  // the non-zero inputs of the position at hand
   std::vector<float> Value;
+  // Allocated last, so the next thread's area does not begin in a cache
+  // line this thread writes.
+  std::vector<char> Gap;
 };
 
 class CBatchLearner {

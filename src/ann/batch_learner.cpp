@@ -117,7 +117,7 @@ int CBatchLearner::Start(const CTdbpAnn& network, int threadCount) {
   ThreadCount = 1;
   for (int k = 1; k < threadCount; ++k) {
     try {
-      Workers.emplace_back(&CBatchLearner::WorkerLoop, this, k);
+      Workers.emplace_back(&CBatchLearner::WorkerLoop, this, k, Generation.load());
       ThreadCount = k + 1;
     } catch (const std::system_error&) {
       break;  // the batch is shared among those that did start
@@ -140,8 +140,7 @@ void CBatchLearner::Stop() {
   ThreadCount = 0;
 }
 
-void CBatchLearner::WorkerLoop(int k) {
-  uint64_t seen = 0;
+void CBatchLearner::WorkerLoop(int k, uint64_t seen) {
   for (;;) {
     const auto started = [&] { return Generation.load(std::memory_order_acquire) != seen; };
     if (!SpinUntil(started)) {

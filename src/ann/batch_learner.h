@@ -62,7 +62,9 @@ class CBatchLearner {
   void Learn(CTdbpAnn& network, const CPatternView* patterns, int count);
 
  private:
-  void WorkerLoop(int k);
+  // seen: the generation at the worker's start (a learner started again
+  // does not begin from 0).
+  void WorkerLoop(int k, uint64_t seen);
   void LearnShare(int k);
   void ApplySums(CTdbpAnn& network);
 

@@ -275,6 +275,9 @@ TEST(BatchLearner, ThreadsShareABatchWithTheSameResultUpToRounding) {
     CTdbpAnn network = FreshNetwork(4, 0.05f);
     network.Lambda = 0.8f;
     CBatchLearner learner;
+    // Started twice: the second set of workers must wait for a batch too.
+    ASSERT_EQ(learner.Start(network, threads), threads);
+    learner.Learn(network, patterns.data(), 0);
     ASSERT_EQ(learner.Start(network, threads), threads);
     for (size_t at = 0; at < patterns.size(); at += 16)
       learner.Learn(network, patterns.data() + at, static_cast<int>(std::min<size_t>(16, patterns.size() - at)));

@@ -1,6 +1,7 @@
 #pragma once
 // Training runs over the sample files of a folder: passes over every file,
-// a log line per pass, the network written after every file and pass, and a
+// a log line per pass, the network written after every file and pass (after
+// every pass only when the patterns are shuffled), and a
 // snapshot every AutoSaveCount passes. A run stops at the end of the pass in
 // which a network's Running flag went to 0 (SetRunning(0)) or the stop
 // request was set, and then returns 0.

@@ -1,6 +1,7 @@
 #include "ann/batch_learner.h"
 
 #include <algorithm>
+#include <chrono>
 #include <new>
 #include <system_error>
 
@@ -10,10 +11,14 @@
 
 namespace {
 
-// Between batches a worker or the caller waits only microseconds, far less
-// than a sleep and wake-up through the kernel costs; so a wait spins this
-// many rounds first and only then blocks.
-constexpr int kSpinRounds = 4000;
+// Between batches a worker or the caller waits only microseconds, while a
+// sleep and wake-up through the kernel costs tens of them (more in a virtual
+// machine). So a wait first spins briefly, then keeps looking while handing
+// the core to any other thread that wants it (on a busy machine the thread
+// it waits for may need this core), and blocks only after kYieldTime.
+// Between passes (files written) the workers do block.
+constexpr int kSpinRounds = 256;
+constexpr std::chrono::microseconds kYieldTime {500};
 
 inline void CpuRelax() {
 #if defined(__x86_64__) || defined(__i386__)
@@ -27,7 +32,14 @@ bool SpinUntil(const Ready& ready) {
     if (ready()) return true;
     CpuRelax();
   }
-  return ready();
+  const auto until = std::chrono::steady_clock::now() + kYieldTime;
+  for (;;) {
+    for (int round = 0; round < 16; ++round) {
+      if (ready()) return true;
+      std::this_thread::yield();
+    }
+    if (std::chrono::steady_clock::now() >= until) return ready();
+  }
 }
 
 }  // namespace

@@ -161,7 +161,7 @@ void BM_LearnBatch(benchmark::State& state) {
                  " thread(s), items = positions");
 }
 BENCHMARK(BM_LearnBatch)
-    ->ArgsProduct({{0, 1}, {16, 64, 256}, {1, 2}})
+    ->ArgsProduct({{0, 1}, {16, 64, 256, 1024}, {1, 2}})
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
 

@@ -121,7 +121,8 @@ int CBatchLearner::Start(const CTdbpAnn& network, int threadCount) {
   for (CBatchWorkArea& area : Areas)
     if (!area.Allocate(network.Count0, network.Count11, network.Count12)) return 0;
   try {
-    Total.assign(Areas[0].Sum.size(), 0.0);
+    Rows.resize(static_cast<size_t>(1 + network.Count12 + network.Count11));
+    RowFirst.assign(static_cast<size_t>(threadCount) + 1, 0);
   } catch (const std::bad_alloc&) {
     return 0;
   }
@@ -162,6 +163,7 @@ void CBatchLearner::WorkerLoop(int k, uint64_t seen) {
     seen = Generation.load(std::memory_order_acquire);
     if (Quit.load(std::memory_order_acquire)) return;
     LearnShare(k);
+    ApplyShare(k);
     if (Pending.fetch_sub(1, std::memory_order_acq_rel) == 1) {
       std::lock_guard<std::mutex> lock(Mutex);
       Finished.notify_one();
@@ -192,6 +194,8 @@ void CBatchLearner::Learn(CTdbpAnn& network, const CPatternView* patterns, int c
   First[static_cast<size_t>(threads)] = count;
   JobNetwork = &network;
   JobPatterns = patterns;
+  ShareRows(network);
+  Summed.store(0, std::memory_order_relaxed);
 
   if (threads > 1) {
     Pending.store(threads - 1, std::memory_order_relaxed);
@@ -202,6 +206,7 @@ void CBatchLearner::Learn(CTdbpAnn& network, const CPatternView* patterns, int c
     Wake.notify_all();
   }
   LearnShare(0);
+  ApplyShare(0);
   if (threads > 1) {
     const auto done = [&] { return Pending.load(std::memory_order_acquire) == 0; };
     if (!SpinUntil(done)) {
@@ -209,31 +214,47 @@ void CBatchLearner::Learn(CTdbpAnn& network, const CPatternView* patterns, int c
       Finished.wait(lock, done);
     }
   }
-  ApplySums(network);
 }
 
-void CBatchLearner::ApplySums(CTdbpAnn& network) {
-  const size_t size = Total.size();
-  double* total = Total.data();
-  std::copy(Areas[0].Sum.begin(), Areas[0].Sum.end(), total);
-  std::fill(Areas[0].Sum.begin(), Areas[0].Sum.end(), 0.0);
+void CBatchLearner::ShareRows(CTdbpAnn& network) {
+  const size_t n11 = static_cast<size_t>(network.Count11), n12 = static_cast<size_t>(network.Count12);
+  size_t row = 0, at = 0;
+  Rows[row++] = {network.Weight2s.data(), at, n12};
+  at += n12;
+  for (size_t k = 0; k < n12; ++k, at += n11) Rows[row++] = {network.Weight12s[k].data(), at, n11};
+  for (size_t j = 0; j < n11; ++j, at += Rows[row - 1].Length) {
+    std::vector<float>& weights = network.Weight11s[j];
+    Rows[row++] = {weights.data(), at, weights.size()};
+  }
+  // Shares of about equal numbers of weights.
+  RowFirst[0] = 0;
+  size_t done = 0, r = 0;
   for (int k = 1; k < ThreadCount; ++k) {
-    double* sum = Areas[static_cast<size_t>(k)].Sum.data();
-    for (size_t i = 0; i < size; ++i) {
-      total[i] += sum[i];
-      sum[i] = 0.0;
+    const size_t goal = at * static_cast<size_t>(k) / static_cast<size_t>(ThreadCount);
+    while (r < Rows.size() && done + Rows[r].Length <= goal) done += Rows[r++].Length;
+    RowFirst[static_cast<size_t>(k)] = static_cast<int>(r);
+  }
+  RowFirst[static_cast<size_t>(ThreadCount)] = static_cast<int>(Rows.size());
+}
+
+void CBatchLearner::ApplyShare(int k) {
+  if (ThreadCount > 1) {
+    // Every thread's sums must be complete before any is read.
+    Summed.fetch_add(1, std::memory_order_acq_rel);
+    const auto all = [&] { return Summed.load(std::memory_order_acquire) == ThreadCount; };
+    while (!SpinUntil(all)) {
     }
   }
-  const int n0 = network.Count0, n11 = network.Count11, n12 = network.Count12;
-  const double* at = total;
-  const auto add = [](float& w, double change) {
-    w = static_cast<float>(static_cast<double>(w) + change);
-  };
-  for (int k = 0; k < n12; ++k) add(network.Weight2s[static_cast<size_t>(k)], *at++);
-  for (int k = 0; k < n12; ++k)
-    for (float& w : network.Weight12s[static_cast<size_t>(k)]) add(w, *at++);
-  for (int j = 0; j < n11; ++j) {
-    float* row = network.Weight11s[static_cast<size_t>(j)].data();
-    for (int i = 0; i < n0; ++i) add(row[i], *at++);
+  for (int r = RowFirst[static_cast<size_t>(k)]; r < RowFirst[static_cast<size_t>(k) + 1]; ++r) {
+    const CRow& row = Rows[static_cast<size_t>(r)];
+    for (size_t i = 0; i < row.Length; ++i) {
+      double total = 0;
+      for (CBatchWorkArea& area : Areas) {
+        double& sum = area.Sum[row.At + i];
+        total += sum;
+        sum = 0.0;
+      }
+      row.Weights[i] = static_cast<float>(static_cast<double>(row.Weights[i]) + total);
+    }
   }
 }

@@ -66,11 +66,24 @@ class CBatchLearner {
   // does not begin from 0).
   void WorkerLoop(int k, uint64_t seen);
   void LearnShare(int k);
-  void ApplySums(CTdbpAnn& network);
+  // Sets out the weight rows of the network and each thread's share of them.
+  void ShareRows(CTdbpAnn& network);
+  // After every thread has summed its patterns: thread k adds the sums of
+  // its rows, in thread order, to the weights and clears them.
+  void ApplyShare(int k);
 
   std::vector<CBatchWorkArea> Areas;
   std::vector<std::thread> Workers;
-  std::vector<double> Total;
+  // A run of weights and where its sums lie: Weight2s, then each row of
+  // Weight12s and Weight11s. Thread k applies rows RowFirst[k]..RowFirst[k+1]-1.
+  struct CRow {
+    float* Weights;
+    size_t At;
+    size_t Length;
+  };
+  std::vector<CRow> Rows;
+  std::vector<int> RowFirst;
+  std::atomic<int> Summed {0};  // threads done summing their patterns
   int ThreadCount = 0;
 
   // The batch at hand and each thread's first pattern of it (share k is

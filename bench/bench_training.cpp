@@ -1,7 +1,8 @@
 // Sample generation in games per second over the ICCS master collection,
 // and TD(lambda) training in positions per second: every status training
 // one network (TrainEvery's learner) and the own-category learner with 1
-// and 2 threads per game. Files live in memory (/dev/shm).
+// and 2 threads per game; and the mini-batch learner with 1 and 2 threads
+// on whole games and on one-status patterns. Files live in memory (/dev/shm).
 #include <benchmark/benchmark.h>
 
 #include "iccs_games.h"
@@ -15,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "ann/batch_learner.h"
 #include "ann/sample_file.h"
 #include "jobs/sample_generation.h"
 #include "ann/td_learner.h"
@@ -116,6 +118,52 @@ void BM_Learn(benchmark::State& state) {
 }
 // Wall-clock rates: the worker threads' time is not the caller's CPU time.
 BENCHMARK(BM_Learn)->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// Mini-batches: range(0) 0 = the first 200 games as they are, 1 = each of
+// their positions a pattern of its own (Expect 0.5); range(1) the batch
+// size, range(2) the threads sharing each batch.
+void BM_LearnBatch(benchmark::State& state) {
+  CCollection& c = Collection();
+  CSampleFile file;
+  if (!file.Open(c.SampleFile, 91, 1)) std::abort();
+  SeedRandomWith(1);
+  CTdbpAnn network(91, 31, 11, -0.1f, 0.1f, 1, 1, 1, 0.001f, 0.9f);
+  const size_t games = std::min<size_t>(200, file.Patterns().size());
+  std::vector<CPatternView> patterns;
+  for (size_t p = 0; p < games; ++p) {
+    const CPatternView& game = file.Patterns()[p];
+    if (state.range(0) == 0) {
+      patterns.push_back(game);
+      continue;
+    }
+    for (int t = 0; t < game.StatusCount; ++t) {
+      CPatternView one = game;
+      one.StatusCount = 1;
+      one.Records = game.Records + static_cast<size_t>(t) * game.Stride;
+      one.Expect = 0.5f;
+      patterns.push_back(one);
+    }
+  }
+  const int batchSize = static_cast<int>(state.range(1));
+  CBatchLearner learner;
+  if (learner.Start(network, static_cast<int>(state.range(2))) != state.range(2)) std::abort();
+  long long positions = 0;
+  for (auto _ : state) {
+    for (size_t at = 0; at < patterns.size(); at += static_cast<size_t>(batchSize)) {
+      const int size = static_cast<int>(std::min(patterns.size() - at, static_cast<size_t>(batchSize)));
+      learner.Learn(network, patterns.data() + at, size);
+    }
+    for (const CPatternView& pattern : patterns) positions += pattern.StatusCount;
+  }
+  state.SetItemsProcessed(positions);
+  state.SetLabel(std::string(state.range(0) == 0 ? "whole games" : "one-status patterns") + ", batch " +
+                 std::to_string(batchSize) + ", " + std::to_string(state.range(2)) +
+                 " thread(s), items = positions");
+}
+BENCHMARK(BM_LearnBatch)
+    ->ArgsProduct({{0, 1}, {16, 64, 256, 1024}, {1, 2}})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 
 }  // namespace
 

@@ -1,22 +1,29 @@
 #include "ann/ann_trainer.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <memory>
 #include <vector>
 
+#include "ann/batch_learner.h"
 #include "ann/job_log.h"
+#include "ann/learn_schedule.h"
 #include "ann/sample_file.h"
 #include "ann/td_learner.h"
 #include "ann/training_samples.h"
 #include "common/dir_list.h"
 #include "common/exe_path.h"
 #include "common/file_util.h"
+#include "common/random.h"
 #include "common/tick.h"
 
 namespace {
 
 // Files of 4 GiB or more are not taken.
 constexpr std::uintmax_t kMaxSampleFileBytes = 1ULL << 32;
+// A shuffled pass reports its progress after about this many patterns.
+constexpr size_t kShuffledReportPatterns = 4096;
 
 enum class ELearnMode { Every, Category };
 
@@ -129,6 +136,58 @@ bool OpenSampleFile(CRun& run, CSampleFile& file, const std::string& path, int c
   return true;
 }
 
+// How the patterns of a single-network run are learned.
+struct CLearner {
+  ELearnMode Mode = ELearnMode::Every;
+  int Index = 0;
+  int BatchSize = 1;
+  CBatchLearner* Batch = nullptr;  // when BatchSize > 1
+};
+
+void LearnPatterns(CRun& run, const CLearner& learner, const CPatternView* patterns, size_t count) {
+  CTdbpAnn& network = run.List.GetAt(learner.Index);
+  if (learner.Batch) {
+    for (size_t at = 0; at < count; at += static_cast<size_t>(learner.BatchSize)) {
+      const size_t size = std::min(count - at, static_cast<size_t>(learner.BatchSize));
+      learner.Batch->Learn(network, patterns + at, static_cast<int>(size));
+      for (size_t p = at; p < at + size; ++p) run.Progress.PositionsLearned += patterns[p].StatusCount;
+    }
+    return;
+  }
+  for (size_t p = 0; p < count; ++p) {
+    if (learner.Mode == ELearnMode::Every)
+      LearnPattern(network, patterns[p], run.Buffers);
+    else
+      LearnPatternCategory(run.List, learner.Index, patterns[p], run.Buffers, network.ThreadCount);
+    run.Progress.PositionsLearned += patterns[p].StatusCount;
+  }
+}
+
+// One shuffled pass: every file of the folder mapped for the pass, its
+// patterns gathered and visited in the pass's order. Adds the patterns
+// the files hold to patternCount.
+void LearnShuffledPass(CRun& run, const CLearner& learner, const std::vector<std::string>& files,
+                       int categoryLimit, uint32_t seed, int32_t& patternCount) {
+  const CTdbpAnn& network = run.List.GetAt(learner.Index);
+  std::vector<std::unique_ptr<CSampleFile>> mapped;
+  std::vector<CPatternView> order;
+  for (const std::string& path : files) {
+    auto file = std::make_unique<CSampleFile>();
+    if (!OpenSampleFile(run, *file, path, network.Count0, categoryLimit)) continue;
+    patternCount += file->PatternCount();
+    order.insert(order.end(), file->Patterns().begin(), file->Patterns().end());
+    mapped.push_back(std::move(file));
+  }
+  ShufflePatterns(order, seed, network.CurrLearnCount);
+  // Report in whole batches, so the batches are those of an unbroken walk.
+  const size_t step = std::max<size_t>(kShuffledReportPatterns / static_cast<size_t>(learner.BatchSize), 1) *
+                      static_cast<size_t>(learner.BatchSize);
+  for (size_t at = 0; at < order.size(); at += step) {
+    LearnPatterns(run, learner, order.data() + at, std::min(step, order.size() - at));
+    Report(run, false);
+  }
+}
+
 int TrainOne(CTdbpAnnList& list, int index, const std::string& runName,
              const std::string& extension, const std::string& samplePath,
              const CLearnOptions& options, ELearnMode mode) {
@@ -177,6 +236,33 @@ int TrainOne(CTdbpAnnList& list, int index, const std::string& runName,
     if (!options.DriverOwnsRunning) network.Running = 0;
     return 0;
   }
+  // The switches of the every-status mode.
+  CLearner learner;
+  learner.Mode = mode;
+  learner.Index = index;
+  CBatchLearner batch;
+  const bool switches = mode == ELearnMode::Every;
+  if (switches && options.BatchSize.value_or(1) > 1) {
+    learner.BatchSize = *options.BatchSize;
+    if (!batch.Start(network, network.ThreadCount)) {
+      Refuse(options, run.Log, "no memory for the work buffers");
+      if (!options.DriverOwnsRunning) network.Running = 0;
+      return 0;
+    }
+    learner.Batch = &batch;
+  }
+  const bool shuffle = switches && options.Shuffle;
+  const uint32_t seed = shuffle ? options.ShuffleSeed.value_or(Random32()) : 0;
+  // The network keeps the rate it was given; a pass may learn at another.
+  const float startAlpha = network.Alpha;
+  const float endAlpha = options.AlphaEnd.value_or(startAlpha);
+  const auto save = [&](const std::string& path) {
+    const float passAlpha = network.Alpha;
+    network.Alpha = startAlpha;
+    const int saved = network.Save(path);
+    network.Alpha = passAlpha;
+    return saved;
+  };
   CGoodWeights good;
   good.Take(network);
   const auto fail = [&](const std::string& message) {
@@ -186,19 +272,26 @@ int TrainOne(CTdbpAnnList& list, int index, const std::string& runName,
   for (network.CurrLearnCount = 1; network.CurrLearnCount <= network.MaxLearnCount;
        ++network.CurrLearnCount) {
     run.Progress.CurrLearnCount = network.CurrLearnCount;
+    network.Alpha = PassAlpha(startAlpha, endAlpha, network.CurrLearnCount, network.MaxLearnCount);
+    run.Progress.Alpha = network.Alpha;
     int32_t patternCount = 0;
     ListSampleFiles(samplePath, files);
+    if (shuffle) {
+      LearnShuffledPass(run, learner, files, categoryLimit, seed, patternCount);
+      if (!AllWeightsFinite(network)) {
+        good.PutBack(network);
+        fail("a weight stopped being a number in pass " + std::to_string(network.CurrLearnCount) +
+             "; the last good network is kept");
+        break;
+      }
+      good.Take(network);
+    }
     for (const std::string& path : files) {
+      if (shuffle) break;  // learned above, in the pass's order
       CSampleFile file;
       if (!OpenSampleFile(run, file, path, network.Count0, categoryLimit)) continue;
       patternCount += file.PatternCount();
-      for (const CPatternView& pattern : file.Patterns()) {
-        if (mode == ELearnMode::Every)
-          LearnPattern(network, pattern, run.Buffers);
-        else
-          LearnPatternCategory(list, index, pattern, run.Buffers, network.ThreadCount);
-        run.Progress.PositionsLearned += pattern.StatusCount;
-      }
+      LearnPatterns(run, learner, file.Patterns().data(), file.Patterns().size());
       if (!AllWeightsFinite(network)) {
         good.PutBack(network);
         fail("a weight stopped being a number while learning " + path + " in pass " +
@@ -206,21 +299,21 @@ int TrainOne(CTdbpAnnList& list, int index, const std::string& runName,
         break;
       }
       good.Take(network);
-      if (!network.Save(networkPath)) {
+      if (!save(networkPath)) {
         fail("cannot write network file " + networkPath);
         break;
       }
       Report(run, false);
     }
     if (!result) break;
-    if (!network.Save(networkPath)) {
+    if (!save(networkPath)) {
       fail("cannot write network file " + networkPath);
       break;
     }
     if (network.CurrLearnCount % network.AutoSaveCount == 0) {
       const std::string snapshot =
           UniqueFileName(GetExePath() + "_" + runName + PassStamp(network.CurrLearnCount), extension);
-      if (!network.Save(snapshot)) {
+      if (!save(snapshot)) {
         fail("cannot write network file " + snapshot);
         break;
       }
@@ -233,6 +326,7 @@ int TrainOne(CTdbpAnnList& list, int index, const std::string& runName,
       break;
     }
   }
+  network.Alpha = startAlpha;
   if (!options.DriverOwnsRunning) network.Running = 0;
   return result;
 }
@@ -282,6 +376,13 @@ std::string CheckLearnValues(const CTdbpAnn& network, const CLearnOptions& optio
            std::to_string(threads) + ")";
   if (!std::isfinite(alpha)) return "Alpha is not a number";
   if (!std::isfinite(lambda)) return "Lambda is not a number";
+  if (options.BatchSize && *options.BatchSize < 1)
+    return "BatchSize must be at least 1 (it is " + std::to_string(*options.BatchSize) + ")";
+  if (options.AlphaEnd) {
+    if (!std::isfinite(*options.AlphaEnd) || !(*options.AlphaEnd > 0))
+      return "AlphaEnd must be a number above 0";
+    if (!(alpha > 0)) return "Alpha must be above 0 to fall to AlphaEnd";
+  }
   return {};
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 // Training runs over the sample files of a folder: passes over every file,
-// a log line per pass, the network written after every file and pass, and a
+// a log line per pass, the network written after every file and pass (after
+// every pass only when the patterns are shuffled), and a
 // snapshot every AutoSaveCount passes. A run stops at the end of the pass in
 // which a network's Running flag went to 0 (SetRunning(0)) or the stop
 // request was set, and then returns 0.
@@ -18,6 +19,7 @@ struct CTrainProgress {
   int32_t CurrLearnCount = 0;   // pass, from 1
   int32_t MaxLearnCount = 0;
   long long PositionsLearned = 0;  // statuses learned since the run started
+  float Alpha = 0;                 // the learning rate of the pass
   bool PassEnded = false;          // false: after a sample file
 };
 
@@ -34,6 +36,22 @@ struct CLearnOptions {
   std::optional<int32_t> ThreadCount;
   std::optional<float> Alpha;
   std::optional<float> Lambda;
+
+  // Switches of the single-network run (TrainEvery). Left as they are, the
+  // run learns as without them, bit for bit.
+  // Shuffle: every pass visits the patterns of all sample files of the
+  // folder in a random order of its own (fixed by ShuffleSeed and the pass;
+  // without a seed, one drawn at the start of the run); the network is then
+  // written at the end of each pass only.
+  bool Shuffle = false;
+  std::optional<uint32_t> ShuffleSeed;
+  // The learning rate falls geometrically from Alpha at pass 1 to AlphaEnd
+  // at pass MaxLearnCount (PassAlpha); the network keeps Alpha, the start.
+  std::optional<float> AlphaEnd;
+  // Patterns learned BatchSize at a time from the weights before the batch,
+  // their updates summed and applied once, the batch shared among
+  // ThreadCount threads (CBatchLearner). 1: pattern by pattern.
+  std::optional<int32_t> BatchSize;
 
   // Set to non-zero by another thread: stop at the end of the pass, as
   // SetRunning(0) does. Unlike the Running flags it is never set back, so a
@@ -54,7 +72,8 @@ struct CLearnOptions {
 
 // Empty when the options, over the network's own values, can be used;
 // else the message that refuses them (AutoSaveCount below 1, ThreadCount
-// above 64, a learning rate or trace decay that is not a number).
+// above 64, a learning rate or trace decay that is not a number, BatchSize
+// below 1, an AlphaEnd that is not a number above 0).
 std::string CheckLearnValues(const CTdbpAnn& network, const CLearnOptions& options);
 
 // One network (list[index]) learns from every status of every sample file

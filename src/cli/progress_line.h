@@ -11,6 +11,8 @@ class CProgressLine {
   explicit CProgressLine(std::string label, long long total = 0);
   // Shows the count when enough time has passed since the last line.
   void Update(long long done, const std::string& detail = "");
+  // Shows the count now, however recently it was shown.
+  void ShowNow(long long done, const std::string& detail) { Show(done, detail, false); }
   // Shows the final count, always, and ends the line.
   void Finish(long long done, const std::string& detail = "");
   // Elapsed seconds since construction.

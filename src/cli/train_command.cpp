@@ -20,6 +20,20 @@ namespace {
 
 constexpr int kInterruptedStatus = 130;
 
+// A shuffle seed: a whole number in 0..4294967295.
+bool ReadSeedText(const std::string& text, long long& seed) {
+  if (text.empty() || text.size() > 10 || text.find_first_not_of("0123456789") != std::string::npos)
+    return false;
+  seed = std::stoll(text);
+  return seed <= 4294967295LL;
+}
+
+std::string Rate(double positions, double seconds) {
+  char text[64];
+  std::snprintf(text, sizeof text, "%.0f positions/s", seconds > 0 ? positions / seconds : 0.0);
+  return text;
+}
+
 // Fills the settings from the options; ranges are the job's to check.
 std::string ParseTrainOptions(const std::vector<std::string>& args, CTrainParams& p) {
   // The command trains over the sample folder unless --records is given;
@@ -32,6 +46,10 @@ std::string ParseTrainOptions(const std::vector<std::string>& args, CTrainParams
   p.ThreadCount.reset();
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string& arg = args[i];
+    if (arg == "--shuffle") {
+      p.Shuffle = true;
+      continue;
+    }
     if (i + 1 >= args.size()) return "unexpected argument '" + arg + "'";
     const std::string& text = args[++i];
     bool ok = false;
@@ -61,6 +79,15 @@ std::string ParseTrainOptions(const std::vector<std::string>& args, CTrainParams
       readFloat(p.Alpha);
     } else if (arg == "--lambda") {
       readFloat(p.Lambda);
+    } else if (arg == "--alpha-end") {
+      readFloat(p.AlphaEnd);
+    } else if (arg == "--batch") {
+      readInt(p.BatchSize);
+    } else if (arg == "--shuffle-seed") {
+      // The job checks the range; a value beyond 32 bits is refused here.
+      long long seed = 0;
+      ok = ReadSeedText(text, seed);
+      if (ok) p.ShuffleSeed = static_cast<uint32_t>(seed);
     } else if (arg == "--start" || arg == "--end") {
       ok = ReadInt32Text(text, arg == "--start" ? p.StartTdbpAnnIndex : p.EndTdbpAnnIndex);
     } else {
@@ -88,13 +115,30 @@ int RunTrain(const std::vector<std::string>& args) {
   CProgressLine sampling("samples");
   CProgressLine training("train");
   long long positions = 0;
+  // The rate of each pass, from its first progress report on.
+  long long passStartPositions = 0;
+  double passStartSeconds = -1;
+  double learnStartSeconds = -1;
   params.OnRecord = [&](int32_t loaded, int32_t offered) {
     sampling.Update(offered, std::to_string(loaded) + " games taken");
   };
   params.OnProgress = [&](const CTrainProgress& progress) {
+    if (progress.PositionsLearned < positions) passStartPositions = 0;  // a new run of BatchTrain
     positions = progress.PositionsLearned;
-    training.Update(progress.PositionsLearned, progress.RunName + " pass " + std::to_string(progress.CurrLearnCount) +
-                                                   "/" + std::to_string(progress.MaxLearnCount));
+    char alpha[32];
+    std::snprintf(alpha, sizeof alpha, "%g", static_cast<double>(progress.Alpha));
+    const std::string detail = progress.RunName + " pass " + std::to_string(progress.CurrLearnCount) + "/" +
+                               std::to_string(progress.MaxLearnCount) + " alpha " + alpha;
+    if (learnStartSeconds < 0) learnStartSeconds = passStartSeconds = training.Seconds();
+    if (!progress.PassEnded) {
+      training.Update(progress.PositionsLearned, detail);
+      return;
+    }
+    const double now = training.Seconds();
+    training.ShowNow(progress.PositionsLearned,
+                  detail + " done, " + Rate(static_cast<double>(positions - passStartPositions), now - passStartSeconds));
+    passStartPositions = positions;
+    passStartSeconds = now;
   };
   control.OnNote = [](const std::string& line) { std::fprintf(stderr, "tarvo-cli: %s\n", line.c_str()); };
   CBatchTrainingResult result;
@@ -103,6 +147,9 @@ int RunTrain(const std::vector<std::string>& args) {
   if (params.FromRecords)
     std::printf("records: games=%d skipped=%zu\n", result.Samples.LoadedCount, result.Samples.SkippedRecords.size());
   std::printf("sample files: learned=%d skipped=%d\n", result.Learn.UsableFiles, result.Learn.SkippedFiles);
+  if (learnStartSeconds >= 0)
+    std::printf("positions: learned=%lld, %s\n", positions,
+                Rate(static_cast<double>(positions), training.Seconds() - learnStartSeconds).c_str());
   if (error) return CliError("train: " + EnglishMessage(error));
   std::printf("network: %seval000.ann (copy it to %sann/eval000.ann to play with it)\n",
               GetExePath().c_str(), GetExePath().c_str());
@@ -114,7 +161,8 @@ int RunTrain(const std::vector<std::string>& args) {
 const CliCommand kTrain {
     "train",
     "[--records DIR] [--max-relearn N] [--max-learn N] [--auto-save N] [--threads N] "
-    "[--alpha X] [--lambda X] [--start I] [--end I]",
+    "[--alpha X] [--lambda X] [--start I] [--end I] [--shuffle] [--shuffle-seed N] [--alpha-end X] "
+    "[--batch N]",
     "Trains the evaluation network by TD(lambda) over every sample file in sample/ of the\n"
     "data folder; with --records, first turns the game records below DIR into sample files\n"
     "named for DIR, replacing those an earlier --records run over DIR wrote. The network starts from ann/eval000.ann;\n"
@@ -124,10 +172,22 @@ const CliCommand kTrain {
     "  --max-relearn N  outer passes (default 1)\n"
     "  --max-learn N    passes over the sample files (default: the network's, 10000000)\n"
     "  --auto-save N    snapshot every N passes (default: the network's, 1)\n"
-    "  --threads N      threads per game when one of several networks learns (1..64)\n"
+    "  --threads N      threads sharing each --batch of games, or per game when one of\n"
+    "                   several networks learns (1..64)\n"
     "  --alpha X        learning rate (default: the network's, 0.01)\n"
     "  --lambda X       trace decay, 0..1 (default: the network's, 0.9)\n"
     "  --start I --end I  networks to train (-1: none given, the default)\n"
+    "Switches of the single-network run (no --start/--end); left out, training is as without them:\n"
+    "  --shuffle        each pass visits the games of all sample files in a random order of\n"
+    "                   its own; the network is then written at the end of each pass only\n"
+    "  --shuffle-seed N the seed of those orders, 0..4294967295 (default: drawn per run)\n"
+    "  --alpha-end X    the learning rate falls geometrically, by the same factor every pass,\n"
+    "                   from --alpha at pass 1 to X at the last pass (X above 0); the network\n"
+    "                   file keeps --alpha\n"
+    "  --batch N        learn N games at a time from the weights before them and apply their\n"
+    "                   summed updates once (1..65536; default 1, game by game)\n"
+    "Progress shows each pass's learning rate and positions learned per second; the last\n"
+    "lines give the rate of the whole run.\n"
     "Ctrl-C stops at the end of the pass in progress; what was learned is kept.",
     RunTrain};
 

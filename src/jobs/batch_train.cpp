@@ -28,6 +28,10 @@ CLearnOptions LearnOptionsOf(const CTrainParams& params) {
   options.ThreadCount = params.ThreadCount;
   options.Alpha = params.Alpha;
   options.Lambda = params.Lambda;
+  options.Shuffle = params.Shuffle;
+  options.ShuffleSeed = params.ShuffleSeed;
+  options.AlphaEnd = params.AlphaEnd;
+  options.BatchSize = params.BatchSize;
   options.StopRequest = params.StopRequest;
   options.OnProgress = params.OnProgress;
   options.Error = params.Error;
@@ -188,6 +192,9 @@ CJobError CheckBatchTrainingSettings(const CTrainParams& params) {
       {"ThreadCount", params.ThreadCount},
       {"Alpha", params.Alpha},
       {"Lambda", params.Lambda},
+      {"AlphaEnd", params.AlphaEnd},
+      {"BatchSize", params.BatchSize},
+      {"ShuffleSeed", params.ShuffleSeed},
   };
   // A learning value left unset keeps the network's own and is not checked here.
   for (const auto& [setting, value] : values)

@@ -46,6 +46,12 @@ struct CTrainParams {
   std::optional<int32_t> ThreadCount = 1;
   std::optional<float> Alpha;
   std::optional<float> Lambda;
+  // Switches of the single-network run (see CLearnOptions); unset or false:
+  // learning as without them.
+  bool Shuffle = false;
+  std::optional<uint32_t> ShuffleSeed;
+  std::optional<float> AlphaEnd;
+  std::optional<int32_t> BatchSize;
 
   // Names: networks <name>NNN<extension>; sample files in SampleDir (empty:
   // the sample/ folder of the data folder) with SampleExtension.
@@ -90,6 +96,9 @@ inline constexpr CSettingRange kBatchLearnRanges[] = {
     {"ThreadCount", 1, MAX_TRAIN_THREADS},
     {"Alpha", 0, 10, true},
     {"Lambda", 0, 1},
+    {"AlphaEnd", 0, 10, true},
+    {"BatchSize", 1, 65536},
+    {"ShuffleSeed", 0, UINT32_MAX},
 };
 // Every limit a batch training is checked against: sample generation's and
 // the learning's, in one table.

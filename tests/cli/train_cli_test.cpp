@@ -66,7 +66,8 @@ TEST_F(TrainCli, HelpNamesEveryOption) {
   out = Cli("train --help", &code);
   EXPECT_EQ(code, 0);
   for (const char* option : {"--records", "--max-relearn", "--max-learn", "--auto-save", "--threads",
-                             "--alpha", "--lambda", "--start", "--end"})
+                             "--alpha", "--lambda", "--start", "--end", "--shuffle", "--shuffle-seed",
+                             "--alpha-end", "--batch"})
     EXPECT_NE(out.find(option), std::string::npos) << option;
 }
 
@@ -88,6 +89,9 @@ TEST_F(TrainCli, BadInputGetsOneLineAndTouchesNothing) {
       {"train --records . --threads 65", "ThreadCount: must be between 1 and 64 (got 65)"},
       {"train --records . --lambda 2", "Lambda: must be between 0 and 1 (got 2)"},
       {"train --records . --alpha nan", "Alpha: must be between 0 and 10 (got nan)"},
+      {"train --records . --batch 0", "BatchSize: must be between 1 and 65536 (got 0)"},
+      {"train --records . --alpha-end 0", "AlphaEnd: must be between 0 and 10 (got 0)"},
+      {"train --records . --shuffle-seed -1", "'-1' is not a number, for --shuffle-seed"},
       {"train --bogus 1", "unexpected argument '--bogus'"},
   };
   for (const auto& c : cases) {
@@ -131,6 +135,17 @@ TEST_F(TrainCli, SamplesThenTrainChangesTheNetworkAndWritesTheLogs) {
   for (const std::string& name : Names(""))
     snapshots += std::regex_match(name, std::regex(R"(_eval000_\d{4}(_\d\d){5}_000000[12]\.ann)"));
   EXPECT_EQ(snapshots, 2);
+
+  // The switches: each pass's rate and speed, the run's speed, and the
+  // network keeping the rate it started from.
+  out = Cli("train --max-learn 2 --alpha 0.05 --alpha-end 0.005 --shuffle --shuffle-seed 3 --batch 4 --threads 2",
+            &code);
+  ASSERT_EQ(code, 0) << out;
+  EXPECT_TRUE(std::regex_search(out, std::regex(R"(eval000 pass 1/2 alpha 0\.05 done, \d+ positions/s)"))) << out;
+  EXPECT_TRUE(std::regex_search(out, std::regex(R"(eval000 pass 2/2 alpha 0\.005 done, \d+ positions/s)"))) << out;
+  EXPECT_TRUE(std::regex_search(out, std::regex(R"(\npositions: learned=3004, \d+ positions/s\n)"))) << out;
+  ASSERT_EQ(trained.Load(home.Path() + "eval000.ann"), 1);
+  EXPECT_FLOAT_EQ(trained.Alpha, 0.05f);
 }
 
 TEST_F(TrainCli, TrainFromRecordsMakesSamplesFirst) {

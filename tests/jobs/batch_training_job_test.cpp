@@ -7,6 +7,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <limits>
 
 #include "common/exe_path.h"
 #include "jobs/batch_train.h"
@@ -157,6 +158,10 @@ TEST_F(BatchTrainingJob, OutOfRangeSettingsAreRefusedNamingTheSetting) {
       {"TestOverflowFreq", [](CTrainParams& p) { p.TestOverflowFreq = 0; }},
       {"MinMoveCoeff", [](CTrainParams& p) { p.MinMoveCoeff = 1.5f; }},
       {"StartTdbpAnnIndex", [](CTrainParams& p) { p.StartTdbpAnnIndex = -2; }},
+      {"BatchSize", [](CTrainParams& p) { p.BatchSize = 0; }},
+      {"AlphaEnd", [](CTrainParams& p) { p.AlphaEnd = 0; }},
+      {"AlphaEnd", [](CTrainParams& p) { p.AlphaEnd = std::numeric_limits<float>::quiet_NaN(); }},
+      {"AlphaEnd", [](CTrainParams& p) { p.AlphaEnd = std::numeric_limits<float>::infinity(); }},
   };
   // The bad number is named before any folder is looked at: from records,
   // and from a sample folder that holds nothing.

@@ -1,0 +1,260 @@
+#include "ann/batch_learner.h"
+
+#include <algorithm>
+#include <chrono>
+#include <new>
+#include <system_error>
+
+#if defined(__x86_64__) || defined(__i386__)
+#include <immintrin.h>
+#endif
+
+namespace {
+
+// Between batches a worker or the caller waits only microseconds, while a
+// sleep and wake-up through the kernel costs tens of them (more in a virtual
+// machine). So a wait first spins briefly, then keeps looking while handing
+// the core to any other thread that wants it (on a busy machine the thread
+// it waits for may need this core), and blocks only after kYieldTime.
+// Between passes (files written) the workers do block.
+constexpr int kSpinRounds = 256;
+constexpr std::chrono::microseconds kYieldTime {500};
+
+inline void CpuRelax() {
+#if defined(__x86_64__) || defined(__i386__)
+  _mm_pause();
+#endif
+}
+
+template <typename Ready>
+bool SpinUntil(const Ready& ready) {
+  for (int round = 0; round < kSpinRounds; ++round) {
+    if (ready()) return true;
+    CpuRelax();
+  }
+  const auto until = std::chrono::steady_clock::now() + kYieldTime;
+  for (;;) {
+    for (int round = 0; round < 16; ++round) {
+      if (ready()) return true;
+      std::this_thread::yield();
+    }
+    if (std::chrono::steady_clock::now() >= until) return ready();
+  }
+}
+
+}  // namespace
+
+bool CBatchWorkArea::Allocate(int count0, int count11, int count12) {
+  const size_t n0 = static_cast<size_t>(count0), n11 = static_cast<size_t>(count11),
+               n12 = static_cast<size_t>(count12);
+  try {
+    Sum.assign(n12 + n12 * n11 + n11 * n0, 0.0);
+    Sum11.assign(n11, 0.0f);
+    Out11.assign(n11, 0.0f);
+    Sum12.assign(n12, 0.0f);
+    Out12.assign(n12, 0.0f);
+    Delta2.assign(n12, 0.0f);
+    Index.assign(n0, 0);
+    Value.assign(n0, 0.0f);
+    Gap.assign(256, 0);
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
+  return true;
+}
+
+void CBatchWorkArea::AddPattern(const CTdbpAnn& network, const CPatternView& pattern) {
+  const int n0 = network.Count0, n11 = network.Count11, n12 = network.Count12;
+  double* sum2 = Sum.data();
+  double* sum12 = sum2 + n12;
+  double* sum11 = sum12 + static_cast<size_t>(n12) * n11;
+  const double alpha = network.Alpha, lambda = network.Lambda;
+  double next = pattern.Expect;
+  double share = 0;  // D_t = delta_t + lambda * D_t+1
+  for (int t = pattern.StatusCount - 1; t >= 0; --t) {
+    const float* x = pattern.Inputs(t);
+    int count = 0;
+    for (int i = 0; i < n0; ++i)
+      if (x[i] != 0.0f) {
+        Index[static_cast<size_t>(count)] = i;
+        Value[static_cast<size_t>(count++)] = x[i];
+      }
+    float sumOut = 0, out = 0;
+    network.ForwardSparse(Index.data(), Value.data(), count, Sum11.data(), Sum12.data(),
+                          Out11.data(), Out12.data(), sumOut, out);
+    const double y = out;
+    share = alpha * (next - y) + lambda * share;
+    next = y;
+    // Every term below is D_t times dy_t/dw.
+    const double g = share * y * (1.0 - y);
+    for (int k = 0; k < n12; ++k) {
+      const double h2 = Out12[static_cast<size_t>(k)];
+      sum2[k] += g * h2;
+      const double d = h2 * (1.0 - h2) * network.Weight2s[static_cast<size_t>(k)] * g;
+      Delta2[static_cast<size_t>(k)] = static_cast<float>(d);
+      double* row = sum12 + static_cast<size_t>(k) * n11;
+      for (int j = 0; j < n11; ++j) row[j] += d * Out11[static_cast<size_t>(j)];
+    }
+    for (int j = 0; j < n11; ++j) {
+      double back = 0;
+      for (int k = 0; k < n12; ++k)
+        back += static_cast<double>(network.Weight12s[static_cast<size_t>(k)][static_cast<size_t>(j)]) *
+                Delta2[static_cast<size_t>(k)];
+      const double h1 = Out11[static_cast<size_t>(j)];
+      const double d = h1 * (1.0 - h1) * back;
+      double* row = sum11 + static_cast<size_t>(j) * n0;
+      for (int c = 0; c < count; ++c)
+        row[Index[static_cast<size_t>(c)]] += d * Value[static_cast<size_t>(c)];
+    }
+  }
+}
+
+int CBatchLearner::Start(const CTdbpAnn& network, int threadCount) {
+  Stop();
+  threadCount = std::max(threadCount, 1);
+  try {
+    Areas.resize(static_cast<size_t>(threadCount));
+    First.assign(static_cast<size_t>(threadCount) + 1, 0);
+  } catch (const std::bad_alloc&) {
+    return 0;
+  }
+  for (CBatchWorkArea& area : Areas)
+    if (!area.Allocate(network.Count0, network.Count11, network.Count12)) return 0;
+  try {
+    Rows.resize(static_cast<size_t>(1 + network.Count12 + network.Count11));
+    RowFirst.assign(static_cast<size_t>(threadCount) + 1, 0);
+  } catch (const std::bad_alloc&) {
+    return 0;
+  }
+  Quit = false;
+  ThreadCount = 1;
+  for (int k = 1; k < threadCount; ++k) {
+    try {
+      Workers.emplace_back(&CBatchLearner::WorkerLoop, this, k, Generation.load());
+      ThreadCount = k + 1;
+    } catch (const std::system_error&) {
+      break;  // the batch is shared among those that did start
+    }
+  }
+  return ThreadCount;
+}
+
+void CBatchLearner::Stop() {
+  if (!Workers.empty()) {
+    {
+      std::lock_guard<std::mutex> lock(Mutex);
+      Quit = true;
+      Generation.fetch_add(1, std::memory_order_release);
+    }
+    Wake.notify_all();
+    for (std::thread& worker : Workers) worker.join();
+    Workers.clear();
+  }
+  ThreadCount = 0;
+}
+
+void CBatchLearner::WorkerLoop(int k, uint64_t seen) {
+  for (;;) {
+    const auto started = [&] { return Generation.load(std::memory_order_acquire) != seen; };
+    if (!SpinUntil(started)) {
+      std::unique_lock<std::mutex> lock(Mutex);
+      Wake.wait(lock, started);
+    }
+    seen = Generation.load(std::memory_order_acquire);
+    if (Quit.load(std::memory_order_acquire)) return;
+    LearnShare(k);
+    ApplyShare(k);
+    if (Pending.fetch_sub(1, std::memory_order_acq_rel) == 1) {
+      std::lock_guard<std::mutex> lock(Mutex);
+      Finished.notify_one();
+    }
+  }
+}
+
+void CBatchLearner::LearnShare(int k) {
+  CBatchWorkArea& area = Areas[static_cast<size_t>(k)];
+  for (int p = First[static_cast<size_t>(k)]; p < First[static_cast<size_t>(k) + 1]; ++p)
+    area.AddPattern(*JobNetwork, JobPatterns[p]);
+}
+
+void CBatchLearner::Learn(CTdbpAnn& network, const CPatternView* patterns, int count) {
+  if (count <= 0 || ThreadCount <= 0) return;
+  // Shares of about equal numbers of positions: games differ in length.
+  long long positions = 0;
+  for (int p = 0; p < count; ++p) positions += patterns[p].StatusCount;
+  const int threads = ThreadCount;
+  First[0] = 0;
+  long long seen = 0;
+  int p = 0;
+  for (int k = 1; k < threads; ++k) {
+    const long long goal = positions * k / threads;
+    while (p < count && seen + patterns[p].StatusCount <= goal) seen += patterns[p++].StatusCount;
+    First[static_cast<size_t>(k)] = p;
+  }
+  First[static_cast<size_t>(threads)] = count;
+  JobNetwork = &network;
+  JobPatterns = patterns;
+  ShareRows(network);
+  Summed.store(0, std::memory_order_relaxed);
+
+  if (threads > 1) {
+    Pending.store(threads - 1, std::memory_order_relaxed);
+    {
+      std::lock_guard<std::mutex> lock(Mutex);
+      Generation.fetch_add(1, std::memory_order_release);
+    }
+    Wake.notify_all();
+  }
+  LearnShare(0);
+  ApplyShare(0);
+  if (threads > 1) {
+    const auto done = [&] { return Pending.load(std::memory_order_acquire) == 0; };
+    if (!SpinUntil(done)) {
+      std::unique_lock<std::mutex> lock(Mutex);
+      Finished.wait(lock, done);
+    }
+  }
+}
+
+void CBatchLearner::ShareRows(CTdbpAnn& network) {
+  const size_t n11 = static_cast<size_t>(network.Count11), n12 = static_cast<size_t>(network.Count12);
+  size_t row = 0, at = 0;
+  Rows[row++] = {network.Weight2s.data(), at, n12};
+  at += n12;
+  for (size_t k = 0; k < n12; ++k, at += n11) Rows[row++] = {network.Weight12s[k].data(), at, n11};
+  for (size_t j = 0; j < n11; ++j, at += Rows[row - 1].Length) {
+    std::vector<float>& weights = network.Weight11s[j];
+    Rows[row++] = {weights.data(), at, weights.size()};
+  }
+  // Shares of about equal numbers of weights.
+  RowFirst[0] = 0;
+  size_t done = 0, r = 0;
+  for (int k = 1; k < ThreadCount; ++k) {
+    const size_t goal = at * static_cast<size_t>(k) / static_cast<size_t>(ThreadCount);
+    while (r < Rows.size() && done + Rows[r].Length <= goal) done += Rows[r++].Length;
+    RowFirst[static_cast<size_t>(k)] = static_cast<int>(r);
+  }
+  RowFirst[static_cast<size_t>(ThreadCount)] = static_cast<int>(Rows.size());
+}
+
+void CBatchLearner::ApplyShare(int k) {
+  if (ThreadCount > 1) {
+    // Every thread's sums must be complete before any is read.
+    Summed.fetch_add(1, std::memory_order_acq_rel);
+    const auto all = [&] { return Summed.load(std::memory_order_acquire) == ThreadCount; };
+    while (!SpinUntil(all)) {
+    }
+  }
+  for (int r = RowFirst[static_cast<size_t>(k)]; r < RowFirst[static_cast<size_t>(k) + 1]; ++r) {
+    const CRow& row = Rows[static_cast<size_t>(r)];
+    for (size_t i = 0; i < row.Length; ++i) {
+      double total = 0;
+      for (CBatchWorkArea& area : Areas) {
+        double& sum = area.Sum[row.At + i];
+        total += sum;
+        sum = 0.0;
+      }
+      row.Weights[i] = static_cast<float>(static_cast<double>(row.Weights[i]) + total);
+    }
+  }
+}

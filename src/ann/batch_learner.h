@@ -1,0 +1,101 @@
+#pragma once
+// Mini-batch TD(lambda) learning for one network. A batch of patterns is
+// learned from the weights as they were before it: every pattern's whole
+// update (the sum over its positions of delta_t * e_t, as the one-pattern
+// learner makes it) is summed over the batch and the sum applied once. The
+// patterns of a batch can be shared among persistent worker threads, each
+// summing into its own accumulator; the accumulators are added in thread
+// order, so a run's result depends only on its thread count.
+//
+// A pattern's update is not formed along its traces here: since
+// e_t = sum over s <= t of lambda^(t-s) * g_s (g_s = dy_s/dw), the sum of
+// delta_t * e_t equals the sum of D_s * g_s with D_s = delta_s + lambda * D_s+1.
+// One sweep from the last position to the first then gives each position's
+// share with no trace to carry, and the first layer's share touches only the
+// rows of the non-zero inputs.
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include "ann/sample_file.h"
+#include "ann/tdbp_ann.h"
+
+// What one thread needs for its share of a batch.
+struct CBatchWorkArea {
+  // Sizes everything for networks of these counts; false when memory lacks.
+  bool Allocate(int count0, int count11, int count12);
+  // Adds the whole update of one pattern, computed from the network's
+  // weights as they are, into Sum (layout: Weight2s, the rows of
+  // Weight12s, the rows of Weight11s).
+  void AddPattern(const CTdbpAnn& network, const CPatternView& pattern);
+
+  std::vector<double> Sum;
+  std::vector<float> Sum11, Out11, Sum12, Out12, Delta2;
+  std::vector<int32_t> Index;  // the non-zero inputs of the position at hand
+  std::vector<float> Value;
+  // Allocated last, so the next thread's area does not begin in a cache
+  // line this thread writes.
+  std::vector<char> Gap;
+};
+
+class CBatchLearner {
+ public:
+  CBatchLearner() = default;
+  ~CBatchLearner() { Stop(); }
+  CBatchLearner(const CBatchLearner&) = delete;
+  CBatchLearner& operator=(const CBatchLearner&) = delete;
+
+  // Sizes the work areas for networks shaped like `network` and starts
+  // threadCount - 1 worker threads (the caller does the first share).
+  // Returns the number of threads that share a batch (fewer than asked when
+  // a thread cannot be started), 0 when memory lacks.
+  int Start(const CTdbpAnn& network, int threadCount);
+  // Ends the workers; Start may be called again.
+  void Stop();
+  int Threads() const { return ThreadCount; }
+
+  // Learns patterns[0..count-1] as one batch and applies the summed update.
+  // Allocates nothing.
+  void Learn(CTdbpAnn& network, const CPatternView* patterns, int count);
+
+ private:
+  // seen: the generation at the worker's start (a learner started again
+  // does not begin from 0).
+  void WorkerLoop(int k, uint64_t seen);
+  void LearnShare(int k);
+  // Sets out the weight rows of the network and each thread's share of them.
+  void ShareRows(CTdbpAnn& network);
+  // After every thread has summed its patterns: thread k adds the sums of
+  // its rows, in thread order, to the weights and clears them.
+  void ApplyShare(int k);
+
+  std::vector<CBatchWorkArea> Areas;
+  std::vector<std::thread> Workers;
+  // A run of weights and where its sums lie: Weight2s, then each row of
+  // Weight12s and Weight11s. Thread k applies rows RowFirst[k]..RowFirst[k+1]-1.
+  struct CRow {
+    float* Weights;
+    size_t At;
+    size_t Length;
+  };
+  std::vector<CRow> Rows;
+  std::vector<int> RowFirst;
+  std::atomic<int> Summed {0};  // threads done summing their patterns
+  int ThreadCount = 0;
+
+  // The batch at hand and each thread's first pattern of it (share k is
+  // patterns First[k]..First[k+1]-1).
+  const CTdbpAnn* JobNetwork = nullptr;
+  const CPatternView* JobPatterns = nullptr;
+  std::vector<int> First;
+
+  // A new Generation starts a batch; Pending counts the workers not yet done.
+  std::mutex Mutex;
+  std::condition_variable Wake, Finished;
+  std::atomic<uint64_t> Generation {0};
+  std::atomic<int> Pending {0};
+  std::atomic<bool> Quit {false};
+};

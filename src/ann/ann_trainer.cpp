@@ -242,9 +242,9 @@ int TrainOne(CTdbpAnnList& list, int index, const std::string& runName,
   learner.Index = index;
   CBatchLearner batch;
   const bool switches = mode == ELearnMode::Every;
-  if (switches && options.BatchSize.value_or(1) > 1) {
-    learner.BatchSize = *options.BatchSize;
-    if (!batch.Start(network, network.ThreadCount)) {
+  if (switches && (options.BatchSize.value_or(1) > 1 || options.Adam)) {
+    learner.BatchSize = options.BatchSize.value_or(1);
+    if (!batch.Start(network, network.ThreadCount, options.Adam)) {
       Refuse(options, run.Log, "no memory for the work buffers");
       if (!options.DriverOwnsRunning) network.Running = 0;
       return 0;

@@ -52,6 +52,9 @@ struct CLearnOptions {
   // their updates summed and applied once, the batch shared among
   // ThreadCount threads (CBatchLearner). 1: pattern by pattern.
   std::optional<int32_t> BatchSize;
+  // Adam steps instead of the plain update, batch by batch (CBatchLearner);
+  // Alpha is then the step size, about 0.001..0.01.
+  bool Adam = false;
 
   // Set to non-zero by another thread: stop at the end of the pass, as
   // SetRunning(0) does. Unlike the Running flags it is never set back, so a

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <new>
 #include <system_error>
 
@@ -10,6 +11,11 @@
 #endif
 
 namespace {
+
+// Adam's usual constants.
+constexpr double kAdamMeanDecay = 0.9;
+constexpr double kAdamSquareDecay = 0.999;
+constexpr double kAdamEpsilon = 1e-8;
 
 // Between batches a worker or the caller waits only microseconds, while a
 // sleep and wake-up through the kernel costs tens of them (more in a virtual
@@ -109,8 +115,17 @@ void CBatchWorkArea::AddPattern(const CTdbpAnn& network, const CPatternView& pat
   }
 }
 
-int CBatchLearner::Start(const CTdbpAnn& network, int threadCount) {
+int CBatchLearner::Start(const CTdbpAnn& network, int threadCount, bool adam) {
   Stop();
+  AdamSteps = 0;
+  try {
+    const size_t weights = static_cast<size_t>(network.Count12) * (1 + static_cast<size_t>(network.Count11)) +
+                           static_cast<size_t>(network.Count11) * static_cast<size_t>(network.Count0);
+    AdamMean.assign(adam ? weights : 0, 0.0f);
+    AdamSquare.assign(adam ? weights : 0, 0.0f);
+  } catch (const std::bad_alloc&) {
+    return 0;
+  }
   threadCount = std::max(threadCount, 1);
   try {
     Areas.resize(static_cast<size_t>(threadCount));
@@ -195,6 +210,11 @@ void CBatchLearner::Learn(CTdbpAnn& network, const CPatternView* patterns, int c
   JobNetwork = &network;
   JobPatterns = patterns;
   ShareRows(network);
+  if (!AdamMean.empty()) {
+    ++AdamSteps;
+    AdamMeanScale = 1.0 / (1.0 - std::pow(kAdamMeanDecay, static_cast<double>(AdamSteps)));
+    AdamSquareScale = 1.0 / (1.0 - std::pow(kAdamSquareDecay, static_cast<double>(AdamSteps)));
+  }
   Summed.store(0, std::memory_order_relaxed);
 
   if (threads > 1) {
@@ -254,7 +274,19 @@ void CBatchLearner::ApplyShare(int k) {
         total += sum;
         sum = 0.0;
       }
-      row.Weights[i] = static_cast<float>(static_cast<double>(row.Weights[i]) + total);
+      if (AdamMean.empty()) {
+        row.Weights[i] = static_cast<float>(static_cast<double>(row.Weights[i]) + total);
+        continue;
+      }
+      // The sums carry the learning rate; Adam's step takes it apart.
+      const double alpha = JobNetwork->Alpha;
+      const double gradient = alpha != 0 ? total / alpha : 0.0;
+      float& mean = AdamMean[row.At + i];
+      float& square = AdamSquare[row.At + i];
+      mean = static_cast<float>(kAdamMeanDecay * mean + (1 - kAdamMeanDecay) * gradient);
+      square = static_cast<float>(kAdamSquareDecay * square + (1 - kAdamSquareDecay) * gradient * gradient);
+      const double step = alpha * (mean * AdamMeanScale) / (std::sqrt(square * AdamSquareScale) + kAdamEpsilon);
+      row.Weights[i] = static_cast<float>(static_cast<double>(row.Weights[i]) + step);
     }
   }
 }

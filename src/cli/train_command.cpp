@@ -20,14 +20,6 @@ namespace {
 
 constexpr int kInterruptedStatus = 130;
 
-// A shuffle seed: a whole number in 0..4294967295.
-bool ReadSeedText(const std::string& text, long long& seed) {
-  if (text.empty() || text.size() > 10 || text.find_first_not_of("0123456789") != std::string::npos)
-    return false;
-  seed = std::stoll(text);
-  return seed <= 4294967295LL;
-}
-
 std::string Rate(double positions, double seconds) {
   char text[64];
   std::snprintf(text, sizeof text, "%.0f positions/s", seconds > 0 ? positions / seconds : 0.0);
@@ -46,8 +38,8 @@ std::string ParseTrainOptions(const std::vector<std::string>& args, CTrainParams
   p.ThreadCount.reset();
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string& arg = args[i];
-    if (arg == "--shuffle") {
-      p.Shuffle = true;
+    if (arg == "--shuffle" || arg == "--adam") {
+      (arg == "--shuffle" ? p.Shuffle : p.Adam) = true;
       continue;
     }
     if (i + 1 >= args.size()) return "unexpected argument '" + arg + "'";
@@ -85,8 +77,8 @@ std::string ParseTrainOptions(const std::vector<std::string>& args, CTrainParams
       readInt(p.BatchSize);
     } else if (arg == "--shuffle-seed") {
       // The job checks the range; a value beyond 32 bits is refused here.
-      long long seed = 0;
-      ok = ReadSeedText(text, seed);
+      int64_t seed = 0;
+      ok = ReadInt64Text(text, seed) && seed >= 0 && seed <= 4294967295LL;
       if (ok) p.ShuffleSeed = static_cast<uint32_t>(seed);
     } else if (arg == "--start" || arg == "--end") {
       ok = ReadInt32Text(text, arg == "--start" ? p.StartTdbpAnnIndex : p.EndTdbpAnnIndex);
@@ -162,7 +154,7 @@ const CliCommand kTrain {
     "train",
     "[--records DIR] [--max-relearn N] [--max-learn N] [--auto-save N] [--threads N] "
     "[--alpha X] [--lambda X] [--start I] [--end I] [--shuffle] [--shuffle-seed N] [--alpha-end X] "
-    "[--batch N]",
+    "[--batch N] [--adam]",
     "Trains the evaluation network by TD(lambda) over every sample file in sample/ of the\n"
     "data folder; with --records, first turns the game records below DIR into sample files\n"
     "named for DIR, replacing those an earlier --records run over DIR wrote. The network starts from ann/eval000.ann;\n"
@@ -186,6 +178,9 @@ const CliCommand kTrain {
     "                   file keeps --alpha\n"
     "  --batch N        learn N games at a time from the weights before them and apply their\n"
     "                   summed updates once (1..65536; default 1, game by game)\n"
+    "  --adam           every weight takes Adam steps of about --alpha (try 0.01) from each\n"
+    "                   batch's summed gradient, instead of the plain update; the tiny\n"
+    "                   inputs of most pieces make the plain update crawl\n"
     "Progress shows each pass's learning rate and positions learned per second; the last\n"
     "lines give the rate of the whole run.\n"
     "Ctrl-C stops at the end of the pass in progress; what was learned is kept.",

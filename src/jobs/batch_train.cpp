@@ -32,6 +32,7 @@ CLearnOptions LearnOptionsOf(const CTrainParams& params) {
   options.ShuffleSeed = params.ShuffleSeed;
   options.AlphaEnd = params.AlphaEnd;
   options.BatchSize = params.BatchSize;
+  options.Adam = params.Adam;
   options.StopRequest = params.StopRequest;
   options.OnProgress = params.OnProgress;
   options.Error = params.Error;

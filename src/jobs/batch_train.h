@@ -52,6 +52,7 @@ struct CTrainParams {
   std::optional<uint32_t> ShuffleSeed;
   std::optional<float> AlphaEnd;
   std::optional<int32_t> BatchSize;
+  bool Adam = false;
 
   // Names: networks <name>NNN<extension>; sample files in SampleDir (empty:
   // the sample/ folder of the data folder) with SampleExtension.

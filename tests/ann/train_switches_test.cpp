@@ -104,6 +104,8 @@ struct CSwitches {
   float Alpha;
   float AlphaEnd;  // 0: no schedule
   int32_t Passes;
+  bool Adam = false;
+  float Bound = 2.0f;  // the starting weights lie in -Bound..Bound
 };
 
 class TrainSwitches : public testing::TestWithParam<CSwitches> {};
@@ -121,7 +123,7 @@ TEST_P(TrainSwitches, LearnsTheMaterialValueOfMadeUpPositions) {
 
   CTdbpAnnList list;
   SeedRandomWith(3);
-  list.Add(CTdbpAnn(kInputs, 31, 11, -2.0f, 2.0f, 1, 1000, 1, 0.5f, 0.0f));
+  list.Add(CTdbpAnn(kInputs, 31, 11, -s.Bound, s.Bound, 1, 1000, 1, 0.5f, 0.0f));
   CLearnOptions options;
   options.MaxLearnCount = s.Passes;
   options.Alpha = s.Alpha;
@@ -129,6 +131,7 @@ TEST_P(TrainSwitches, LearnsTheMaterialValueOfMadeUpPositions) {
   options.ShuffleSeed = 7;
   options.BatchSize = s.Batch;
   options.ThreadCount = s.Threads;
+  options.Adam = s.Adam;
   if (s.AlphaEnd > 0) options.AlphaEnd = s.AlphaEnd;
   std::string error;
   options.Error = &error;
@@ -164,7 +167,10 @@ INSTANTIATE_TEST_SUITE_P(
                     CSwitches {"Batch16", false, 16, 1, 1.25f, 0, 100},
                     CSwitches {"Batch16Threads2", false, 16, 2, 1.25f, 0, 100},
                     CSwitches {"AlphaSchedule", false, 1, 1, 40.0f, 0.05f, 40},
-                    CSwitches {"Everything", true, 16, 2, 5.0f, 0.0125f, 100}),
+                    CSwitches {"Everything", true, 16, 2, 5.0f, 0.0125f, 100},
+                    // Adam from a new network's own small weights, where the
+                    // plain update needs the large ones above to learn at all.
+                    CSwitches {"AdamFromSmallWeights", true, 16, 2, 0.01f, 0.001f, 30, true, 0.1f}),
     [](const testing::TestParamInfo<CSwitches>& row) { return std::string(row.param.Name); });
 
 // ---- The batch learner against a reference and against itself.

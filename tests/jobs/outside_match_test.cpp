@@ -3,6 +3,8 @@
 // plays, and the note says why.
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include "jobs/match_job.h"
 #include "jobs/outside_match.h"
 #include "outside_job_fixture.h"
@@ -71,6 +73,49 @@ TEST_F(OutsideJobTest, MatchJobAlternatesColoursCountsOurScoreAndStopsWhenAsked)
 
   settings.Games = 0;
   EXPECT_EQ(RunMatch(*game, settings, matchHooks, control, &script).Setting, "Games");
+}
+
+// Varied openings: each pair of games starts from one position reached by
+// random plies, our engine red in the first and black in the second; the
+// next pair draws another, and a seed gives the same openings again.
+TEST_F(OutsideJobTest, MatchPairsShareARandomOpeningThatTheSeedFixes) {
+  CScriptedOutsideEngine script;
+  script.AfterScript = Step(CScriptStep::Silent);
+  CMatchSettings settings;
+  settings.Games = 4;
+  settings.EvalModel = EVAL_MODEL_DEFAULT;
+  settings.Outside.MoveTimeMs = 50;
+  settings.RandomPlies = 6;
+  settings.Seed = 5;
+  settings.OutDir = Root;
+  const auto openings = [&] {
+    std::vector<std::string> fens;
+    CMatchHooks saved;
+    saved.GameEnded = [&](int, const CMatchGame&, const std::string& path) {
+      const std::string text = ReadText(path);
+      const size_t at = text.find("[FEN \"");
+      fens.push_back(at == std::string::npos ? "" : text.substr(at + 6, text.find('"', at + 6) - at - 6));
+    };
+    CJobControl control;
+    EXPECT_FALSE(RunMatch(*game, settings, saved, control, &script));
+    return fens;
+  };
+  const std::vector<std::string> first = openings();
+  ASSERT_EQ(first.size(), 4u);
+  EXPECT_EQ(first[0], first[1]);
+  EXPECT_EQ(first[2], first[3]);
+  EXPECT_NE(first[0], first[2]);
+  CPosition start;
+  int red = 1;
+  for (const std::string& fen : first) {
+    ASSERT_TRUE(start.SetFromFen(fen.c_str(), red)) << fen;
+    EXPECT_NE(std::memcmp(start.Board, InitialBoard.data(), sizeof start.Board), 0) << fen;
+  }
+  EXPECT_EQ(openings(), first);
+  settings.RandomPlies = 41;
+  CMatchHooks none;
+  CJobControl control;
+  EXPECT_EQ(RunMatch(*game, settings, none, control, &script).Setting, "RandomPlies");
 }
 
 }  // namespace

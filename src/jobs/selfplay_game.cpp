@@ -64,6 +64,16 @@ CSelfPlayGame PlaySelfPlayGame(CGame& game, const CSelfPlaySettings& settings, i
   CSelfPlayRandom random(settings.Seed, number);
   PlayRandomOpening(game, book, game.Engine.TransTable, settings.RandomPlies, random);
 
+  // A stop also ends the search in hand, not only the game between moves:
+  // a deep search could otherwise hold the run for minutes.
+  game.Engine.TickIntervalMs = 100;
+  game.Engine.OnTick = [&](const CIterationInfo&) {
+    if (stop()) game.Engine.EngineIdle.store(1);
+  };
+  struct CTickReset {
+    CSearchEngine& Engine;
+    ~CTickReset() { Engine.OnTick = nullptr; }
+  } tickReset {game.Engine};
   const CGameRecord& record = game.Record();
   bool capped = false;
   while (game.Result == "*") {
@@ -78,7 +88,13 @@ CSelfPlayGame PlaySelfPlayGame(CGame& game, const CSelfPlaySettings& settings, i
     }
     const bool aToMove = (game.RedToMove == 1) == played.AIsRed;
     ApplySide(game.Engine, aToMove ? settings.A : settings.B, settings.MoveTime);
-    if (!game.ComputerMove() && game.Result == "*") game.Result = "1/2-1/2";
+    if (!game.ComputerMove() && game.Result == "*") {
+      if (stop()) {
+        played.Stopped = true;  // the search was cut short, not the game lost
+        return played;
+      }
+      game.Result = "1/2-1/2";
+    }
   }
   played.Result = game.Result;
   played.Termination = capped ? "ply limit, material" : TerminationText(game.EndReason());

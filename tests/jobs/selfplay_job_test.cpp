@@ -4,11 +4,13 @@
 // openings vary, a book move is preferred, bad settings are refused.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <memory>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "engine/opening_book.h"
@@ -245,6 +247,26 @@ TEST_F(SelfPlayJobTest, AStopDropsTheGamesInHandAndLeavesOnlyWholeRecords) {
   const std::vector<std::string> names = Names(Dir);
   ASSERT_EQ(static_cast<int>(names.size()), run.Played);
   for (const std::string& name : names) ReplayAndCheck(Dir + name, settings);
+}
+
+// A stop cuts the searches in hand short: at a depth no move reaches in
+// minutes, the run still ends soon after the request, writing nothing.
+TEST_F(SelfPlayJobTest, AStopEndsTheSearchesInHandAndCountsTheGamesAsDropped) {
+  settings.Games = 2;
+  settings.A.Depth = settings.B.Depth = 64;
+  CJobControl control;
+  std::thread stopper([&] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    control.RequestStop();
+  });
+  CSelfPlayRun run;
+  const auto started = std::chrono::steady_clock::now();
+  EXPECT_FALSE(RunSelfPlay(settings, control, run));
+  stopper.join();
+  EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(60)) << "a search went on after the stop";
+  EXPECT_EQ(run.Played, 0);
+  EXPECT_EQ(run.Dropped, 2);
+  EXPECT_TRUE(Names(Dir).empty());
 }
 
 TEST_F(SelfPlayJobTest, ASeedRepeatsItsGamesWhateverTheThreadsAndOpeningsDiffer) {

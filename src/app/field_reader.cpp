@@ -23,6 +23,14 @@ bool ReadIntField(QWidget* dialog, QLineEdit* box, const QString& label, int32_t
   return true;
 }
 
+bool ReadInt64Field(QWidget* dialog, QLineEdit* box, const QString& label, int64_t& value) {
+  bool ok = false;
+  const qlonglong number = box->text().trimmed().toLongLong(&ok, 10);
+  if (!ok) return Refuse(dialog, box, QStringLiteral("%1 请输入一个整数.").arg(label));
+  value = number;
+  return true;
+}
+
 bool ReadFloatField(QWidget* dialog, QLineEdit* box, const QString& label, float& value) {
   bool ok = false;
   const float number = box->text().trimmed().toFloat(&ok);

@@ -10,6 +10,8 @@ class QWidget;
 
 bool ReadIntField(QWidget* dialog, QLineEdit* box, const QString& label, int32_t& value);
 bool ReadFloatField(QWidget* dialog, QLineEdit* box, const QString& label, float& value);
+// A whole number too large for 32 bits (a seed).
+bool ReadInt64Field(QWidget* dialog, QLineEdit* box, const QString& label, int64_t& value);
 // Local file-name bytes of a folder text, and back.
 std::string LocalPathOf(const QString& path);
 QString FromLocalPath(const std::string& path);

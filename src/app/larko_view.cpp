@@ -21,6 +21,7 @@
 #include "app/larko_doc.h"
 #include "app/message_box.h"
 #include "app/options_dialog.h"
+#include "app/selfplay_dialog.h"
 #include "common/file_util.h"
 #include "jobs/network_game_trainer.h"
 #include "jobs/game_training_job.h"
@@ -39,6 +40,7 @@ std::array<int32_t, 256> BoardOf(const CGame& game) {
 CLarkoView::CLarkoView(CLarkoDoc* doc, QWidget* parent) : QWidget(parent), Doc(doc) {
   connect(doc, &CLarkoDoc::ComputerToMove, this, &CLarkoView::StartComputerReply);
   TrainingValues = new CGameTrainingDialog(this);
+  SelfPlayValues = new CSelfPlayDialog(this);
   setMouseTracking(true);
   setAttribute(Qt::WA_OpaquePaintEvent);
   setMinimumSize(1, 1);
@@ -55,7 +57,7 @@ CLarkoView::CLarkoView(CLarkoDoc* doc, QWidget* parent) : QWidget(parent), Doc(d
   ClockTimer->setInterval(1000);
   connect(ClockTimer, &QTimer::timeout, this, &CLarkoView::OnClockTick);
   ClockTimer->start();
-  for (CJobRunner* runner : {&EngineWorker, &ReplyWorker, &TrainingWorker, &CheckingWorker}) {
+  for (CJobRunner* runner : {&EngineWorker, &ReplyWorker, &TrainingWorker, &CheckingWorker, &SelfPlayWorker}) {
     // The search and the tool jobs stop on the game's idle flags.
     runner->SetStopNudge([] {
       g_Game->Engine.EngineIdle = 1;
@@ -65,7 +67,7 @@ CLarkoView::CLarkoView(CLarkoDoc* doc, QWidget* parent) : QWidget(parent), Doc(d
     connect(runner, &CJobRunner::Finished, this,
             [this, runner](const QString& message) { OnJobFinished(*runner, message); });
   }
-  for (CJobRunner* runner : {&TrainingWorker, &CheckingWorker}) {
+  for (CJobRunner* runner : {&TrainingWorker, &CheckingWorker, &SelfPlayWorker}) {
     connect(runner, &CJobRunner::Progress, this, [this, runner](const CJobProgress& progress) {
       LastProgress = progress;
       // A report still queued when 中断 joined the job counts, but must not
@@ -78,12 +80,22 @@ CLarkoView::CLarkoView(CLarkoDoc* doc, QWidget* parent) : QWidget(parent), Doc(d
 }
 
 CJobWording CLarkoView::WordingOf(const CJobRunner& runner) const {
-  return &runner == &TrainingWorker ? GameTrainingWording() : RecordCheckWording();
+  if (&runner == &TrainingWorker) return GameTrainingWording();
+  if (&runner == &SelfPlayWorker) return SelfPlayWording();
+  return RecordCheckWording();
+}
+
+QString CLarkoView::ToolSummary(const CJobRunner& runner, bool stopped, bool failed) const {
+  QString summary = SummaryText(WordingOf(runner), LastProgress, stopped, failed);
+  if (&runner == &SelfPlayWorker && stopped && SelfPlayResult.Dropped > 0)
+    summary += QStringLiteral(", 未下完的 %1 局已丢弃 (再次运行时重下)").arg(SelfPlayResult.Dropped);
+  return summary;
 }
 
 QString CLarkoView::RunningJobName() const {
   if (TrainingWorker.Running()) return GameTrainingWording().Name;
   if (CheckingWorker.Running()) return RecordCheckWording().Name;
+  if (SelfPlayWorker.Running()) return SelfPlayWording().Name;
   return QString();
 }
 
@@ -101,7 +113,7 @@ CLarkoView::~CLarkoView() {
 
 bool CLarkoView::IsWorkerRunning() const {
   return EngineWorker.Running() || ReplyWorker.Running() || TrainingWorker.Running() ||
-         CheckingWorker.Running();
+         CheckingWorker.Running() || SelfPlayWorker.Running();
 }
 
 bool CLarkoView::IsIdle() const {
@@ -120,7 +132,7 @@ bool CLarkoView::IsCommandEnabled(int id) const {
     case Cmd::MoveList:
       return true;
     case Cmd::StopJob:
-      return TrainingWorker.Running() || CheckingWorker.Running();
+      return TrainingWorker.Running() || CheckingWorker.Running() || SelfPlayWorker.Running();
     case Cmd::TextureGrayMarble:
     case Cmd::TexturePaleMarble:
     case Cmd::TextureTealMarble:
@@ -145,6 +157,7 @@ bool CLarkoView::IsCommandEnabled(int id) const {
     case Cmd::BatchTraining:
     case Cmd::GameTraining:
     case Cmd::RecordCheck:
+    case Cmd::SelfPlay:
     case Cmd::Options:
     case Cmd::EngineMove:
     case Cmd::ClearBoard:
@@ -187,6 +200,7 @@ void CLarkoView::OnCommand(int id) {
     case Cmd::BatchTraining: OnBatchTraining(); break;
     case Cmd::GameTraining: OnGameTraining(); break;
     case Cmd::RecordCheck: OnRecordCheck(); break;
+    case Cmd::SelfPlay: OnSelfPlay(); break;
     case Cmd::StopJob: OnStopJob(); break;
     default:
       for (const auto& texture : kTextureCommands) {
@@ -342,6 +356,30 @@ void CLarkoView::StartChecking(const QString& folder) {
   emit StateChanged();
 }
 
+void CLarkoView::OnSelfPlay() {
+  if (SelfPlayValues->exec() == QDialog::Accepted) StartSelfPlay();
+}
+
+void CLarkoView::StartSelfPlay() {
+  if (SelfPlayWorker.Running()) return;
+  const CSelfPlaySettings settings = SelfPlayValues->Settings();
+  SelfPlayResult = CSelfPlayRun {};
+  ShowJobStart(SelfPlayWorker, settings.Games);
+  SelfPlayWorker.Start([this, settings](CJobControl& control) {
+    // The games end on several threads at once: the last file written says
+    // little, the count in the folder says it all.
+    const auto report = control.OnProgress;
+    control.OnProgress = [report](const CJobProgress& progress) {
+      CJobProgress shown = progress;
+      shown.Current.clear();
+      report(shown);
+    };
+    const CJobError error = RunSelfPlay(settings, control, SelfPlayResult);
+    return FailureMessage(control, error, QStringLiteral("自对弈失败."));
+  });
+  emit StateChanged();
+}
+
 void CLarkoView::OnHomePage() { OpenHelpDocument(this, QString::fromUtf8(README_FILE)); }
 
 QImage CLarkoView::RenderPicture() {
@@ -476,10 +514,10 @@ void CLarkoView::OnJobFinished(const CJobRunner& runner, const QString& message)
                       QString::fromStdString(OutsideFault) + QStringLiteral(")"));
     OutsideFault.clear();
   }
-  const bool toolJob = &runner == &TrainingWorker || &runner == &CheckingWorker;
+  const bool toolJob = &runner == &TrainingWorker || &runner == &CheckingWorker || &runner == &SelfPlayWorker;
   if (toolJob) {
     // After the command states, which may show the game's end in the status bar.
-    QString summary = SummaryText(WordingOf(runner), LastProgress, runner.Stopping(), !message.isEmpty());
+    QString summary = ToolSummary(runner, runner.Stopping(), !message.isEmpty());
     if (!message.isEmpty() && !LastFailure.isEmpty()) summary += QStringLiteral(" (%1)").arg(LastFailure);
     emit StatusText(summary);
     if (message.isEmpty()) ShowMessage(this, summary);
@@ -488,7 +526,7 @@ void CLarkoView::OnJobFinished(const CJobRunner& runner, const QString& message)
 }
 
 void CLarkoView::OnStopJob() {
-  for (CJobRunner* runner : {&TrainingWorker, &CheckingWorker}) {
+  for (CJobRunner* runner : {&TrainingWorker, &CheckingWorker, &SelfPlayWorker}) {
     if (!runner->Running()) continue;
     // Joined here, so no end arrives from the runner: the view words it,
     // after the reports the job sent before it stopped.
@@ -496,7 +534,7 @@ void CLarkoView::OnStopJob() {
     QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
     Redraw();
     emit StateChanged();
-    emit StatusText(SummaryText(WordingOf(*runner), LastProgress, true, false));
+    emit StatusText(ToolSummary(*runner, true, false));
   }
 }
 
@@ -506,7 +544,7 @@ void CLarkoView::StopWorkers() {
     g_Game->TrainingIdle = 1;
     g_Game->CheckingIdle = 1;
   }
-  for (CJobRunner* runner : {&EngineWorker, &ReplyWorker, &TrainingWorker, &CheckingWorker}) runner->Stop();
+  for (CJobRunner* runner : {&EngineWorker, &ReplyWorker, &TrainingWorker, &CheckingWorker, &SelfPlayWorker}) runner->Stop();
   // No program is left behind the window.
   Outside.End();
 }

@@ -18,9 +18,11 @@
 #include "board/board_painter.h"
 #include "jobs/job.h"
 #include "jobs/outside_player.h"
+#include "jobs/selfplay_job.h"
 
 class CLarkoDoc;
 class CGameTrainingDialog;
+class CSelfPlayDialog;
 class QTimer;
 
 class CLarkoView : public QWidget {
@@ -52,12 +54,17 @@ class CLarkoView : public QWidget {
   const QString& CheckFolder() const { return CheckFolderPath; }
   bool IsTrainingRunning() const { return TrainingWorker.Running(); }
   bool IsCheckingRunning() const { return CheckingWorker.Running(); }
-  // The name of the tool job that runs ("对局训练", "棋谱检查"), empty when none.
+  // The self-play dialog, kept with the view for its values.
+  CSelfPlayDialog* SelfPlayDialog() const { return SelfPlayValues; }
+  bool IsSelfPlayRunning() const { return SelfPlayWorker.Running(); }
+  // The name of the tool job that runs ("对局训练", "自对弈", "棋谱检查"), empty when none.
   QString RunningJobName() const;
   // Starts the game training with the dialog's values (no dialog shown).
   void StartTraining();
   // Starts the record check of a folder (no folder browser shown).
   void StartChecking(const QString& folder);
+  // Starts self-play with the dialog's settings (no dialog shown).
+  void StartSelfPlay();
 
   // Starts the reply worker when the computer is to move in a new game.
   void StartComputerReply();
@@ -97,8 +104,9 @@ class CLarkoView : public QWidget {
   void OnBatchTraining();
   void OnGameTraining();
   void OnRecordCheck();
-  // 中断: stops the game training or record check that runs and says so in
-  // the status bar.
+  void OnSelfPlay();
+  // 中断: stops the game training, self-play or record check that runs and
+  // says so in the status bar.
   void OnStopJob();
   // Starts the computer's move on a runner (the engine command plays both sides).
   void StartEngineJob(CJobRunner& runner, bool engineCommand);
@@ -112,6 +120,9 @@ class CLarkoView : public QWidget {
   // reason handed on as a note.
   static QString FailureMessage(CJobControl& control, const CJobError& error, const QString& failed);
   CJobWording WordingOf(const CJobRunner& runner) const;
+  // A tool job's end for the status bar; a stopped self-play adds the games
+  // it dropped.
+  QString ToolSummary(const CJobRunner& runner, bool stopped, bool failed) const;
   // The side to move's move by the computer: the outside engine when it has
   // that seat, else our engine. 1 when a move was played.
   int PlayComputerSide(CJobControl& control);
@@ -127,7 +138,10 @@ class CLarkoView : public QWidget {
   CJobRunner ReplyWorker;
   CJobRunner TrainingWorker;
   CJobRunner CheckingWorker;
+  CJobRunner SelfPlayWorker;
   CGameTrainingDialog* TrainingValues = nullptr;
+  CSelfPlayDialog* SelfPlayValues = nullptr;
+  CSelfPlayRun SelfPlayResult;  // written by the self-play job, read once it has been joined
   QString CheckFolderPath;
   CJobProgress LastProgress;  // of the tool job that runs or ran last
   QString LastFailure;        // why that job failed, when it did

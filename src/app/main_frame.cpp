@@ -137,9 +137,10 @@ void CMainFrame::CreateMenus() {
   tools->addSeparator();
   AddCommand(tools, Cmd::BatchTraining, "批量训练(&B)...", "批量训练神经网络评价模型", "批量训练");
   AddCommand(tools, Cmd::GameTraining, "对局训练(&T)...", "对局训练神经网络评价模型", "对局训练");
+  AddCommand(tools, Cmd::SelfPlay, "自对弈(&Y)...", "引擎的两种设置互相对局, 棋谱写入文件夹", "自对弈");
   tools->addSeparator();
   AddCommand(tools, Cmd::RecordCheck, "棋谱检查(&X)...", "通过象棋巫师检查棋谱完整性", "棋谱检查");
-  AddCommand(tools, Cmd::StopJob, "中断(&S)", "中断正在进行的对局训练或棋谱检查", "中断");
+  AddCommand(tools, Cmd::StopJob, "中断(&S)", "中断正在进行的对局训练、自对弈或棋谱检查", "中断");
   tools->addSeparator();
   AddCommand(tools, Cmd::Options, "选项(&P)...", "游戏选项页面", "选项");
 

@@ -60,11 +60,6 @@ bool Serves(CFor dialog, CTrainingJob job) {
   return dialog == CFor::Both || (dialog == CFor::Batch) == (job == CTrainingJob::Batch);
 }
 
-QString RangeText(const CSettingRange& range) {
-  if (range.AboveMin) return QStringLiteral(" 范围: 大于 %1, 至多 %2.").arg(range.Min).arg(range.Max);
-  return QStringLiteral(" 范围: %1 到 %2.").arg(range.Min).arg(range.Max);
-}
-
 // The field beside a label in the grid that holds it.
 QWidget* FieldBeside(QWidget* dialog, QLabel* label) {
   for (QGridLayout* grid : dialog->findChildren<QGridLayout*>()) {
@@ -80,6 +75,11 @@ QWidget* FieldBeside(QWidget* dialog, QLabel* label) {
 
 }  // namespace
 
+QString SettingRangeTip(const CSettingRange& range) {
+  if (range.AboveMin) return QStringLiteral(" 范围: 大于 %1, 至多 %2.").arg(range.Min).arg(range.Max);
+  return QStringLiteral(" 范围: %1 到 %2.").arg(range.Min).arg(range.Max);
+}
+
 QString TrainingFieldTip(CTrainingJob job, const QString& label) {
   QString name = label.trimmed();
   if (name.endsWith(':') || name.endsWith('.')) name.chop(1);
@@ -87,7 +87,7 @@ QString TrainingFieldTip(CTrainingJob job, const QString& label) {
     if (!Serves(tip.Dialog, job) || name != QString::fromUtf8(tip.Label)) continue;
     QString text = QString::fromUtf8(tip.Tip);
     if (tip.Setting)
-      if (const CSettingRange* range = FindSettingRange(RangesOf(job), tip.Setting)) text += RangeText(*range);
+      if (const CSettingRange* range = FindSettingRange(RangesOf(job), tip.Setting)) text += SettingRangeTip(*range);
     return text;
   }
   return QString();

@@ -27,7 +27,8 @@
 #      (the learning curve); then the network plays the piece-value model
 #      for ROUND_GAMES new games, so the next round learns the positions
 #      the network itself steers into
-#   7. keep the round's network that scored best, draw the curve
+#   7. measure the last network on ROUND_GAMES games too, keep the round's
+#      network that scored best over those many games, draw the curve
 #
 # Usage: scripts/make-knowledge.sh [--fresh] [--skip-book] [--work DIR] [--out DIR] [GAMES]
 #   GAMES        the game collection, moves in ICCS form, that the book is made
@@ -45,14 +46,14 @@
 #   ROUNDS          training rounds (default 4)
 #   ROUND_GAMES     network-against-piece-values games added each round (default 2000)
 #   SCORE_DEPTH     depth of the search that gives the targets (default 3)
-#   SCORE_WEIGHT    the score's share of the target (default 0.7)
+#   SCORE_WEIGHT    the score's share of the target (default 0.8)
 #   PASSES          training passes a round (default 4)
 #   ALPHA, ALPHA_END  Adam's step at the round's first and last pass (default 0.01, 0.001)
 #   BATCH           positions a mini-batch (default 32)
 #   CURVE_GAMES     match games a round for the curve (default 20)
 #   CURVE_MOVETIME  their thinking time a move, ms (default 100)
-# The run takes about an hour on two cores with the book already made (the
-# record check of step 3 adds about as much again).
+# Steps 5-7 take about half an hour on two cores (self-play 5 minutes, each
+# round 4 to 6); the record check of step 3 adds about 40 minutes.
 # Any exit, a failing step or a stop, ends every program the script started.
 set -euo pipefail
 usage() { sed -n '2,/^set -euo/p' "$0" | sed '$d' | sed 's/^# \{0,1\}//'; }
@@ -92,7 +93,7 @@ selfplay_depth="${SELFPLAY_DEPTH:-3}"
 rounds="${ROUNDS:-4}"
 round_games="${ROUND_GAMES:-2000}"
 score_depth="${SCORE_DEPTH:-3}"
-score_weight="${SCORE_WEIGHT:-0.7}"
+score_weight="${SCORE_WEIGHT:-0.8}"
 passes="${PASSES:-4}"
 alpha="${ALPHA:-0.01}"
 alpha_end="${ALPHA_END:-0.001}"
@@ -251,7 +252,7 @@ for ((round = 1; round <= rounds; ++round)); do
       say "6/7 round $round: the network plays the piece-value model, $round_games games"
       cp "$work/candidates/round$((round - 1)).ann" "$TARVO_HOME/ann/eval000.ann"
       "$cli" selfplay "$games" --games "$round_games" --a-eval ann --a-depth "$selfplay_depth" \
-        --b-depth "$selfplay_depth" --seed "$round" --threads "$jobs" | tail -1
+        --b-depth "$selfplay_depth" --seed "$round" --threads "$jobs" | tail -1 | tee "$games.txt"
       touch "$games.done"
     fi
     if [[ ! -f "$games.samples.done" ]]; then
@@ -279,14 +280,34 @@ for ((round = 1; round <= rounds; ++round)); do
   fi
 done
 
-# The best score wins; between equal scores the later round.
+# Each round's network is measured again on many more games: the games the
+# next round learns from are its games against the piece-value model at
+# depth $selfplay_depth; the last round's are played for this alone.
+final="$work/selfplay/after$rounds"
+if [[ ! -f "$final.done" ]]; then
+  say "7/7 the last network plays the piece-value model, $round_games games (measure only)"
+  cp "$work/candidates/round$rounds.ann" "$TARVO_HOME/ann/eval000.ann"
+  "$cli" selfplay "$final" --games "$round_games" --a-eval ann --a-depth "$selfplay_depth" \
+    --b-depth "$selfplay_depth" --seed $((rounds + 1)) --threads "$jobs" | tail -1 > "$final.txt"
+  touch "$final.done"
+fi
+# The percentage of the points the network took in a selfplay summary line.
+selfplay_score() {
+  awk '{ for (i = 1; i <= NF; ++i) { split($i, kv, "="); v[kv[1]] = kv[2] } }
+       END { printf "%d\t%d\t%d\t%.1f\n", v["a_wins"], v["draws"], v["a_losses"],
+             100 * (v["a_wins"] + v["draws"] / 2) / (v["a_wins"] + v["draws"] + v["a_losses"]) }' "$1"
+}
+# The best network by the many games wins; between equal scores the later round.
 best=1
 best_pct=-1
 for ((round = 1; round <= rounds; ++round)); do
-  pct=$(cut -f7 "$work/curve/round$round.tsv")
+  measured="$work/selfplay/round$((round + 1)).txt"
+  ((round == rounds)) && measured="$final.txt"
+  selfplay_score "$measured" > "$work/curve/round$round.selfplay.tsv"
+  pct=$(cut -f4 "$work/curve/round$round.selfplay.tsv")
   if awk -v a="$pct" -v b="$best_pct" 'BEGIN { exit !(a >= b) }'; then best=$round; best_pct=$pct; fi
 done
-say "7/7 keeping the network of round $best ($best_pct%)"
+say "7/7 keeping the network of round $best ($best_pct% of $round_games games at depth $selfplay_depth)"
 
 mkdir -p "$out/book" "$out/ann"
 cp "$TARVO_HOME/book/book.tab" "$out/book/book.tab"
@@ -298,20 +319,25 @@ sed -e 's/^MaxLearnCount=.*/MaxLearnCount=10000000/' -e 's/^AutoSaveCount=.*/Aut
     -e 's/^ThreadCount=.*/ThreadCount=1/' \
     "$work/candidates/round$best.ann" > "$out/ann/eval000.ann"
 {
-  printf 'round\tsample_positions\tpositions_learned\twins\tdraws\tlosses\tscore_pct\n'
-  cat "$work/curve"/round*.tsv | sort -n
+  printf 'round\tsample_positions\tpositions_learned\twins\tdraws\tlosses\tscore_pct'
+  printf '\tdepth_wins\tdepth_draws\tdepth_losses\tdepth_score_pct\n'
+  for ((round = 1; round <= rounds; ++round)); do
+    paste "$work/curve/round$round.tsv" "$work/curve/round$round.selfplay.tsv"
+  done
 } > "$out/learning_curve.tsv"
 if command -v gnuplot > /dev/null; then
   gnuplot <<PLOT
 set terminal pngcairo size 800,480 font "sans,11"
 set output "$repo/docs/learning_curve.png"
-set title "The network against the piece-value model ($curve_games games a round, $curve_movetime ms a move, varied openings)"
+set title "The network against the piece-value model (varied openings)"
 set xlabel "positions learned (millions)"
 set ylabel "score of the network (%)"
 set yrange [0:100]
 set grid
-set key off
-plot "$out/learning_curve.tsv" using (\$3/1e6):7 with linespoints lw 2 pt 7, 50 with lines dt 2 lc rgb "gray"
+set key top left
+plot "$out/learning_curve.tsv" using (\$3/1e6):7 with linespoints lw 2 pt 7 title "$curve_games games, $curve_movetime ms a move", \\
+     "" using (\$3/1e6):11 with linespoints lw 2 pt 5 title "$round_games games, depth $selfplay_depth", \\
+     50 with lines dt 2 lc rgb "gray" title "even"
 PLOT
 else
   say "gnuplot is not installed: docs/learning_curve.png was not drawn (apt-get install gnuplot-nox)"
@@ -333,10 +359,10 @@ finished=$(date +%s)
   echo "  later rounds add 'tarvo-cli selfplay --games $round_games --a-eval ann' (the last round's network against piece values);"
   echo "  samples: 'tarvo-cli samples --search-depth $score_depth --score-weight $score_weight --leaf';"
   echo "  each round: 'tarvo-cli train --max-learn $passes --adam --alpha $alpha --alpha-end $alpha_end --batch $batch --threads $jobs --shuffle --lambda 0' over all samples so far."
-  echo "Curve ('tarvo-cli match --random-plies 8' against 'tarvo-cli ucci' with evalmodel=default, $curve_games games a round, $curve_movetime ms a move):"
-  while IFS=$'\t' read -r round sp learned w d l pct; do
+  echo "Curve ('tarvo-cli match --random-plies 8' against 'tarvo-cli ucci' with evalmodel=default, $curve_games games a round, $curve_movetime ms a move; and the $round_games games of 'tarvo-cli selfplay --a-eval ann' at depth $selfplay_depth, varied openings):"
+  while IFS=$'\t' read -r round sp learned w d l pct dw dd dl dpct; do
     [[ "$round" == round ]] && continue
-    echo "  round $round: $sp sample positions, $learned learned; +$w =$d -$l, $pct%"
+    echo "  round $round: $sp sample positions, $learned learned; +$w =$d -$l, $pct%; at depth $selfplay_depth +$dw =$dd -$dl, $dpct%"
   done < "$out/learning_curve.tsv"
   echo "Kept: the network of round $best, its parameter lines set back to the presets (MaxLearnCount 10000000, AutoSaveCount 1, ThreadCount 1, Alpha 0.01, Lambda 0.9)."
 } > "$out/knowledge.txt"

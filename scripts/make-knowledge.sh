@@ -19,9 +19,8 @@
 #   5. self-play: the piece-value model plays itself from random openings
 #      (tarvo-cli selfplay), SELFPLAY_GAMES games
 #   6. rounds: every round turns the new games into samples whose targets
-#      blend the result with the piece-value model's search score, taken at
-#      the leaf of the search's line (tarvo-cli samples --search-depth
-#      --score-weight --leaf); trains the network on all samples so far
+#      blend the result with the piece-value model's search score
+#      (tarvo-cli samples --search-depth --score-weight); trains the network on all samples so far
 #      (shuffled, mini-batches on every core, Adam steps, falling learning
 #      rate); plays it against the piece-value model from varied openings
 #      (the learning curve); then the network plays the piece-value model
@@ -43,10 +42,12 @@
 #   CHECK_MOVETIME  its thinking time a move, ms (default 40)
 #   SELFPLAY_GAMES  self-play games of step 5 (default 6000)
 #   SELFPLAY_DEPTH  their search depth (default 3)
-#   ROUNDS          training rounds (default 4)
+#   ROUNDS          training rounds (default 3)
 #   ROUND_GAMES     network-against-piece-values games added each round (default 2000)
 #   SCORE_DEPTH     depth of the search that gives the targets (default 3)
 #   SCORE_WEIGHT    the score's share of the target (default 0.8)
+#   LEAF            1: sample the leaves of the searches' lines (TD-leaf), not
+#                   the positions themselves (default 0: it played worse)
 #   PASSES          training passes a round (default 4)
 #   ALPHA, ALPHA_END  Adam's step at the round's first and last pass (default 0.01, 0.001)
 #   BATCH           positions a mini-batch (default 32)
@@ -90,10 +91,12 @@ games_file="${games_file:-$repo/data/games/master_games_1125.pgn}"
 check_movetime="${CHECK_MOVETIME:-40}"
 selfplay_games="${SELFPLAY_GAMES:-6000}"
 selfplay_depth="${SELFPLAY_DEPTH:-3}"
-rounds="${ROUNDS:-4}"
+rounds="${ROUNDS:-3}"
 round_games="${ROUND_GAMES:-2000}"
 score_depth="${SCORE_DEPTH:-3}"
 score_weight="${SCORE_WEIGHT:-0.8}"
+leaf_flag=()
+[[ "${LEAF:-0}" == 1 ]] && leaf_flag=(--leaf)
 passes="${PASSES:-4}"
 alpha="${ALPHA:-0.01}"
 alpha_end="${ALPHA_END:-0.001}"
@@ -214,7 +217,7 @@ make_samples() {
     i=$((i + 1))
   done
   for part in "$games.parts"/part*; do
-    "$cli" samples "$part" --search-depth "$score_depth" --score-weight "$score_weight" --leaf \
+    "$cli" samples "$part" --search-depth "$score_depth" --score-weight "$score_weight" "${leaf_flag[@]}" \
       > "$part.samples.txt" 2>&1 &
     pids+=($!)
   done
@@ -256,7 +259,7 @@ for ((round = 1; round <= rounds; ++round)); do
       touch "$games.done"
     fi
     if [[ ! -f "$games.samples.done" ]]; then
-      say "6/7 round $round: samples, search depth $score_depth, score weight $score_weight, leaves"
+      say "6/7 round $round: samples, search depth $score_depth, score weight $score_weight${leaf_flag[*]:+, leaves}"
       make_samples "$games" | tee "$games.samples.txt"
       touch "$games.samples.done"
     fi
@@ -357,7 +360,7 @@ finished=$(date +%s)
   echo "Network, from a fresh random one:"
   echo "  round 1 games: 'tarvo-cli selfplay --games $selfplay_games --a-depth $selfplay_depth --b-depth $selfplay_depth' (piece values on both sides, 8 random opening plies);"
   echo "  later rounds add 'tarvo-cli selfplay --games $round_games --a-eval ann' (the last round's network against piece values);"
-  echo "  samples: 'tarvo-cli samples --search-depth $score_depth --score-weight $score_weight --leaf';"
+  echo "  samples: 'tarvo-cli samples --search-depth $score_depth --score-weight $score_weight${leaf_flag[*]:+ --leaf}';"
   echo "  each round: 'tarvo-cli train --max-learn $passes --adam --alpha $alpha --alpha-end $alpha_end --batch $batch --threads $jobs --shuffle --lambda 0' over all samples so far."
   echo "Curve ('tarvo-cli match --random-plies 8' against 'tarvo-cli ucci' with evalmodel=default, $curve_games games a round, $curve_movetime ms a move; and the $round_games games of 'tarvo-cli selfplay --a-eval ann' at depth $selfplay_depth, varied openings):"
   while IFS=$'\t' read -r round sp learned w d l pct dw dd dl dpct; do

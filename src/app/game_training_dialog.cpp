@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include "app/dialog_buttons.h"
 #include "app/field_reader.h"
 #include "app/folder_field.h"
 #include "app/message_box.h"
@@ -63,11 +64,7 @@ CGameTrainingDialog::CGameTrainingDialog(QWidget* parent)
     EngineMoveTime->setEnabled(on);
   });
 
-  auto* buttons = new QDialogButtonBox(this);
-  buttons->addButton(QStringLiteral("确定"), QDialogButtonBox::AcceptRole);
-  buttons->addButton(QStringLiteral("取消"), QDialogButtonBox::RejectRole);
-  connect(buttons, &QDialogButtonBox::accepted, this, &CGameTrainingDialog::accept);
-  connect(buttons, &QDialogButtonBox::rejected, this, &CGameTrainingDialog::reject);
+  QDialogButtonBox* buttons = MakeOkCancelButtons(this);
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(grid);
   layout->addWidget(buttons);

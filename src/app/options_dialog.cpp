@@ -13,6 +13,7 @@
 #include <climits>
 
 #include "app/board_engine_settings.h"
+#include "app/dialog_buttons.h"
 #include "app/message_box.h"
 #include "common/text_encoding.h"
 #include "engine/search_engine.h"
@@ -121,11 +122,7 @@ COptionsDialog::COptionsDialog(QWidget* parent) : QDialog(parent) {
   right->addStretch();
   columns->addLayout(right);
 
-  auto* buttons = new QDialogButtonBox(this);
-  buttons->addButton(QStringLiteral("确定"), QDialogButtonBox::AcceptRole)->setDefault(true);
-  buttons->addButton(QStringLiteral("取消"), QDialogButtonBox::RejectRole);
-  connect(buttons, &QDialogButtonBox::accepted, this, &COptionsDialog::accept);
-  connect(buttons, &QDialogButtonBox::rejected, this, &COptionsDialog::reject);
+  QDialogButtonBox* buttons = MakeOkCancelButtons(this);
 
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(columns);

@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include "app/dialog_buttons.h"
 #include "app/field_reader.h"
 #include "app/folder_field.h"
 #include "app/setting_refusal.h"
@@ -94,11 +95,7 @@ CSelfPlayDialog::CSelfPlayDialog(QWidget* parent) : QDialog(parent) {
   Seed->setPlaceholderText(QStringLiteral("取自时钟"));
   Threads = edit("Threads", "线程数:");
 
-  auto* buttons = new QDialogButtonBox(this);
-  buttons->addButton(QStringLiteral("确定"), QDialogButtonBox::AcceptRole);
-  buttons->addButton(QStringLiteral("取消"), QDialogButtonBox::RejectRole);
-  connect(buttons, &QDialogButtonBox::accepted, this, &CSelfPlayDialog::accept);
-  connect(buttons, &QDialogButtonBox::rejected, this, &CSelfPlayDialog::reject);
+  QDialogButtonBox* buttons = MakeOkCancelButtons(this);
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(grid);
   layout->addWidget(buttons);

@@ -45,6 +45,20 @@ void Refuse(const CLearnOptions& options, const std::string& log, const std::str
   if (options.Error) *options.Error = message;
 }
 
+// A file or folder of the run could not be written: the run ends naming it.
+void RefuseUnwritable(const CLearnOptions& options, const std::string& log, const std::string& message,
+                      const std::string& path) {
+  Refuse(options, log, message + " " + path);
+  if (options.UnwritablePath) *options.UnwritablePath = path;
+}
+
+// Whether the pass that just ended writes a snapshot.
+bool SnapshotDue(const CLearnOptions& options, int32_t pass, int32_t maxLearnCount, int32_t autoSaveCount,
+                 bool stopping) {
+  if (options.SnapshotAtEndOnly) return stopping || pass >= maxLearnCount;
+  return pass % autoSaveCount == 0;
+}
+
 void Report(CRun& run, bool passEnded) {
   run.Progress.PassEnded = passEnded;
   if (run.Options.OnProgress) run.Options.OnProgress(run.Progress);
@@ -269,6 +283,10 @@ int TrainOne(CTdbpAnnList& list, int index, const std::string& runName,
     Refuse(options, run.Log, message);
     result = 0;
   };
+  const auto cannotWrite = [&](const std::string& path) {
+    RefuseUnwritable(options, run.Log, "cannot write network file", path);
+    result = 0;
+  };
   for (network.CurrLearnCount = 1; network.CurrLearnCount <= network.MaxLearnCount;
        ++network.CurrLearnCount) {
     run.Progress.CurrLearnCount = network.CurrLearnCount;
@@ -300,28 +318,30 @@ int TrainOne(CTdbpAnnList& list, int index, const std::string& runName,
       }
       good.Take(network);
       if (!save(networkPath)) {
-        fail("cannot write network file " + networkPath);
+        cannotWrite(networkPath);
         break;
       }
       Report(run, false);
     }
     if (!result) break;
     if (!save(networkPath)) {
-      fail("cannot write network file " + networkPath);
+      cannotWrite(networkPath);
       break;
     }
-    if (network.CurrLearnCount % network.AutoSaveCount == 0) {
+    // Read once: the pass a stop ends is the run's last and may owe a snapshot.
+    const bool stopping = network.Running.load() == 0 || StopRequested(options);
+    if (SnapshotDue(options, network.CurrLearnCount, network.MaxLearnCount, network.AutoSaveCount, stopping)) {
       const std::string snapshot =
           UniqueFileName(GetExePath() + "_" + runName + PassStamp(network.CurrLearnCount), extension);
       if (!save(snapshot)) {
-        fail("cannot write network file " + snapshot);
+        cannotWrite(snapshot);
         break;
       }
     }
     AppendLog(run.Log, "   CurrLearnCount=%7d; PatternCount=%7d; ElapsedTime=%7d\n",
               network.CurrLearnCount, patternCount, SecondsSince(start));
     Report(run, true);
-    if (network.Running.load() == 0 || StopRequested(options)) {
+    if (stopping) {
       result = 0;
       break;
     }
@@ -370,7 +390,9 @@ std::string CheckLearnValues(const CTdbpAnn& network, const CLearnOptions& optio
   const int32_t threads = options.ThreadCount.value_or(network.ThreadCount);
   const float alpha = options.Alpha.value_or(network.Alpha);
   const float lambda = options.Lambda.value_or(network.Lambda);
-  if (autoSave < 1) return "AutoSaveCount must be at least 1 (it is " + std::to_string(autoSave) + ")";
+  // The period divides pass numbers, unless the run takes a snapshot at its end only.
+  if ((options.AutoSaveCount || !options.SnapshotAtEndOnly) && autoSave < 1)
+    return "AutoSaveCount must be at least 1 (it is " + std::to_string(autoSave) + ")";
   if (threads > MAX_TRAIN_THREADS)
     return "ThreadCount must be at most " + std::to_string(MAX_TRAIN_THREADS) + " (it is " +
            std::to_string(threads) + ")";
@@ -407,7 +429,9 @@ int TrainList(CTdbpAnnList& list, const std::string& name, const std::string& ex
   const CTdbpAnn& first = list.GetAt(0);
   CLearnOptions values = options;
   values.MaxLearnCount = options.MaxLearnCount.value_or(first.MaxLearnCount);
-  values.AutoSaveCount = options.AutoSaveCount.value_or(first.AutoSaveCount);
+  // Snapshots at the end only leave every network's own period as it is.
+  if (options.AutoSaveCount || !options.SnapshotAtEndOnly)
+    values.AutoSaveCount = options.AutoSaveCount.value_or(first.AutoSaveCount);
   values.ThreadCount = options.ThreadCount.value_or(first.ThreadCount);
   values.Alpha = options.Alpha.value_or(first.Alpha);
   values.Lambda = options.Lambda.value_or(first.Lambda);
@@ -432,7 +456,7 @@ int TrainList(CTdbpAnnList& list, const std::string& name, const std::string& ex
   std::vector<CGoodWeights> good(static_cast<size_t>(list.Count()));
   for (int i = 0; i < list.Count(); ++i) good[static_cast<size_t>(i)].Take(list.GetAt(i));
   const int32_t maxLearn = *values.MaxLearnCount;
-  const int32_t autoSave = *values.AutoSaveCount;
+  const int32_t autoSave = values.AutoSaveCount.value_or(0);  // not used at the end only
   run.Progress.RunName = name;
   run.Progress.MaxLearnCount = maxLearn;
   std::vector<std::string> files;
@@ -455,12 +479,13 @@ int TrainList(CTdbpAnnList& list, const std::string& name, const std::string& ex
       return 0;
     }
     for (int i = 0; i < list.Count(); ++i) good[static_cast<size_t>(i)].Take(list.GetAt(i));
-    if (pass % autoSave == 0) {
+    const bool stopping = AnyStopped(list, options);
+    if (SnapshotDue(options, pass, maxLearn, autoSave, stopping)) {
       const std::string folder =
           UniqueFileName(GetExePath() + "_" + name + PassStamp(pass), "") + "/";
       EnsureDirectory(folder);
       if (!list.SaveAll(list.Count(), name.c_str(), extension.c_str(), folder.c_str())) {
-        Refuse(options, run.Log, "cannot write the networks to " + folder);
+        RefuseUnwritable(options, run.Log, "cannot write the networks to", folder);
         if (!options.DriverOwnsRunning) list.SetRunning(0);
         return 0;
       }
@@ -468,7 +493,7 @@ int TrainList(CTdbpAnnList& list, const std::string& name, const std::string& ex
     AppendLog(run.Log, "   CurrLearnCount=%7d; PatternCount=%7d; ElapsedTime=%7d\n", pass,
               patternCount, SecondsSince(start));
     Report(run, true);
-    if (AnyStopped(list, options)) {
+    if (stopping) {
       if (!options.DriverOwnsRunning) list.SetRunning(0);
       return 0;
     }

@@ -2,7 +2,8 @@
 // Training runs over the sample files of a folder: passes over every file,
 // a log line per pass, the network written after every file and pass (after
 // every pass only when the patterns are shuffled), and a
-// snapshot every AutoSaveCount passes. A run stops at the end of the pass in
+// snapshot every AutoSaveCount passes (or only after the last pass, see
+// CLearnOptions::SnapshotAtEndOnly). A run stops at the end of the pass in
 // which a network's Running flag went to 0 (SetRunning(0)) or the stop
 // request was set, and then returns 0.
 #include <atomic>
@@ -62,9 +63,16 @@ struct CLearnOptions {
   const std::atomic<int>* StopRequest = nullptr;
   // Called after every sample file and at the end of every pass.
   std::function<void(const CTrainProgress&)> OnProgress;
+  // One snapshot per run instead of one every AutoSaveCount passes: after
+  // the pass that ends the run (its last, or the one a stop ends). The
+  // networks' AutoSaveCount is neither used nor changed.
+  bool SnapshotAtEndOnly = false;
+
   // Why a run was refused or failed, when it was: nothing to learn, a network
   // file that could not be written, a weight that stopped being a number.
   std::string* Error = nullptr;
+  // The network file or snapshot folder a failed run could not write.
+  std::string* UnwritablePath = nullptr;
   // Filled by a single-network run.
   CLearnReport* Report = nullptr;
   // Set by a driver that runs several runs in a row and owns the Running
@@ -74,9 +82,10 @@ struct CLearnOptions {
 };
 
 // Empty when the options, over the network's own values, can be used;
-// else the message that refuses them (AutoSaveCount below 1, ThreadCount
-// above 64, a learning rate or trace decay that is not a number, BatchSize
-// below 1, an AlphaEnd that is not a number above 0).
+// else the message that refuses them (AutoSaveCount below 1 when it sets
+// the snapshots, ThreadCount above 64, a learning rate or trace decay that
+// is not a number, BatchSize below 1, an AlphaEnd that is not a number
+// above 0).
 std::string CheckLearnValues(const CTdbpAnn& network, const CLearnOptions& options);
 
 // One network (list[index]) learns from every status of every sample file

@@ -25,11 +25,14 @@ CLearnOptions LearnOptionsOf(const CTrainParams& params) {
   CLearnOptions options;
   options.MaxLearnCount = params.MaxLearnCount;
   options.AutoSaveCount = params.AutoSaveCount;
+  // Without a period of its own a run would take the network's, 1 in every
+  // new network file: a snapshot file per pass.
+  options.SnapshotAtEndOnly = !params.AutoSaveCount;
   options.ThreadCount = params.ThreadCount;
   options.Alpha = params.Alpha;
   options.Lambda = params.Lambda;
   options.Shuffle = params.Shuffle;
-  options.ShuffleSeed = params.ShuffleSeed;
+  if (params.ShuffleSeed) options.ShuffleSeed = static_cast<uint32_t>(*params.ShuffleSeed);
   options.AlphaEnd = params.AlphaEnd;
   options.BatchSize = params.BatchSize;
   options.Adam = params.Adam;
@@ -47,6 +50,10 @@ CSampleSettings SampleSettingsOf(const CTrainParams& params) {
   settings.TestOverflowCoeff = params.TestOverflowCoeff;
   settings.MinStatusCount = params.MinStatusCount;
   settings.MinMoveCoeff = params.MinMoveCoeff;
+  settings.SearchDepth = params.SearchDepth;
+  settings.ScoreWeight = params.ScoreWeight;
+  settings.ScoreScale = params.ScoreScale;
+  settings.LeafPositions = params.LeafPositions;
   settings.StopRequest = params.StopRequest;
   settings.OnRecord = params.OnRecord;
   return settings;
@@ -83,6 +90,8 @@ std::string CheckTrainParams(const CTdbpAnnList& list, const CTrainParams& param
   if (!message.empty()) return message;
   if (list.IsEmpty()) return "there is no network to train";
   if (params.MaxRelearnCount < 0) return "MaxRelearnCount must not be negative";
+  if (params.ShuffleSeed && (*params.ShuffleSeed < 0 || *params.ShuffleSeed > UINT32_MAX))
+    return "ShuffleSeed must be between 0 and 4294967295";
   const CLearnOptions options = LearnOptionsOf(params);
   for (int i = 0; i < list.Count(); ++i) {
     message = CheckLearnValues(list.GetAt(i), options);
@@ -277,10 +286,11 @@ CJobError RunBatchTraining(CTdbpAnnList& list, const CTrainParams& params, CJobC
     // would pass for a training on these records.
     if (CJobError failure = RunSampleGeneration(samples, control, result.Samples)) return failure;
   }
-  std::string error;
+  std::string error, unwritable;
   CLearnOptions learn = LearnOptionsOf(params);
   learn.StopRequest = &control.StopRequested;
   learn.Error = &error;
+  learn.UnwritablePath = &unwritable;
   learn.Report = &result.Learn;
   learn.OnProgress = [&](const CTrainProgress& at) {
     if (at.PassEnded) result.Passes = at.CurrLearnCount;
@@ -298,12 +308,13 @@ CJobError RunBatchTraining(CTdbpAnnList& list, const CTrainParams& params, CJobC
     control.Note(std::to_string(result.Learn.SkippedFiles) + " sample files skipped (named in the log)");
   if (!error.empty()) {
     CJobError failure;
-    failure.Fault = error.rfind("no usable sample file", 0) == 0 ? CJobFault::NoInput
-                    : error.rfind("cannot write", 0) == 0     ? CJobFault::CannotWrite
-                                                              : CJobFault::Failed;
-    failure.Path = failure.Fault == CJobFault::NoInput ? sampleDir : "";
+    failure.Fault = !unwritable.empty()                             ? CJobFault::CannotWrite
+                    : error.rfind("no usable sample file", 0) == 0 ? CJobFault::NoInput
+                                                                   : CJobFault::Failed;
+    failure.Path = failure.Fault == CJobFault::CannotWrite ? unwritable
+                   : failure.Fault == CJobFault::NoInput   ? sampleDir
+                                                           : "";
     failure.Detail = error;
-    if (failure.Fault == CJobFault::CannotWrite) failure.Path = error.substr(error.rfind(' ') + 1);
     return failure;
   }
   result.Stopped = control.Stopping();

@@ -33,6 +33,11 @@ struct CTrainParams {
   float TestOverflowCoeff = 0.8f;
   int32_t MinStatusCount = 6;
   float MinMoveCoeff = 0.0f;
+  // Search targets (see CSampleSettings); the defaults search nothing.
+  int32_t SearchDepth = 0;
+  float ScoreWeight = 0.0f;
+  float ScoreScale = 400.0f;
+  int32_t LeafPositions = 0;
 
   // Networks to train: -1 means no index given. TrainFromGameRecord uses
   // StartTdbpAnnIndex only and trains up to the last network.
@@ -40,7 +45,9 @@ struct CTrainParams {
   int32_t EndTdbpAnnIndex = 0;
   int32_t MaxRelearnCount = 1;
 
-  // Learning; unset keeps the network's value.
+  // Learning; unset keeps the network's value. AutoSaveCount unset: one
+  // snapshot after each run's last pass, whatever the network's own period
+  // (which stays as it is).
   std::optional<int32_t> MaxLearnCount;
   std::optional<int32_t> AutoSaveCount;
   std::optional<int32_t> ThreadCount = 1;
@@ -49,7 +56,7 @@ struct CTrainParams {
   // Switches of the single-network run (see CLearnOptions); unset or false:
   // learning as without them.
   bool Shuffle = false;
-  std::optional<uint32_t> ShuffleSeed;
+  std::optional<int64_t> ShuffleSeed;  // 0..4294967295, checked with the rest
   std::optional<float> AlphaEnd;
   std::optional<int32_t> BatchSize;
   bool Adam = false;

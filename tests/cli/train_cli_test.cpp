@@ -131,10 +131,11 @@ TEST_F(TrainCli, SamplesThenTrainChangesTheNetworkAndWritesTheLogs) {
                                                "   CurrLearnCount=      1; PatternCount=     20; ElapsedTime= *\\d+\n"
                                                "   CurrLearnCount=      2; PatternCount=     20; ElapsedTime= *\\d+\n")))
       << log;
+  // Without --auto-save one snapshot, of the last pass.
   int snapshots = 0;
   for (const std::string& name : Names(""))
     snapshots += std::regex_match(name, std::regex(R"(_eval000_\d{4}(_\d\d){5}_000000[12]\.ann)"));
-  EXPECT_EQ(snapshots, 2);
+  EXPECT_EQ(snapshots, 1);
 
   // The switches: each pass's rate and speed, the run's speed, and the
   // network keeping the rate it started from.
@@ -217,6 +218,14 @@ TEST_F(TrainCli, InterruptStopsAtTheEndOfThePass) {
   EXPECT_TRUE(log.ends_with("\n"));
   CTdbpAnn trained;
   EXPECT_EQ(trained.Load(home.Path() + "eval000.ann"), 1);
+  // The pass Ctrl-C ended is the run's last: its one snapshot.
+  char tail[16];
+  std::snprintf(tail, sizeof tail, "_%07d.ann", std::stoi(log.substr(log.rfind("CurrLearnCount=") + 15, 7)));
+  std::vector<std::string> snapshots;
+  for (const std::string& name : Names(""))
+    if (name.starts_with("_eval000_")) snapshots.push_back(name);
+  ASSERT_EQ(snapshots.size(), 1u);
+  EXPECT_TRUE(snapshots[0].ends_with(tail)) << snapshots[0];
 }
 
 // The ICCS master games, imported, sampled and trained for two passes.
@@ -249,6 +258,38 @@ TEST_F(TrainCli, SlowMasterGamesTrainTwoPasses) {
 }  // namespace
 
 namespace {
+
+// Without --auto-save a run writes one snapshot, after its last pass, and
+// the network file keeps the network's own AutoSaveCount; --auto-save N
+// writes one every N passes and keeps N.
+TEST_F(TrainCli, SnapshotsComeAfterTheLastPassUnlessAutoSaveIsGiven) {
+  int code = -1;
+  Cli("samples " + Games(), &code);
+  CTdbpAnn own, trained;
+  ASSERT_EQ(own.Load(home.Path() + "ann/eval000.ann"), 1);
+  const struct {
+    const char* Args;
+    std::vector<int> Passes;  // of the snapshots
+    int AutoSaveCount;        // in the trained file; 0: the network's own
+  } cases[] = {
+      {"--max-learn 5", {5}, 0},
+      {"--max-learn 2 --max-relearn 2 --shuffle", {2, 2}, 0},  // two runs
+      {"--max-learn 4 --auto-save 2", {2, 4}, 2},
+  };
+  const std::regex snapshot(R"(_eval000_\d{4}(_\d\d){5}_(\d{7})(_\d+)?\.ann)");
+  for (const auto& c : cases) {
+    for (const std::string& name : Names(""))
+      if (name.starts_with("_eval000_")) fs::remove(home.Path() + name);
+    ASSERT_EQ((Cli(std::string("train ") + c.Args, &code), code), 0) << c.Args;
+    std::vector<int> passes;
+    std::smatch match;
+    for (const std::string& name : Names(""))
+      if (std::regex_match(name, match, snapshot)) passes.push_back(std::stoi(match[2]));
+    EXPECT_EQ(passes, c.Passes) << c.Args;
+    ASSERT_EQ(trained.Load(home.Path() + "eval000.ann"), 1);
+    EXPECT_EQ(trained.AutoSaveCount, c.AutoSaveCount ? c.AutoSaveCount : own.AutoSaveCount) << c.Args;
+  }
+}
 
 // A network file that cannot be written is a failure with its path, not a
 // success; the damaged sample file beside the good one is counted.

@@ -190,6 +190,30 @@ TEST_F(BatchDriver, SnapshotsEveryAutoSaveCountPassesWithTheirNames) {
   EXPECT_TRUE(Matching(R"(.*\.tmp-.*)").empty());
 }
 
+// Snapshots at the end only, in every mode: one, of the last pass, and the
+// networks' own AutoSaveCount (here 0, which no period could use) is kept.
+TEST_F(BatchDriver, SnapshotAtEndOnlyWritesOneSnapshotOfTheLastPassInEveryMode) {
+  const struct {
+    const char* Mode;
+    int N, Start, End;
+    const char* Snapshot;  // the name of the one snapshot (a folder in the list mode)
+  } cases[] = {
+      {"every status", 1, 0, 0, R"(_eval000_\d{4}(_\d\d){5}_0000003\.ann)"},
+      {"own category", 4, 1, 1, R"(_eval001_\d{4}(_\d\d){5}_0000003\.ann)"},
+      {"list", 4, 2, 1, R"(_eval_\d{4}(_\d\d){5}_0000003)"},
+  };
+  options.MaxLearnCount = 3;
+  options.SnapshotAtEndOnly = true;
+  for (int i = 0; i < list.Count(); ++i) list.GetAt(i).AutoSaveCount = 0;
+  for (const auto& c : cases) {
+    for (const std::string& name : Matching("_eval.*")) fs::remove_all(home.Path() + name);
+    EXPECT_EQ(Run(c.N, c.Start, c.End), 1) << c.Mode;
+    EXPECT_EQ(Matching("_eval.*"), Matching(c.Snapshot)) << c.Mode;
+    EXPECT_EQ(Matching(c.Snapshot).size(), 1u) << c.Mode;
+    for (int i = 0; i < list.Count(); ++i) EXPECT_EQ(list.GetAt(i).AutoSaveCount, 0) << c.Mode;
+  }
+}
+
 TEST_F(BatchDriver, SecondRunOfRelearnPassesNeverReplacesASnapshot) {
   options.MaxLearnCount = 1;
   EXPECT_EQ(Run(1, 0, 0, 3), 1);  // three runs of pass 1, likely within one second

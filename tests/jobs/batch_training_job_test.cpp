@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 #include <limits>
+#include <optional>
 
 #include "common/exe_path.h"
 #include "jobs/batch_train.h"
@@ -120,6 +121,40 @@ TEST_F(BatchTrainingJob, NetworkThatCannotBeWrittenFailsTheRunWithThePath) {
   const CJobError error = RunBatchTraining(list, RecordsParams(CopyGames(GetExePath() + "games/")), control, result);
   EXPECT_EQ(error.Fault, CJobFault::CannotWrite) << EnglishMessage(error);
   EXPECT_EQ(error.Path, GetExePath() + "eval000.ann");
+}
+
+// A snapshot that cannot be written ends the run with the snapshot's path,
+// spaces and all, and the network file stays whole. The file system refuses
+// the name: at 255 bytes a name, "<name>000.ann.tmp-XXXXXX" fits and
+// "_<name>000_<time>_<pass>.ann.tmp-XXXXXX" does not.
+TEST_F(BatchTrainingJob, SnapshotThatCannotBeWrittenFailsTheRunWithItsPath) {
+  CTdbpAnnList& list = game->Engine.Evaluator.AnnList;
+  CJobControl control;
+  CBatchTrainingResult result;
+  ASSERT_FALSE(RunBatchTraining(list, RecordsParams(CopyGames(GetExePath() + "games/")), control, result));
+  const std::string name = "my net " + std::string(213, 'n');
+  const struct {
+    std::optional<int32_t> AutoSaveCount;
+    int FailingPass;  // the first pass that writes a snapshot
+  } cases[] = {{std::nullopt, 3}, {2, 2}};
+  for (const auto& c : cases) {
+    CTrainParams params = RecordsParams("");
+    params.FromRecords = false;
+    params.AnnName = name;
+    params.MaxLearnCount = 3;
+    params.AutoSaveCount = c.AutoSaveCount;
+    const CJobError error = RunBatchTraining(list, params, control, result);
+    EXPECT_EQ(error.Fault, CJobFault::CannotWrite) << EnglishMessage(error);
+    char tail[32];
+    std::snprintf(tail, sizeof tail, "_%07d.ann", c.FailingPass);
+    EXPECT_TRUE(error.Path.starts_with(GetExePath() + "_" + name + "000_")) << error.Path;
+    EXPECT_TRUE(error.Path.ends_with(tail)) << error.Path;
+    EXPECT_EQ(result.Passes, c.FailingPass - 1);
+    CTdbpAnn saved;
+    EXPECT_EQ(saved.Load(GetExePath() + name + "000.ann"), 1);
+    for (const std::string& entry : Names(GetExePath()))
+      EXPECT_EQ(entry.find(".tmp-"), std::string::npos) << entry;
+  }
 }
 
 TEST_F(BatchTrainingJob, TrainingTwiceOverOneFolderCountsItsGamesOnce) {

@@ -36,6 +36,12 @@ QLineEdit* CBatchTrainingDialog::AddNumber(const char* label, int row, int colum
   return box;
 }
 
+QCheckBox* CBatchTrainingDialog::AddCheck(const char* label, int row, int column) {
+  auto* box = new QCheckBox(QString::fromUtf8(label), this);
+  Grid->addWidget(box, row, column, 1, 2);
+  return box;
+}
+
 CBatchTrainingDialog::CBatchTrainingDialog(QWidget* parent)
     : QDialog(parent), P(BatchTrainingDefaults(Networks())), Timer(new QTimer(this)), Grid(new QGridLayout) {
   setWindowTitle(QStringLiteral("批量训练神经网络评价模型"));
@@ -63,8 +69,21 @@ CBatchTrainingDialog::CBatchTrainingDialog(QWidget* parent)
   Lambda = AddNumber("Lambda:", 8, 0);
   Lower = AddNumber("Lower:", 8, 2);
   Upper = AddNumber("Upper:", 9, 0);
-  CurrRelearnCountBox = AddNumber("CurrRelearnCount:", 10, 0);
-  ElapsedTime = AddNumber("ElapsedTime:", 10, 2);
+  AlphaEnd = AddNumber("最终学习率:", 9, 2);
+  BatchSize = AddNumber("批大小:", 10, 0);
+  ShuffleSeed = AddNumber("打乱种子:", 10, 2);
+  Shuffle = AddCheck("打乱顺序.", 11, 0);
+  Adam = AddCheck("Adam 优化.", 11, 2);
+  SearchDepth = AddNumber("搜索深度:", 12, 0);
+  ScoreWeight = AddNumber("搜索评分权重:", 12, 2);
+  ScoreScale = AddNumber("评分尺度:", 13, 0);
+  LeafPositions = AddCheck("叶节点样本.", 13, 2);
+  // What an empty field means to the job.
+  AlphaEnd->setPlaceholderText(QStringLiteral("不变"));
+  BatchSize->setPlaceholderText(QStringLiteral("逐局"));
+  ShuffleSeed->setPlaceholderText(QStringLiteral("每次随机"));
+  CurrRelearnCountBox = AddNumber("CurrRelearnCount:", 14, 0);
+  ElapsedTime = AddNumber("ElapsedTime:", 14, 2);
   CurrRelearnCountBox->setReadOnly(true);
   ElapsedTime->setReadOnly(true);
   Status = new QLabel(this);
@@ -137,6 +156,20 @@ bool ReadOptional(QWidget* dialog, QLineEdit* box, const QString& label, std::op
   value = read;
   return true;
 }
+
+// A switch's field: empty leaves the job's setting unset.
+template <typename T, typename Reader>
+bool ReadUnlessEmpty(QWidget* dialog, QLineEdit* box, const QString& label, std::optional<T>& value,
+                     Reader read) {
+  if (box->text().trimmed().isEmpty()) {
+    value.reset();
+    return true;
+  }
+  T number {};
+  if (!read(dialog, box, label, number)) return false;
+  value = number;
+  return true;
+}
 }  // namespace
 
 bool CBatchTrainingDialog::ReadFields() {
@@ -145,6 +178,9 @@ bool CBatchTrainingDialog::ReadFields() {
   float lower = LowerValue, upper = UpperValue;
   read.RootDir = LocalPathOf(RootDir->text());
   read.CullDraw = CullDraw->isChecked() ? 1 : 0;
+  read.Shuffle = Shuffle->isChecked();
+  read.Adam = Adam->isChecked();
+  read.LeafPositions = LeafPositions->isChecked() ? 1 : 0;
   const bool ok =
       ReadIntField(this, BasicTdbpAnnIndex, QStringLiteral("BasicTdbpAnnIndex:"), basic) &&
       ReadIntField(this, MaxPatternListBytes, QStringLiteral("MaxPatternListBytes:"), read.MaxPatternListBytes) &&
@@ -161,7 +197,13 @@ bool CBatchTrainingDialog::ReadFields() {
       ReadOptional(this, Alpha, QStringLiteral("Alpha:"), read.Alpha) &&
       ReadOptional(this, Lambda, QStringLiteral("Lambda:"), read.Lambda) &&
       ReadFloatField(this, Lower, QStringLiteral("Lower:"), lower) &&
-      ReadFloatField(this, Upper, QStringLiteral("Upper:"), upper);
+      ReadFloatField(this, Upper, QStringLiteral("Upper:"), upper) &&
+      ReadUnlessEmpty(this, AlphaEnd, QStringLiteral("最终学习率:"), read.AlphaEnd, ReadFloatField) &&
+      ReadUnlessEmpty(this, BatchSize, QStringLiteral("批大小:"), read.BatchSize, ReadIntField) &&
+      ReadUnlessEmpty(this, ShuffleSeed, QStringLiteral("打乱种子:"), read.ShuffleSeed, ReadInt64Field) &&
+      ReadIntField(this, SearchDepth, QStringLiteral("搜索深度:"), read.SearchDepth) &&
+      ReadFloatField(this, ScoreWeight, QStringLiteral("搜索评分权重:"), read.ScoreWeight) &&
+      ReadFloatField(this, ScoreScale, QStringLiteral("评分尺度:"), read.ScoreScale);
   if (!ok) return false;
   P = read;
   BasicIndex = basic;
@@ -174,6 +216,9 @@ void CBatchTrainingDialog::ShowFields() {
   const QString root = FromLocalPath(P.RootDir);
   if (RootDir->text() != root) RootDir->setText(root);
   CullDraw->setChecked(P.CullDraw != 0);
+  Shuffle->setChecked(P.Shuffle);
+  Adam->setChecked(P.Adam);
+  LeafPositions->setChecked(P.LeafPositions != 0);
   const auto show = [](QLineEdit* box, const QString& text) {
     if (box->text() != text) box->setText(text);
   };
@@ -194,6 +239,12 @@ void CBatchTrainingDialog::ShowFields() {
   show(Lambda, number(P.Lambda));
   show(Lower, QString::number(LowerValue));
   show(Upper, QString::number(UpperValue));
+  show(AlphaEnd, number(P.AlphaEnd));
+  show(BatchSize, number(P.BatchSize));
+  show(ShuffleSeed, number(P.ShuffleSeed));
+  show(SearchDepth, QString::number(P.SearchDepth));
+  show(ScoreWeight, QString::number(P.ScoreWeight));
+  show(ScoreScale, QString::number(P.ScoreScale));
   show(CurrRelearnCountBox, QString::number(RelearnCount.load()));
   show(ElapsedTime, QString::number(ElapsedSeconds));
 }
@@ -224,6 +275,13 @@ void CBatchTrainingDialog::OnTrain() {
       {"ThreadCount", ThreadCount, {}},
       {"Alpha", Alpha, {}},
       {"Lambda", Lambda, {}},
+      {"AlphaEnd", AlphaEnd, QStringLiteral("最终学习率")},
+      {"BatchSize", BatchSize, QStringLiteral("批大小")},
+      {"ShuffleSeed", ShuffleSeed, QStringLiteral("打乱种子")},
+      {"SearchDepth", SearchDepth, QStringLiteral("搜索深度")},
+      {"ScoreWeight", ScoreWeight, QStringLiteral("搜索评分权重")},
+      {"ScoreScale", ScoreScale, QStringLiteral("评分尺度")},
+      {"LeafPositions", LeafPositions, QStringLiteral("叶节点样本")},
   };
   if (!AcceptOrRefuse(this, CheckBatchTraining(Networks(), params), fields)) return;
   params.OnProgress = [this](const CTrainProgress& progress) { Recorder.OnProgress(progress, GetTick()); };

@@ -55,6 +55,13 @@ class CBatchTrainingDialog : public QDialog {
       *MinStatusCount, *MinMoveCoeff, *StartTdbpAnnIndex, *EndTdbpAnnIndex, *MaxRelearnCount,
       *MaxLearnCount, *AutoSaveCount, *ThreadCount, *Alpha, *Lambda, *Lower, *Upper,
       *CurrRelearnCountBox, *ElapsedTime;
+  // Switches of the single-network training: an empty field or a clear box
+  // leaves the job's setting unset, so the training is as without them.
+  QCheckBox *Shuffle, *Adam;
+  QLineEdit *ShuffleSeed, *AlphaEnd, *BatchSize;
+  // Search targets of the sample generation.
+  QLineEdit *SearchDepth, *ScoreWeight, *ScoreScale;
+  QCheckBox* LeafPositions;
   QLabel* Status;  // the job's progress while it runs, then its outcome
   QPushButton *TrainButton, *SaveButton, *RandomizeButton, *ResetButton, *StopButton, *ExitButton;
   CTrainingPlot* Plot;
@@ -69,6 +76,7 @@ class CBatchTrainingDialog : public QDialog {
   void ShowEnd(bool withBox);
   bool SaveNetworks();
   QLineEdit* AddNumber(const char* label, int row, int column);
+  QCheckBox* AddCheck(const char* label, int row, int column);
 
   // The job's settings and the dialog's own values (not the job's).
   CTrainParams P;

@@ -238,6 +238,16 @@ class ToolDialogsTest : public QObject {
         {dialog.AutoSaveCount, QStringLiteral("0"), QStringLiteral("AutoSaveCount 必须在 1 到 2147483647 之间 (现为 0).")},
         {dialog.ThreadCount, QStringLiteral("65"), QStringLiteral("ThreadCount 必须在 1 到 64 之间 (现为 65).")},
         {dialog.TestOverflowCoeff, QStringLiteral("0"), QStringLiteral("TestOverflowCoeff 必须在 0 到 1 之间 (现为 0).")},
+        // The switches, named as the dialog labels them.
+        {dialog.AlphaEnd, QStringLiteral("0"), QStringLiteral("最终学习率 必须在 0 到 10 之间 (现为 0).")},
+        {dialog.BatchSize, QStringLiteral("65537"), QStringLiteral("批大小 必须在 1 到 65536 之间 (现为 65537).")},
+        {dialog.ShuffleSeed, QStringLiteral("-1"), QStringLiteral("打乱种子 必须在 0 到 4294967295 之间 (现为 -1).")},
+        {dialog.SearchDepth, QStringLiteral("9"), QStringLiteral("搜索深度 必须在 0 到 8 之间 (现为 9).")},
+        {dialog.ScoreWeight, QStringLiteral("1.5"), QStringLiteral("搜索评分权重 必须在 0 到 1 之间 (现为 1.5).")},
+        {dialog.ScoreScale, QStringLiteral("0"), QStringLiteral("评分尺度 必须在 1 到 100000 之间 (现为 0).")},
+        // Not a number, and an empty field the job needs.
+        {dialog.BatchSize, QStringLiteral("32 games"), QStringLiteral("批大小: 请输入一个整数.")},
+        {dialog.SearchDepth, QString(), QStringLiteral("搜索深度: 请输入一个整数.")},
     };
     dialog.show();
     dialog.RootDir->setText(Games + "/");
@@ -252,6 +262,13 @@ class ToolDialogsTest : public QObject {
       QCOMPARE(dialog.windowTitle(), QStringLiteral("批量训练神经网络评价模型"));
       c.Field->setText(before);
     }
+    // A leaf sample without a search is refused on the depth.
+    Recorder->Messages.clear();
+    dialog.LeafPositions->setChecked(true);
+    dialog.TrainButton->click();
+    QCOMPARE(Recorder->Messages, QStringList {QStringLiteral("搜索深度 必须在 1 到 8 之间 (现为 0).")});
+    QCOMPARE(dialog.focusWidget(), static_cast<QWidget*>(dialog.SearchDepth));
+    dialog.LeafPositions->setChecked(false);
     // An empty RootDir names the field too.
     Recorder->Messages.clear();
     dialog.RootDir->setText(QString());
@@ -259,6 +276,34 @@ class ToolDialogsTest : public QObject {
     QVERIFY(!dialog.IsTraining());
     QCOMPARE(Recorder->Messages, QStringList {QStringLiteral("RootDir: 文件夹不存在: ")});
     QCOMPARE(dialog.focusWidget(), static_cast<QWidget*>(dialog.RootDir));
+  }
+
+  // Left as they open, the switches stay unset (the training as without
+  // them) and the search targets are the job's defaults; each field and box
+  // reaches its own setting, and emptying a field unsets it again.
+  void batchDialogSwitchesReachTheJobsSettings() {
+    CBatchTrainingDialog dialog;
+    const CTrainParams defaults = BatchTrainingDefaults(g_Game->Engine.Evaluator.AnnList);
+    QVERIFY(dialog.ReadFields());
+    const CTrainParams& p = dialog.Params();
+    QVERIFY(!p.AlphaEnd && !p.BatchSize && !p.ShuffleSeed && !p.Shuffle && !p.Adam && !p.LeafPositions);
+    QVERIFY(p.SearchDepth == defaults.SearchDepth && p.ScoreWeight == defaults.ScoreWeight &&
+            p.ScoreScale == defaults.ScoreScale);
+    dialog.AlphaEnd->setText(QStringLiteral("0.001"));
+    dialog.BatchSize->setText(QStringLiteral(" 32 "));
+    dialog.ShuffleSeed->setText(QStringLiteral("4294967295"));
+    dialog.SearchDepth->setText(QStringLiteral("3"));
+    dialog.ScoreWeight->setText(QStringLiteral("0.25"));
+    dialog.ScoreScale->setText(QStringLiteral("250"));
+    for (QCheckBox* box : {dialog.Shuffle, dialog.Adam, dialog.LeafPositions}) box->setChecked(true);
+    QVERIFY(dialog.ReadFields());
+    QVERIFY(p.AlphaEnd == 0.001f && p.BatchSize == 32 && p.ShuffleSeed == 4294967295LL && p.SearchDepth == 3 &&
+            p.ScoreWeight == 0.25f && p.ScoreScale == 250.0f && p.Shuffle && p.Adam && p.LeafPositions == 1);
+    QCOMPARE(p.Alpha, defaults.Alpha);
+    for (QLineEdit* field : {dialog.AlphaEnd, dialog.BatchSize, dialog.ShuffleSeed}) field->setText(QStringLiteral(" "));
+    QVERIFY(dialog.ReadFields());
+    QVERIFY(!p.AlphaEnd && !p.BatchSize && !p.ShuffleSeed);
+    QVERIFY(Recorder->Messages.isEmpty());
   }
 
   // A folder with no games: the job fails, one box, the reason in the dialog,

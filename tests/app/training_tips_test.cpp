@@ -46,7 +46,7 @@ class TrainingTipsTest : public QObject {
 
   void batchTrainingDialog() {
     CBatchTrainingDialog dialog;
-    ExpectEveryFieldExplained(dialog, {"RootDir:", "ThreadCount:", "MaxRelearnCount:", "Upper:"});
+    ExpectEveryFieldExplained(dialog, {"RootDir:", "ThreadCount:", "MaxRelearnCount:", "Upper:", "批大小:", "搜索深度:"});
     QCOMPARE(dialog.Upper->toolTip(), TrainingFieldTip(CTrainingJob::Batch, QStringLiteral("Upper:")));
   }
 

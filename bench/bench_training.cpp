@@ -137,9 +137,7 @@ void BM_LearnBatch(benchmark::State& state) {
       continue;
     }
     for (int t = 0; t < game.StatusCount; ++t) {
-      CPatternView one = game;
-      one.StatusCount = 1;
-      one.Records = game.Records + static_cast<size_t>(t) * game.Stride;
+      CPatternView one = game.Status(t);
       one.Expect = 0.5f;
       patterns.push_back(one);
     }

@@ -45,12 +45,11 @@ bool SpinUntil(const Ready& ready) {
 
 }  // namespace
 
-bool CBatchWorkArea::Allocate(int count0, int count11, int count12) {
+bool CBatchWorkArea::Allocate(int count0, int count11, int count12, int threads) {
   const size_t n0 = static_cast<size_t>(count0), n11 = static_cast<size_t>(count11),
                n12 = static_cast<size_t>(count12);
   try {
     Sum.assign(n12 + n12 * n11 + n11 * n0, 0.0);
-    Totals.assign(std::max({n12, n11, n0}), 0.0);
     Sum11.assign(n11, 0.0f);
     Out11.assign(n11, 0.0f);
     Sum12.assign(n12, 0.0f);
@@ -58,6 +57,7 @@ bool CBatchWorkArea::Allocate(int count0, int count11, int count12) {
     Delta2.assign(n12, 0.0f);
     Index.assign(n0, 0);
     Value.assign(n0, 0.0f);
+    Parts.assign(static_cast<size_t>(threads), nullptr);
   } catch (const std::bad_alloc&) {
     return false;
   }
@@ -129,7 +129,7 @@ int CBatchLearner::Start(const CTdbpAnn& network, int threadCount, bool adam) {
     return 0;
   }
   for (CBatchWorkArea& area : Areas)
-    if (!area.Allocate(network.Count0, network.Count11, network.Count12)) return 0;
+    if (!area.Allocate(network.Count0, network.Count11, network.Count12, threadCount)) return 0;
   try {
     Rows.resize(static_cast<size_t>(1 + network.Count12 + network.Count11));
     RowFirst.assign(static_cast<size_t>(threadCount) + 1, 0);
@@ -164,6 +164,7 @@ int CBatchLearner::Start(const CTdbpAnn& network, int threadCount, bool adam) {
   }
   RowFirst[static_cast<size_t>(ThreadCount)] = static_cast<int>(Rows.size());
   SumFirst[static_cast<size_t>(ThreadCount)] = at;
+  PositionWork = 3LL * network.Count12;
   return ThreadCount;
 }
 
@@ -211,18 +212,8 @@ void CBatchLearner::LearnShare(int k) {
 
 void CBatchLearner::Learn(CTdbpAnn& network, const CPatternView* patterns, int count) {
   if (count <= 0 || ThreadCount <= 0) return;
-  // Shares of about equal numbers of positions: games differ in length.
-  long long positions = 0;
-  for (int p = 0; p < count; ++p) positions += patterns[p].StatusCount;
   const int threads = ThreadCount;
-  First[0] = 0;
-  long long seen = 0;
-  int p = 0;
-  for (int k = 1; k < threads; ++k) {
-    const long long goal = positions * k / threads;
-    while (p < count && seen + patterns[p].StatusCount <= goal) seen += patterns[p++].StatusCount;
-    First[static_cast<size_t>(k)] = p;
-  }
+  if (threads > 1) SplitBatch(patterns, count);
   First[static_cast<size_t>(threads)] = count;
   JobNetwork = &network;
   JobPatterns = patterns;
@@ -249,11 +240,38 @@ void CBatchLearner::Learn(CTdbpAnn& network, const CPatternView* patterns, int c
   }
 }
 
+void CBatchLearner::SplitBatch(const CPatternView* patterns, int count) {
+  // A position costs the second layer's passes (about 3 * Count12 sums of
+  // Count11 terms) and each non-zero input two first-layer passes over
+  // Count11 units: in units of Count11 terms, 3 * Count12 a position and 2
+  // an input. Positions alone would leave a share of openings (32 pieces)
+  // waiting for one of endings.
+  const auto work = [&](const CPatternView& pattern) {
+    return static_cast<long long>(pattern.StatusCount) * PositionWork + 2LL * pattern.InputCount;
+  };
+  long long total = 0;
+  for (int p = 0; p < count; ++p) total += work(patterns[p]);
+  First[0] = 0;
+  long long done = 0;
+  int p = 0;
+  for (int k = 1; k < ThreadCount; ++k) {
+    // A pattern goes to the earlier share when its middle lies before the goal.
+    const long long goal = total * k / ThreadCount;
+    while (p < count && 2 * done + work(patterns[p]) <= 2 * goal) done += work(patterns[p++]);
+    First[static_cast<size_t>(k)] = p;
+  }
+}
+
 void CBatchLearner::FindRows(CTdbpAnn& network) {
+  // Written only when they moved: the other threads read them every batch.
   size_t row = 0;
-  Rows[row++].Weights = network.Weight2s.data();
-  for (std::vector<float>& weights : network.Weight12s) Rows[row++].Weights = weights.data();
-  for (std::vector<float>& weights : network.Weight11s) Rows[row++].Weights = weights.data();
+  const auto find = [&](float* weights) {
+    if (Rows[row].Weights != weights) Rows[row].Weights = weights;
+    ++row;
+  };
+  find(network.Weight2s.data());
+  for (std::vector<float>& weights : network.Weight12s) find(weights.data());
+  for (std::vector<float>& weights : network.Weight11s) find(weights.data());
 }
 
 void CBatchLearner::ApplyShare(int k) {
@@ -265,20 +283,14 @@ void CBatchLearner::ApplyShare(int k) {
     }
   }
   CBatchWorkArea& own = Areas[static_cast<size_t>(k)];
-  double* totals = own.Totals.data();
+  const double** parts = own.Parts.data();
+  const CRunSums sums {parts, ThreadCount, k};
   for (int r = RowFirst[static_cast<size_t>(k)]; r < RowFirst[static_cast<size_t>(k) + 1]; ++r) {
     const CRow& row = Rows[static_cast<size_t>(r)];
-    const double* sums = Areas[0].Sum.data() + row.At;
-    for (size_t i = 0; i < row.Length; ++i) totals[i] = 0.0 + sums[i];
-    for (size_t a = 1; a < static_cast<size_t>(ThreadCount); ++a) {
-      sums = Areas[a].Sum.data() + row.At;
-      for (size_t i = 0; i < row.Length; ++i) totals[i] += sums[i];
-    }
-    std::fill_n(own.Sum.data() + row.At, row.Length, 0.0);
+    for (size_t a = 0; a < static_cast<size_t>(ThreadCount); ++a) parts[a] = Areas[a].Sum.data() + row.At;
     if (AdamMean.empty())
-      AddTotals(row.Weights, totals, row.Length);
+      AddTotals(row.Weights, sums, row.Length);
     else
-      AdamStep(row.Weights, totals, AdamMean.data() + row.At, AdamSquare.data() + row.At, row.Length,
-               AdamRates);
+      AdamStep(row.Weights, sums, AdamMean.data() + row.At, AdamSquare.data() + row.At, row.Length, AdamRates);
   }
 }

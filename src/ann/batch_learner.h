@@ -3,9 +3,14 @@
 // learned from the weights as they were before it: every pattern's whole
 // update (the sum over its positions of delta_t * e_t, as the one-pattern
 // learner makes it) is summed over the batch and the sum applied once. The
-// patterns of a batch can be shared among persistent worker threads, each
-// summing into its own accumulator; the accumulators are added in thread
-// order, so a run's result depends only on its thread count.
+// patterns of a batch can be shared among persistent worker threads, in
+// shares of about equal work, each summing into its own accumulator; the
+// accumulators are added in thread order, so a run's result depends only on
+// its thread count. Each thread then applies the sums of its own part of the
+// weights. A thread writes only its own accumulator: it clears the sums it
+// applied as it reads them, and those the others applied from it (read by
+// then) before it sums the next batch, so no cache line of sums is written
+// by two cores.
 //
 // A pattern's update is not formed along its traces here: since
 // e_t = sum over s <= t of lambda^(t-s) * g_s (g_s = dy_s/dw), the sum of
@@ -29,15 +34,16 @@
 // cache lines of its own: the thread writes them for every position, and a
 // line shared with another thread's data would travel between the cores.
 struct CBatchWorkArea {
-  // Sizes everything for networks of these counts; false when memory lacks.
-  bool Allocate(int count0, int count11, int count12);
+  // Sizes everything for networks of these counts learned by `threads`
+  // threads; false when memory lacks.
+  bool Allocate(int count0, int count11, int count12, int threads);
   // Adds the whole update of one pattern, computed from the network's
   // weights as they are, into Sum (layout: Weight2s, the rows of
   // Weight12s, the rows of Weight11s).
   void AddPattern(const CTdbpAnn& network, const CPatternView& pattern);
 
   CCacheLineVector<double> Sum;
-  CCacheLineVector<double> Totals;  // one row's sums over every thread, when applying
+  CCacheLineVector<const double*> Parts;  // when applying: where each thread's sums of a row lie
   CCacheLineVector<float> Sum11, Out11, Sum12, Out12, Delta2;
   CCacheLineVector<int32_t> Index;  // the non-zero inputs of the position at hand
   CCacheLineVector<float> Value;
@@ -73,6 +79,8 @@ class CBatchLearner {
   // does not begin from 0).
   void WorkerLoop(int k, uint64_t seen);
   void LearnShare(int k);
+  // Sets out the shares of a batch: each thread's patterns, of about equal work.
+  void SplitBatch(const CPatternView* patterns, int count);
   // Points the rows at the weights of `network`.
   void FindRows(CTdbpAnn& network);
   // After every thread has summed its patterns: thread k adds the sums of
@@ -103,6 +111,7 @@ class CBatchLearner {
   const CTdbpAnn* JobNetwork = nullptr;
   const CPatternView* JobPatterns = nullptr;
   std::vector<int> First;
+  long long PositionWork = 0;  // a position's work beside its inputs' (SplitBatch)
 
   // A new Generation starts a batch; Summed counts the threads done summing
   // their patterns, Pending the workers not yet done with the batch. Each

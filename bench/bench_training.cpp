@@ -121,7 +121,7 @@ BENCHMARK(BM_Learn)->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->UseR
 
 // Mini-batches: range(0) 0 = the first 200 games as they are, 1 = each of
 // their positions a pattern of its own (Expect 0.5); range(1) the batch
-// size, range(2) the threads sharing each batch.
+// size, range(2) the threads sharing each batch, range(3) 1 for Adam's rule.
 void BM_LearnBatch(benchmark::State& state) {
   CCollection& c = Collection();
   CSampleFile file;
@@ -137,16 +137,15 @@ void BM_LearnBatch(benchmark::State& state) {
       continue;
     }
     for (int t = 0; t < game.StatusCount; ++t) {
-      CPatternView one = game;
-      one.StatusCount = 1;
-      one.Records = game.Records + static_cast<size_t>(t) * game.Stride;
+      CPatternView one = game.Status(t);
       one.Expect = 0.5f;
       patterns.push_back(one);
     }
   }
   const int batchSize = static_cast<int>(state.range(1));
   CBatchLearner learner;
-  if (learner.Start(network, static_cast<int>(state.range(2))) != state.range(2)) std::abort();
+  if (learner.Start(network, static_cast<int>(state.range(2)), state.range(3) != 0) != state.range(2))
+    std::abort();
   long long positions = 0;
   for (auto _ : state) {
     for (size_t at = 0; at < patterns.size(); at += static_cast<size_t>(batchSize)) {
@@ -157,11 +156,12 @@ void BM_LearnBatch(benchmark::State& state) {
   }
   state.SetItemsProcessed(positions);
   state.SetLabel(std::string(state.range(0) == 0 ? "whole games" : "one-status patterns") + ", batch " +
-                 std::to_string(batchSize) + ", " + std::to_string(state.range(2)) +
-                 " thread(s), items = positions");
+                 std::to_string(batchSize) + ", " + std::to_string(state.range(2)) + " thread(s)" +
+                 (state.range(3) != 0 ? ", Adam" : "") + ", items = positions");
 }
 BENCHMARK(BM_LearnBatch)
-    ->ArgsProduct({{0, 1}, {16, 64, 256, 1024}, {1, 2}})
+    ->ArgsProduct({{0, 1}, {16, 32, 64, 256, 1024}, {1, 2}, {0}})
+    ->ArgsProduct({{0, 1}, {32, 256}, {1, 2}, {1}})
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
 

@@ -12,11 +12,6 @@
 
 namespace {
 
-// Adam's usual constants.
-constexpr double kAdamMeanDecay = 0.9;
-constexpr double kAdamSquareDecay = 0.999;
-constexpr double kAdamEpsilon = 1e-8;
-
 // Between batches a worker or the caller waits only microseconds, while a
 // sleep and wake-up through the kernel costs tens of them (more in a virtual
 // machine). So a wait first spins briefly, then keeps looking while handing
@@ -50,7 +45,7 @@ bool SpinUntil(const Ready& ready) {
 
 }  // namespace
 
-bool CBatchWorkArea::Allocate(int count0, int count11, int count12) {
+bool CBatchWorkArea::Allocate(int count0, int count11, int count12, int threads) {
   const size_t n0 = static_cast<size_t>(count0), n11 = static_cast<size_t>(count11),
                n12 = static_cast<size_t>(count12);
   try {
@@ -62,7 +57,7 @@ bool CBatchWorkArea::Allocate(int count0, int count11, int count12) {
     Delta2.assign(n12, 0.0f);
     Index.assign(n0, 0);
     Value.assign(n0, 0.0f);
-    Gap.assign(256, 0);
+    Parts.assign(static_cast<size_t>(threads), nullptr);
   } catch (const std::bad_alloc&) {
     return false;
   }
@@ -134,10 +129,11 @@ int CBatchLearner::Start(const CTdbpAnn& network, int threadCount, bool adam) {
     return 0;
   }
   for (CBatchWorkArea& area : Areas)
-    if (!area.Allocate(network.Count0, network.Count11, network.Count12)) return 0;
+    if (!area.Allocate(network.Count0, network.Count11, network.Count12, threadCount)) return 0;
   try {
     Rows.resize(static_cast<size_t>(1 + network.Count12 + network.Count11));
     RowFirst.assign(static_cast<size_t>(threadCount) + 1, 0);
+    SumFirst.assign(static_cast<size_t>(threadCount) + 1, 0);
   } catch (const std::bad_alloc&) {
     return 0;
   }
@@ -151,6 +147,24 @@ int CBatchLearner::Start(const CTdbpAnn& network, int threadCount, bool adam) {
       break;  // the batch is shared among those that did start
     }
   }
+  // The rows' sums, then shares of about equal numbers of weights.
+  const size_t n0 = static_cast<size_t>(network.Count0), n11 = static_cast<size_t>(network.Count11),
+               n12 = static_cast<size_t>(network.Count12);
+  size_t row = 0, at = 0;
+  Rows[row++] = {nullptr, at, n12};
+  at += n12;
+  for (size_t k = 0; k < n12; ++k, at += n11) Rows[row++] = {nullptr, at, n11};
+  for (size_t j = 0; j < n11; ++j, at += n0) Rows[row++] = {nullptr, at, n0};
+  size_t done = 0, r = 0;
+  for (size_t k = 1; k < static_cast<size_t>(ThreadCount); ++k) {
+    const size_t goal = at * k / static_cast<size_t>(ThreadCount);
+    while (r < Rows.size() && done + Rows[r].Length <= goal) done += Rows[r++].Length;
+    RowFirst[k] = static_cast<int>(r);
+    SumFirst[k] = done;
+  }
+  RowFirst[static_cast<size_t>(ThreadCount)] = static_cast<int>(Rows.size());
+  SumFirst[static_cast<size_t>(ThreadCount)] = at;
+  PositionWork = 3LL * network.Count12;
   return ThreadCount;
 }
 
@@ -188,33 +202,23 @@ void CBatchLearner::WorkerLoop(int k, uint64_t seen) {
 
 void CBatchLearner::LearnShare(int k) {
   CBatchWorkArea& area = Areas[static_cast<size_t>(k)];
+  // The sums the other threads applied from this area last time.
+  const size_t first = SumFirst[static_cast<size_t>(k)], end = SumFirst[static_cast<size_t>(k) + 1];
+  std::fill(area.Sum.begin(), area.Sum.begin() + static_cast<std::ptrdiff_t>(first), 0.0);
+  std::fill(area.Sum.begin() + static_cast<std::ptrdiff_t>(end), area.Sum.end(), 0.0);
   for (int p = First[static_cast<size_t>(k)]; p < First[static_cast<size_t>(k) + 1]; ++p)
     area.AddPattern(*JobNetwork, JobPatterns[p]);
 }
 
 void CBatchLearner::Learn(CTdbpAnn& network, const CPatternView* patterns, int count) {
   if (count <= 0 || ThreadCount <= 0) return;
-  // Shares of about equal numbers of positions: games differ in length.
-  long long positions = 0;
-  for (int p = 0; p < count; ++p) positions += patterns[p].StatusCount;
   const int threads = ThreadCount;
-  First[0] = 0;
-  long long seen = 0;
-  int p = 0;
-  for (int k = 1; k < threads; ++k) {
-    const long long goal = positions * k / threads;
-    while (p < count && seen + patterns[p].StatusCount <= goal) seen += patterns[p++].StatusCount;
-    First[static_cast<size_t>(k)] = p;
-  }
+  if (threads > 1) SplitBatch(patterns, count);
   First[static_cast<size_t>(threads)] = count;
   JobNetwork = &network;
   JobPatterns = patterns;
-  ShareRows(network);
-  if (!AdamMean.empty()) {
-    ++AdamSteps;
-    AdamMeanScale = 1.0 / (1.0 - std::pow(kAdamMeanDecay, static_cast<double>(AdamSteps)));
-    AdamSquareScale = 1.0 / (1.0 - std::pow(kAdamSquareDecay, static_cast<double>(AdamSteps)));
-  }
+  FindRows(network);
+  if (!AdamMean.empty()) AdamRates = AdamRatesAt(network.Alpha, ++AdamSteps);
   Summed.store(0, std::memory_order_relaxed);
 
   if (threads > 1) {
@@ -236,25 +240,38 @@ void CBatchLearner::Learn(CTdbpAnn& network, const CPatternView* patterns, int c
   }
 }
 
-void CBatchLearner::ShareRows(CTdbpAnn& network) {
-  const size_t n11 = static_cast<size_t>(network.Count11), n12 = static_cast<size_t>(network.Count12);
-  size_t row = 0, at = 0;
-  Rows[row++] = {network.Weight2s.data(), at, n12};
-  at += n12;
-  for (size_t k = 0; k < n12; ++k, at += n11) Rows[row++] = {network.Weight12s[k].data(), at, n11};
-  for (size_t j = 0; j < n11; ++j, at += Rows[row - 1].Length) {
-    std::vector<float>& weights = network.Weight11s[j];
-    Rows[row++] = {weights.data(), at, weights.size()};
-  }
-  // Shares of about equal numbers of weights.
-  RowFirst[0] = 0;
-  size_t done = 0, r = 0;
+void CBatchLearner::SplitBatch(const CPatternView* patterns, int count) {
+  // A position costs the second layer's passes (about 3 * Count12 sums of
+  // Count11 terms) and each non-zero input two first-layer passes over
+  // Count11 units: in units of Count11 terms, 3 * Count12 a position and 2
+  // an input. Positions alone would leave a share of openings (32 pieces)
+  // waiting for one of endings.
+  const auto work = [&](const CPatternView& pattern) {
+    return static_cast<long long>(pattern.StatusCount) * PositionWork + 2LL * pattern.InputCount;
+  };
+  long long total = 0;
+  for (int p = 0; p < count; ++p) total += work(patterns[p]);
+  First[0] = 0;
+  long long done = 0;
+  int p = 0;
   for (int k = 1; k < ThreadCount; ++k) {
-    const size_t goal = at * static_cast<size_t>(k) / static_cast<size_t>(ThreadCount);
-    while (r < Rows.size() && done + Rows[r].Length <= goal) done += Rows[r++].Length;
-    RowFirst[static_cast<size_t>(k)] = static_cast<int>(r);
+    // A pattern goes to the earlier share when its middle lies before the goal.
+    const long long goal = total * k / ThreadCount;
+    while (p < count && 2 * done + work(patterns[p]) <= 2 * goal) done += work(patterns[p++]);
+    First[static_cast<size_t>(k)] = p;
   }
-  RowFirst[static_cast<size_t>(ThreadCount)] = static_cast<int>(Rows.size());
+}
+
+void CBatchLearner::FindRows(CTdbpAnn& network) {
+  // Written only when they moved: the other threads read them every batch.
+  size_t row = 0;
+  const auto find = [&](float* weights) {
+    if (Rows[row].Weights != weights) Rows[row].Weights = weights;
+    ++row;
+  };
+  find(network.Weight2s.data());
+  for (std::vector<float>& weights : network.Weight12s) find(weights.data());
+  for (std::vector<float>& weights : network.Weight11s) find(weights.data());
 }
 
 void CBatchLearner::ApplyShare(int k) {
@@ -265,28 +282,15 @@ void CBatchLearner::ApplyShare(int k) {
     while (!SpinUntil(all)) {
     }
   }
+  CBatchWorkArea& own = Areas[static_cast<size_t>(k)];
+  const double** parts = own.Parts.data();
+  const CRunSums sums {parts, ThreadCount, k};
   for (int r = RowFirst[static_cast<size_t>(k)]; r < RowFirst[static_cast<size_t>(k) + 1]; ++r) {
     const CRow& row = Rows[static_cast<size_t>(r)];
-    for (size_t i = 0; i < row.Length; ++i) {
-      double total = 0;
-      for (CBatchWorkArea& area : Areas) {
-        double& sum = area.Sum[row.At + i];
-        total += sum;
-        sum = 0.0;
-      }
-      if (AdamMean.empty()) {
-        row.Weights[i] = static_cast<float>(static_cast<double>(row.Weights[i]) + total);
-        continue;
-      }
-      // The sums carry the learning rate; Adam's step takes it apart.
-      const double alpha = JobNetwork->Alpha;
-      const double gradient = alpha != 0 ? total / alpha : 0.0;
-      float& mean = AdamMean[row.At + i];
-      float& square = AdamSquare[row.At + i];
-      mean = static_cast<float>(kAdamMeanDecay * mean + (1 - kAdamMeanDecay) * gradient);
-      square = static_cast<float>(kAdamSquareDecay * square + (1 - kAdamSquareDecay) * gradient * gradient);
-      const double step = alpha * (mean * AdamMeanScale) / (std::sqrt(square * AdamSquareScale) + kAdamEpsilon);
-      row.Weights[i] = static_cast<float>(static_cast<double>(row.Weights[i]) + step);
-    }
+    for (size_t a = 0; a < static_cast<size_t>(ThreadCount); ++a) parts[a] = Areas[a].Sum.data() + row.At;
+    if (AdamMean.empty())
+      AddTotals(row.Weights, sums, row.Length);
+    else
+      AdamStep(row.Weights, sums, AdamMean.data() + row.At, AdamSquare.data() + row.At, row.Length, AdamRates);
   }
 }

@@ -5,7 +5,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <cmath>
 
 #include "ann/training_samples.h"
@@ -19,16 +21,27 @@ bool ReadInt(const unsigned char* base, size_t size, size_t at, int32_t& value) 
   return true;
 }
 
-bool AllFinite(const unsigned char* bytes, size_t count) {
+// The non-zero values among count floats, or -1 when one is not a finite number.
+int32_t CountNonZero(const unsigned char* bytes, size_t count) {
+  int32_t nonZero = 0;
   for (size_t i = 0; i < count; ++i) {
     float value;
     std::memcpy(&value, bytes + 4 * i, 4);
-    if (!std::isfinite(value)) return false;
+    if (!std::isfinite(value)) return -1;
+    nonZero += value != 0.0f;
   }
-  return true;
+  return nonZero;
 }
 
 }  // namespace
+
+CPatternView CPatternView::Status(int t) const {
+  CPatternView one = *this;
+  one.StatusCount = 1;
+  one.Records = Records + static_cast<size_t>(t) * Stride;
+  one.InputCount = CountNonZero(one.Records + 8, (Stride - 8) / 4);
+  return one;
+}
 
 void CSampleFile::Close() {
   if (Map) ::munmap(Map, Size);
@@ -116,6 +129,7 @@ bool CSampleFile::Check(int count0, int categoryLimit) {
     view.StatusCount = statuses;
     view.Records = base + at;
     view.Stride = stride;
+    int64_t nonZeroInputs = 0;
     for (int32_t t = 0; t < statuses; ++t) {
       const unsigned char* record = view.Records + static_cast<size_t>(t) * stride;
       int32_t category, inputs;
@@ -132,11 +146,14 @@ bool CSampleFile::Check(int count0, int categoryLimit) {
                   " networks";
         return false;
       }
-      if (!AllFinite(record + 8, static_cast<size_t>(count0))) {
+      const int32_t nonZero = CountNonZero(record + 8, static_cast<size_t>(count0));
+      if (nonZero < 0) {
         Message = "pattern " + std::to_string(p) + " has an input that is not a number";
         return false;
       }
+      nonZeroInputs += nonZero;
     }
+    view.InputCount = static_cast<int32_t>(std::min<int64_t>(nonZeroInputs, INT32_MAX));
     at += static_cast<size_t>(statuses) * stride;
     std::memcpy(&view.Expect, base + at, 4);
     at += 4;

@@ -17,6 +17,9 @@ struct CPatternView {
   const unsigned char* Records = nullptr;  // StatusCount records of Stride bytes
   size_t Stride = 0;
   float Expect = 0;
+  // The non-zero inputs of all its statuses (0 when not counted): with
+  // StatusCount, how much work learning the pattern is.
+  int32_t InputCount = 0;
 
   int32_t Category(int t) const {
     int32_t value;
@@ -28,6 +31,8 @@ struct CPatternView {
   const float* Inputs(int t) const {
     return reinterpret_cast<const float*>(Records + static_cast<size_t>(t) * Stride + 8);
   }
+  // Status t alone, as a pattern of one status with the same target.
+  CPatternView Status(int t) const;
 };
 
 class CSampleFile {

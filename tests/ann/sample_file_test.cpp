@@ -62,6 +62,36 @@ TEST_F(SampleFileTest, GoodFileGivesItsPatternsInPlace) {
   EXPECT_EQ(file.PatternCount(), 0);
 }
 
+TEST_F(SampleFileTest, PatternsCountTheirNonZeroInputsAndAStatusStandsAlone) {
+  // Statuses of 8 inputs with these numbers of non-zero ones (a -0 counts as 0).
+  const std::vector<std::vector<int>> nonZero {{2, 0, 5}, {8}};
+  CPatternList list;
+  for (const std::vector<int>& pattern : nonZero) {
+    CStatusList statuses;
+    for (int count : pattern) {
+      CStatus status(0, 8);
+      for (int i = 0; i < 8; ++i) status.Vectors[static_cast<size_t>(i)] = i < count ? 0.25f * static_cast<float>(i + 1) : -0.0f;
+      statuses.Add(status);
+    }
+    list.Add(CPattern(statuses, 0.75f));
+  }
+  const std::string path = home.Path() + "counted.sam";
+  ASSERT_EQ(list.Save(path, 1), 1);
+  CSampleFile file;
+  ASSERT_TRUE(file.Open(path, 8, 1)) << file.Error();
+  ASSERT_EQ(file.Patterns().size(), 2u);
+  EXPECT_EQ(file.Patterns()[0].InputCount, 7);
+  EXPECT_EQ(file.Patterns()[1].InputCount, 8);
+  const CPatternView& game = file.Patterns()[0];
+  for (int t = 0; t < 3; ++t) {
+    const CPatternView one = game.Status(t);
+    EXPECT_EQ(one.StatusCount, 1);
+    EXPECT_EQ(one.InputCount, nonZero[0][static_cast<size_t>(t)]);
+    EXPECT_EQ(one.Inputs(0), game.Inputs(t));
+    EXPECT_EQ(one.Expect, 0.75f);
+  }
+}
+
 TEST_F(SampleFileTest, EveryTruncationIsRefused) {
   const std::string bytes = Bytes({2, 3}, 4);
   for (size_t size = 0; size < bytes.size(); ++size) {

@@ -276,26 +276,30 @@ TEST(BatchLearner, ThreadsShareABatchWithTheSameResultUpToRounding) {
   CMadeUpGames games;
   MakeGames(games, kInputs, 200, 40, 8);
   const std::vector<CPatternView>& patterns = games.file.Patterns();
-  std::vector<std::vector<double>> results;
-  for (const int threads : {1, 2, 3}) {
-    CTdbpAnn network = FreshNetwork(4, 0.05f);
-    network.Lambda = 0.8f;
-    CBatchLearner learner;
-    // Started twice: the second set of workers must wait for a batch too.
-    ASSERT_EQ(learner.Start(network, threads), threads);
-    learner.Learn(network, patterns.data(), 0);
-    ASSERT_EQ(learner.Start(network, threads), threads);
-    for (size_t at = 0; at < patterns.size(); at += 16)
-      learner.Learn(network, patterns.data() + at, static_cast<int>(std::min<size_t>(16, patterns.size() - at)));
-    results.push_back(Weights(network));
+  for (const bool adam : {false, true}) {
+    SCOPED_TRACE(adam ? "Adam" : "plain");
+    const float alpha = adam ? 0.01f : 0.05f;
+    std::vector<std::vector<double>> results;
+    for (const int threads : {1, 2, 3}) {
+      CTdbpAnn network = FreshNetwork(4, alpha);
+      network.Lambda = 0.8f;
+      CBatchLearner learner;
+      // Started twice: the second set of workers must wait for a batch too.
+      ASSERT_EQ(learner.Start(network, threads, adam), threads);
+      learner.Learn(network, patterns.data(), 0);
+      ASSERT_EQ(learner.Start(network, threads, adam), threads);
+      for (size_t at = 0; at < patterns.size(); at += 16)
+        learner.Learn(network, patterns.data() + at, static_cast<int>(std::min<size_t>(16, patterns.size() - at)));
+      results.push_back(Weights(network));
+    }
+    const std::vector<double> start = Weights(FreshNetwork(4, alpha));
+    double moved = 0;
+    for (size_t i = 0; i < start.size(); ++i) moved = std::max(moved, std::fabs(results[0][i] - start[i]));
+    EXPECT_GT(moved, 1e-3);  // the batches did learn
+    for (size_t r = 1; r < results.size(); ++r)
+      for (size_t i = 0; i < start.size(); ++i)
+        ASSERT_NEAR(results[r][i], results[0][i], 1e-6 * (1.0 + std::fabs(results[0][i]))) << "weight " << i;
   }
-  const std::vector<double> start = Weights(FreshNetwork(4, 0.05f));
-  double moved = 0;
-  for (size_t i = 0; i < start.size(); ++i) moved = std::max(moved, std::fabs(results[0][i] - start[i]));
-  EXPECT_GT(moved, 1e-3);  // the batches did learn
-  for (size_t r = 1; r < results.size(); ++r)
-    for (size_t i = 0; i < start.size(); ++i)
-      ASSERT_NEAR(results[r][i], results[0][i], 1e-6 * (1.0 + std::fabs(results[0][i]))) << "weight " << i;
 }
 
 // Runs TrainEvery over the made-up games' folder and gives the weights.

@@ -283,7 +283,7 @@ void CBatchLearner::ApplyShare(int k) {
     }
   }
   CBatchWorkArea& own = Areas[static_cast<size_t>(k)];
-  const double** parts = own.Parts.data();
+  double** parts = own.Parts.data();
   const CRunSums sums {parts, ThreadCount, k};
   for (int r = RowFirst[static_cast<size_t>(k)]; r < RowFirst[static_cast<size_t>(k) + 1]; ++r) {
     const CRow& row = Rows[static_cast<size_t>(r)];

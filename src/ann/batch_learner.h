@@ -43,7 +43,7 @@ struct CBatchWorkArea {
   void AddPattern(const CTdbpAnn& network, const CPatternView& pattern);
 
   CCacheLineVector<double> Sum;
-  CCacheLineVector<const double*> Parts;  // when applying: where each thread's sums of a row lie
+  CCacheLineVector<double*> Parts;  // when applying: where each thread's sums of a row lie
   CCacheLineVector<float> Sum11, Out11, Sum12, Out12, Delta2;
   CCacheLineVector<int32_t> Index;  // the non-zero inputs of the position at hand
   CCacheLineVector<float> Value;

@@ -18,14 +18,15 @@ constexpr double kAdamEpsilon = 1e-8;
 // loops of their own, which the compiler vectorises.
 template <typename Step>
 inline void ForEachTotal(const CRunSums& sums, size_t count, const Step& step) {
-  double* __restrict own = const_cast<double*>(sums.Parts[sums.Own]);
   if (sums.Count == 1) {
+    double* __restrict own = sums.Parts[0];
     for (size_t i = 0; i < count; ++i) {
       const double total = 0.0 + own[i];
       own[i] = 0.0;
       step(i, total);
     }
   } else if (sums.Count == 2) {
+    double* __restrict own = sums.Parts[sums.Own];
     const double* __restrict other = sums.Parts[1 - sums.Own];
     if (sums.Own == 0)
       for (size_t i = 0; i < count; ++i) {
@@ -43,7 +44,7 @@ inline void ForEachTotal(const CRunSums& sums, size_t count, const Step& step) {
     for (size_t i = 0; i < count; ++i) {
       double total = 0.0;
       for (int a = 0; a < sums.Count; ++a) total += sums.Parts[a][i];
-      own[i] = 0.0;
+      sums.Parts[sums.Own][i] = 0.0;
       step(i, total);
     }
   }

@@ -11,7 +11,7 @@
 
 // One run's sums in every thread's accumulator.
 struct CRunSums {
-  const double* const* Parts;  // Parts[a]: thread a's sums of the run
+  double* const* Parts;  // Parts[a]: thread a's sums of the run
   int Count = 1;               // threads
   int Own = 0;                 // the applying thread, whose sums are cleared
 };

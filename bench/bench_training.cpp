@@ -153,6 +153,20 @@ const char* BatchKind(int64_t kind) {
   return kinds[kind];
 }
 
+// The master games' samples cut into patterns of a kind, and a network
+// made from a fixed seed to learn them (the views read the mapped file).
+struct CBatchSetup {
+  explicit CBatchSetup(int64_t kind) {
+    if (!File.Open(Collection().SampleFile, 91, 1)) std::abort();
+    SeedRandomWith(1);
+    Network = CTdbpAnn(91, 31, 11, -0.1f, 0.1f, 1, 1, 1, 0.001f, 0.9f);
+    Patterns = BatchPatterns(File, kind);
+  }
+  CSampleFile File;
+  CTdbpAnn Network;
+  std::vector<CPatternView> Patterns;
+};
+
 // One pass over the patterns in batches; returns its seconds.
 double LearnInBatches(CBatchLearner& learner, CTdbpAnn& network, const std::vector<CPatternView>& patterns,
                       int batchSize) {
@@ -168,12 +182,9 @@ double LearnInBatches(CBatchLearner& learner, CTdbpAnn& network, const std::vect
 // batch size, range(2) the threads sharing each batch, range(3) 1 for
 // Adam's rule.
 void BM_LearnBatch(benchmark::State& state) {
-  CCollection& c = Collection();
-  CSampleFile file;
-  if (!file.Open(c.SampleFile, 91, 1)) std::abort();
-  SeedRandomWith(1);
-  CTdbpAnn network(91, 31, 11, -0.1f, 0.1f, 1, 1, 1, 0.001f, 0.9f);
-  const std::vector<CPatternView> patterns = BatchPatterns(file, state.range(0));
+  CBatchSetup setup(state.range(0));
+  CTdbpAnn& network = setup.Network;
+  const std::vector<CPatternView>& patterns = setup.Patterns;
   const int batchSize = static_cast<int>(state.range(1));
   CBatchLearner learner;
   if (learner.Start(network, static_cast<int>(state.range(2)), state.range(3) != 0) != state.range(2))
@@ -202,13 +213,10 @@ BENCHMARK(BM_LearnBatch)
 // one and two threads, and the ratio of the two. range() as BM_LearnBatch
 // without the threads.
 void BM_LearnBatchTwoThreads(benchmark::State& state) {
-  CCollection& c = Collection();
-  CSampleFile file;
-  if (!file.Open(c.SampleFile, 91, 1)) std::abort();
-  SeedRandomWith(1);
-  CTdbpAnn one(91, 31, 11, -0.1f, 0.1f, 1, 1, 1, 0.001f, 0.9f);
+  CBatchSetup setup(state.range(0));
+  CTdbpAnn& one = setup.Network;
   CTdbpAnn two = one;
-  const std::vector<CPatternView> patterns = BatchPatterns(file, state.range(0));
+  const std::vector<CPatternView>& patterns = setup.Patterns;
   const int batchSize = static_cast<int>(state.range(1));
   const bool adam = state.range(2) != 0;
   CBatchLearner oneThread, twoThreads;

@@ -1,55 +1,119 @@
 #include "common/shipped_data.h"
 
 #include <filesystem>
+#include <map>
 #include <mutex>
+#include <sstream>
 #include <system_error>
 
 #include "common/exe_path.h"
 #include "common/file_util.h"
 #include "common/notices.h"
+#include "common/sha256.h"
 
 namespace {
+
+// Name -> digest of the file last shipped under that name.
+using CShippedRecord = std::map<std::string, std::string>;
+
+CShippedRecord ReadRecord(const std::string &path) {
+  CShippedRecord record;
+  std::string text;
+  if (!ReadWholeFile(path, text))
+    return record;
+  std::istringstream lines(text);
+  std::string digest, name;
+  while (lines >> digest >> name)
+    if (digest.size() == 64)
+      record[name] = digest;
+  return record;
+}
+
+void WriteRecord(const std::string &path, const CShippedRecord &record) {
+  std::string text;
+  for (const auto &[name, digest] : record)
+    text += digest + "  " + name + "\n";
+  WriteFileAtomically(
+      path, text); // without it, a later update keeps these copies: no harm
+}
+
+// The digest of a file, or "" when it cannot be read.
+std::string DigestOf(const std::string &path) {
+  std::string content;
+  return ReadWholeFile(path, content) ? Sha256Hex(content) : std::string();
+}
+
+std::string Recorded(const CShippedRecord &record, const std::string &name) {
+  const auto found = record.find(name);
+  return found == record.end() ? std::string() : found->second;
+}
+
 // Whether the data folder's position keys are those the shipped book was
 // built with (always so when nothing ships a key file).
-bool KeysMatch(const std::string& shippedFolder, const std::string& dataFolder) {
-  std::string shipped, own;
-  if (!ReadWholeFile(shippedFolder + kShippedKeyFile, shipped)) return true;
-  return ReadWholeFile(dataFolder + kShippedKeyFile, own) && own == shipped;
+bool KeysMatch(const std::string &shippedFolder,
+               const std::string &dataFolder) {
+  const std::string shipped = DigestOf(shippedFolder + kShippedKeyFile);
+  return shipped.empty() || DigestOf(dataFolder + kShippedKeyFile) == shipped;
 }
-}  // namespace
 
-std::vector<std::string> CopyShippedData(const std::string& shippedFolder,
-                                         const std::string& dataFolder) {
+} // namespace
+
+std::vector<std::string> UpdateShippedData(const std::string &shippedFolder,
+                                           const std::string &dataFolder) {
   namespace fs = std::filesystem;
   std::vector<std::string> copied;
   std::error_code error;
-  if (fs::equivalent(shippedFolder, dataFolder, error)) return copied;
-  for (const char* name : kShippedDataFiles) {
+  if (fs::equivalent(shippedFolder, dataFolder, error))
+    return copied;
+  const CShippedRecord before = ReadRecord(dataFolder + kShippedRecordFile);
+  CShippedRecord record = before;
+  // A file of the owner's own: neither the shipped one nor the one shipped
+  // before.
+  const auto ownersOwn = [&](const std::string &name) {
+    const std::string own = DigestOf(dataFolder + name);
+    return !own.empty() && own != DigestOf(shippedFolder + name) &&
+           own != Recorded(record, name);
+  };
+  for (const std::string name : kShippedDataFiles) {
     const std::string source = shippedFolder + name;
     const std::string target = dataFolder + name;
-    if (!fs::is_regular_file(source, error) || fs::exists(fs::symlink_status(target, error)))
-      continue;
-    if (name == std::string(kShippedBookFile) && !KeysMatch(shippedFolder, dataFolder)) continue;
     std::string content;
+    if (!fs::is_regular_file(source, error) || !ReadWholeFile(source, content))
+      continue;
+    const std::string shipped = Sha256Hex(content);
+    const std::string own = DigestOf(target);
+    if (own == shipped) {
+      record[name] = shipped;
+      continue;
+    }
+    const bool present = fs::exists(fs::symlink_status(target, error));
+    if (present && (own.empty() || own != Recorded(record, name)))
+      continue; // the owner's
+    // Missing, or an earlier shipped copy nobody changed.
+    if (name == kShippedKeyFile && present && ownersOwn(kShippedBookFile))
+      continue;
+    if (name == kShippedBookFile && !KeysMatch(shippedFolder, dataFolder))
+      continue;
     fs::create_directories(fs::path(target).parent_path(), error);
-    if (!ReadWholeFile(source, content) || !WriteFileAtomically(target, content)) {
+    if (!WriteFileAtomically(target, content)) {
       PostNotice(CNoticeKind::ShippedCopyFailed, source, target);
       continue;
     }
+    record[name] = shipped;
     copied.push_back(name);
   }
+  if (record != before)
+    WriteRecord(dataFolder + kShippedRecordFile, record);
   return copied;
 }
 
-void SeedNewDataFolder() {
+void SeedDataFolder() {
   static std::once_flag once;
   std::call_once(once, [] {
     // Only a person's own folder: the folders tests and benchmarks set up
     // for themselves must not change with the shipped files.
-    if (!ExePathIsTarvoHome() || !ExePathProblem().empty()) return;
-    const std::string& data = GetExePath();
-    std::error_code error;
-    if (std::filesystem::exists(data + kShippedKeyFile, error)) return;
-    CopyShippedData(ExecutableFolder(), data);
+    if (!ExePathIsTarvoHome() || !ExePathProblem().empty())
+      return;
+    UpdateShippedData(ExecutableFolder(), GetExePath());
   });
 }

@@ -4,10 +4,11 @@
 
 // The knowledge the program ships with (the opening book, the position keys
 // it was built with and the trained network) sits beside the executable. A
-// data folder of one's own (named by TARVO_HOME) starts out with copies of
-// it, so a new folder plays as well as the program does out of the box. A
-// file already in the data folder is never replaced: a person's own book or
-// network stays.
+// data folder of one's own (named by TARVO_HOME) holds copies of it, so it
+// plays as well as the program does out of the box, and it keeps up with a
+// newer program: a copy nobody changed is replaced by the newer shipped
+// file. A file of the owner's own making is never replaced, and one the
+// owner deleted comes back as the shipped one.
 
 // The shipped files, relative to a data folder. A book's entries are found
 // by position locks made from the key file, so the book is only of use
@@ -15,20 +16,24 @@
 inline constexpr const char* kShippedKeyFile = "rand/rand.has";
 inline constexpr const char* kShippedBookFile = "book/book.tab";
 inline constexpr const char* kShippedDataFiles[] = {kShippedKeyFile, kShippedBookFile, "ann/eval000.ann"};
+// The record, in the data folder, of what was shipped to it: one line
+// "<sha256>  <name>" a file, as sha256sum writes it. The build and install
+// keep the same record beside the programs.
+inline constexpr const char* kShippedRecordFile = "shipped.sha256";
 
-// Copies each shipped file that exists in `shippedFolder` and is missing in
-// `dataFolder` (both ending in "/"), creating its sub-folder; the book only
-// when the data folder's key file is then the shipped one (a book under other
-// keys would never be found). Like the files the program makes on its first
-// start, a copy is made quietly; one that fails is posted as a notice
-// (common/notices.h). Returns the relative names of the files copied.
-std::vector<std::string> CopyShippedData(const std::string& shippedFolder,
-                                         const std::string& dataFolder);
+// Brings the shipped files of `shippedFolder` into `dataFolder` (both ending
+// in "/"), creating sub-folders: a missing file is copied; a file that is
+// what was shipped there before (by the record) is replaced by the shipped
+// one; any other file is the owner's and stays. The book goes only where the
+// data folder's key file is then the shipped one (a book under other keys
+// would never be found), and the key file is not replaced under a book of
+// the owner's. Like the files the program makes on its first start, copies
+// are made quietly; one that fails is posted as a notice (common/notices.h).
+// Returns the relative names of the files copied.
+std::vector<std::string> UpdateShippedData(const std::string& shippedFolder,
+                                           const std::string& dataFolder);
 
 // Once per process, before the position keys, the book and the network are
-// first read: the
-// data folder TARVO_HOME names, when it is new (its position keys
-// rand/rand.has, made on the first start, are not there yet) gets copies of
-// the shipped files. A folder already in use is left as it is, so a book or
-// network its owner removed does not come back.
-void SeedNewDataFolder();
+// first read: UpdateShippedData from beside the program into the data
+// folder TARVO_HOME names.
+void SeedDataFolder();

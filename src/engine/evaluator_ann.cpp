@@ -114,7 +114,7 @@ int CEvaluator::InitAnnList(int count, int count0, int count11, int count12, con
 }
 
 int CEvaluator::InitDefaultAnnList() {
-  SeedNewDataFolder();
+  SeedDataFolder();
   const std::string directory = GetExePath() + "ann/";
   return InitAnnList(1, ANN_INPUT_COUNT, 31, 11, "eval", ".ann", directory.c_str());
 }

@@ -124,7 +124,7 @@ COpeningBook::COpeningBook() {
 }
 
 std::string COpeningBook::DefaultPath() {
-  SeedNewDataFolder();  // a new data folder starts with the shipped book
+  SeedDataFolder();  // a new data folder starts with the shipped book
   return GetExePath() + "book/book.tab";
 }
 

@@ -56,7 +56,7 @@ void CTransTable::CTableFree::operator()(HashEntry* table) const { std::free(tab
 std::string CTransTable::KeyFilePath() {
   // A new data folder takes the shipped keys (those the shipped book was
   // built with) instead of drawing its own, whatever the generator's state.
-  SeedNewDataFolder();
+  SeedDataFolder();
   return GetExePath() + kShippedKeyFile;
 }
 

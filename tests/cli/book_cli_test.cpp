@@ -87,9 +87,12 @@ TEST_F(BookCli, BadInputIsNamedAndLeavesTheBookAsItWas) {
 TEST_F(BookCli, ProbeWithoutBookOrWithBadPositionFails) {
   int exitCode = 0;
   Cli("book probe", &exitCode);  // the first start puts the shipped book in
+  // A deleted book comes back as the shipped one; a folder in its place is no book.
   std::filesystem::remove(BookPath());
+  std::filesystem::create_directories(BookPath());
   EXPECT_NE(Cli("book probe", &exitCode).find("book/book.tab"), std::string::npos);
   EXPECT_NE(exitCode, 0);
+  std::filesystem::remove(BookPath());
   KeepBook();
   EXPECT_NE(Cli("book probe --fen nonsense", &exitCode).find("nonsense"), std::string::npos);
   EXPECT_NE(exitCode, 0);

@@ -28,7 +28,7 @@ int StartMoves(const CSearchEngine& engine) {
 TEST(BookKeysTest, ANewFolderAnswersTheStartWhateverTheSeed) {
   for (const uint32_t seed : {1u, 4711u, 61234u}) {
     ScopedTarvoHome home;
-    CopyShippedData(kShipped, home.Path());
+    UpdateShippedData(kShipped, home.Path());
     SeedRandomWith(seed);
     TakeNotices();
     auto engine = std::make_unique<CSearchEngine>();
@@ -40,7 +40,7 @@ TEST(BookKeysTest, ANewFolderAnswersTheStartWhateverTheSeed) {
 
 TEST(BookKeysTest, ABookUnderOtherKeysIsReported) {
   ScopedTarvoHome home;
-  CopyShippedData(kShipped, home.Path());
+  UpdateShippedData(kShipped, home.Path());
   std::remove((home.Path() + "rand/rand.has").c_str());
   SeedRandomWith(4711);  // new keys, unlike the shipped ones
   TakeNotices();

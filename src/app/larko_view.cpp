@@ -520,7 +520,7 @@ void CLarkoView::OnJobFinished(const CJobRunner& runner, const QString& message)
     QString summary = ToolSummary(runner, runner.Stopping(), !message.isEmpty());
     if (!message.isEmpty() && !LastFailure.isEmpty()) summary += QStringLiteral(" (%1)").arg(LastFailure);
     emit StatusText(summary);
-    if (message.isEmpty()) ShowMessage(this, summary);
+    if (message.isEmpty()) ShowMessage(this, summary, CMessageKind::Information);
   }
   if (!message.isEmpty()) ShowMessage(this, message);
 }

@@ -52,6 +52,22 @@ void RefuseUnwritable(const CLearnOptions& options, const std::string& log, cons
   if (options.UnwritablePath) *options.UnwritablePath = path;
 }
 
+// Whether a snapshot may go to `folder`: its disk must have the options'
+// floor free, far more than a snapshot takes (a disk whose free space
+// cannot be read is let be).
+bool RoomForSnapshot(const CLearnOptions& options, const std::string& folder) {
+  const long long available = FreeBytes(folder);
+  return available < 0 || available >= options.MinFreeBytesForSnapshot;
+}
+
+// The run ends at a snapshot the floor keeps out.
+void RefuseSnapshotWithoutRoom(const CLearnOptions& options, const std::string& log, const std::string& path) {
+  RefuseUnwritable(options, log,
+                   "less than " + std::to_string(options.MinFreeBytesForSnapshot >> 20) +
+                       " MB is free on the disk for a snapshot",
+                   path);
+}
+
 // Whether the pass that just ended writes a snapshot.
 bool SnapshotDue(const CLearnOptions& options, int32_t pass, int32_t maxLearnCount, int32_t autoSaveCount,
                  bool stopping) {
@@ -333,6 +349,11 @@ int TrainOne(CTdbpAnnList& list, int index, const std::string& runName,
     if (SnapshotDue(options, network.CurrLearnCount, network.MaxLearnCount, network.AutoSaveCount, stopping)) {
       const std::string snapshot =
           UniqueFileName(GetExePath() + "_" + runName + PassStamp(network.CurrLearnCount), extension);
+      if (!RoomForSnapshot(options, GetExePath())) {
+        RefuseSnapshotWithoutRoom(options, run.Log, snapshot);
+        result = 0;
+        break;
+      }
       if (!save(snapshot)) {
         cannotWrite(snapshot);
         break;
@@ -483,6 +504,11 @@ int TrainList(CTdbpAnnList& list, const std::string& name, const std::string& ex
     if (SnapshotDue(options, pass, maxLearn, autoSave, stopping)) {
       const std::string folder =
           UniqueFileName(GetExePath() + "_" + name + PassStamp(pass), "") + "/";
+      if (!RoomForSnapshot(options, GetExePath())) {
+        RefuseSnapshotWithoutRoom(options, run.Log, folder);
+        if (!options.DriverOwnsRunning) list.SetRunning(0);
+        return 0;
+      }
       EnsureDirectory(folder);
       if (!list.SaveAll(list.Count(), name.c_str(), extension.c_str(), folder.c_str())) {
         RefuseUnwritable(options, run.Log, "cannot write the networks to", folder);

@@ -67,6 +67,11 @@ struct CLearnOptions {
   // the pass that ends the run (its last, or the one a stop ends). The
   // networks' AutoSaveCount is neither used nor changed.
   bool SnapshotAtEndOnly = false;
+  // While the data folder's disk has less than this free, no snapshot is
+  // written, and the run ends there as when a write fails:
+  // snapshots add up (one a pass by default), and a long run must not fill
+  // the disk. Tests raise it to act out a full disk.
+  long long MinFreeBytesForSnapshot = 64LL << 20;
 
   // Why a run was refused or failed, when it was: nothing to learn, a network
   // file that could not be written, a weight that stopped being a number.

@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <ctime>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -99,4 +100,11 @@ std::string LocalTimeStamp() {
   std::snprintf(text, sizeof text, "%04d_%02d_%02d_%02d_%02d_%02d", local.tm_year + 1900,
                 local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec);
   return text;
+}
+
+long long FreeBytes(const std::string& path) {
+  std::error_code error;
+  const std::filesystem::space_info space = std::filesystem::space(path, error);
+  if (error) return -1;
+  return static_cast<long long>(space.available);
 }

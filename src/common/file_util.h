@@ -46,3 +46,7 @@ std::string KeepAside(const std::string& path);
 
 // Local time as "%04d_%02d_%02d_%02d_%02d_%02d".
 std::string LocalTimeStamp();
+
+// Bytes free to this program on the disk that holds the path, or -1 when
+// that cannot be read.
+long long FreeBytes(const std::string& path);

@@ -314,7 +314,10 @@ CJobError RunBatchTraining(CTdbpAnnList& list, const CTrainParams& params, CJobC
     failure.Path = failure.Fault == CJobFault::CannotWrite ? unwritable
                    : failure.Fault == CJobFault::NoInput   ? sampleDir
                                                            : "";
+    // The path is the error's own; the detail says why without it.
     failure.Detail = error;
+    if (!unwritable.empty() && failure.Detail.ends_with(" " + unwritable))
+      failure.Detail.resize(failure.Detail.size() - unwritable.size() - 1);
     return failure;
   }
   result.Stopped = control.Stopping();

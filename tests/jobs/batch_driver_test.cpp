@@ -214,6 +214,41 @@ TEST_F(BatchDriver, SnapshotAtEndOnlyWritesOneSnapshotOfTheLastPassInEveryMode) 
   }
 }
 
+// A disk with less free than the floor takes no snapshot: the run ends at
+// the first one due, naming it, with the network itself kept, in every mode.
+TEST_F(BatchDriver, ADiskBelowTheFloorEndsTheRunInsteadOfTakingSnapshots) {
+  const struct {
+    const char* Mode;
+    int N, Start, End;
+    const char* Network;  // written before the snapshot was due
+  } cases[] = {
+      {"every status", 1, 0, 0, "eval000.ann"},
+      {"own category", 4, 1, 1, "eval001.ann"},
+      {"list", 4, 2, 1, "eval000.ann"},
+  };
+  std::string error, unwritable;
+  options.Error = &error;
+  options.UnwritablePath = &unwritable;
+  options.MaxLearnCount = 3;
+  options.MinFreeBytesForSnapshot = 1LL << 62;
+  for (const auto& c : cases) {
+    unwritable.clear();
+    EXPECT_EQ(Run(c.N, c.Start, c.End, 5), 0) << c.Mode;
+    EXPECT_EQ(relearnShown.load(), 1) << c.Mode;
+    EXPECT_TRUE(Matching("_eval.*").empty()) << c.Mode;
+    EXPECT_NE(error.find("MB is free on the disk for a snapshot " + unwritable), std::string::npos)
+        << c.Mode << ": " << error;
+    EXPECT_NE(unwritable.find(home.Path() + "_eval"), std::string::npos) << c.Mode << ": " << unwritable;
+    if (std::string(c.Mode) != "list") {
+      EXPECT_TRUE(Exists(c.Network)) << c.Mode;
+    }
+  }
+  // With room, the same run takes its snapshots.
+  options.MinFreeBytesForSnapshot = 0;
+  EXPECT_EQ(Run(1, 0, 0), 1);
+  EXPECT_EQ(Matching("_eval.*").size(), 3u);
+}
+
 TEST_F(BatchDriver, SecondRunOfRelearnPassesNeverReplacesASnapshot) {
   options.MaxLearnCount = 1;
   EXPECT_EQ(Run(1, 0, 0, 3), 1);  // three runs of pass 1, likely within one second

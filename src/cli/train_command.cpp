@@ -15,6 +15,7 @@
 #include "interrupt_watch.h"
 #include "number_option.h"
 #include "progress_line.h"
+#include "sample_options.h"
 
 namespace {
 
@@ -36,8 +37,18 @@ std::string ParseTrainOptions(const std::vector<std::string>& args, CTrainParams
   p.StartTdbpAnnIndex = -1;
   p.EndTdbpAnnIndex = -1;
   p.ThreadCount.reset();
+  // The sample options shape the samples made from the records; without
+  // --records they would be ignored, so they are refused.
+  const CSampleOptionFields sampleFields = SampleOptionFieldsOf(p);
+  std::string sampleOption;
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string& arg = args[i];
+    std::string problem;
+    if (ReadSampleOption(args, i, sampleFields, problem)) {
+      if (!problem.empty()) return problem;
+      if (sampleOption.empty()) sampleOption = arg;
+      continue;
+    }
     if (arg == "--shuffle" || arg == "--adam") {
       (arg == "--shuffle" ? p.Shuffle : p.Adam) = true;
       continue;
@@ -87,6 +98,7 @@ std::string ParseTrainOptions(const std::vector<std::string>& args, CTrainParams
     }
     if (!ok) return "'" + text + "' is not a number, for " + arg;
   }
+  if (!p.FromRecords && !sampleOption.empty()) return sampleOption + " needs --records DIR";
   return {};
 }
 
@@ -152,42 +164,54 @@ int RunTrain(const std::vector<std::string>& args) {
   return 0;
 }
 
-const CliCommand kTrain {
-    "train",
-    "[--records DIR] [--max-relearn N] [--max-learn N] [--auto-save N] [--threads N] "
-    "[--alpha X] [--lambda X] [--start I] [--end I] [--shuffle] [--shuffle-seed N] [--alpha-end X] "
-    "[--batch N] [--adam]",
-    "Trains the evaluation network by TD(lambda) over every sample file in sample/ of the\n"
-    "data folder; with --records, first turns the game records below DIR into sample files\n"
-    "named for DIR, replacing those an earlier --records run over DIR wrote. The network starts from ann/eval000.ann;\n"
-    "the trained one is written to eval000.ann in the data folder after every sample file\n"
-    "and pass, a snapshot _eval000_<time>_<pass>.ann after the last of the --max-learn\n"
-    "passes (or the pass Ctrl-C ends), and a line per pass to training_eval000_ann.txt.\n"
-    "ann/eval000.ann itself is never changed.\n"
-    "  --max-relearn N  outer passes (default 1)\n"
-    "  --max-learn N    passes over the sample files (default: the network's, 10000000)\n"
-    "  --auto-save N    a snapshot every N passes instead, N kept in the network file\n"
-    "                   (default: the network's own value is kept, not used)\n"
-    "  --threads N      threads sharing each --batch of games, or per game when one of\n"
-    "                   several networks learns (1..64)\n"
-    "  --alpha X        learning rate (default: the network's, 0.01)\n"
-    "  --lambda X       trace decay, 0..1 (default: the network's, 0.9)\n"
-    "  --start I --end I  networks to train (-1: none given, the default)\n"
-    "Switches of the single-network run (no --start/--end); left out, training is as without them:\n"
-    "  --shuffle        each pass visits the games of all sample files in a random order of\n"
-    "                   its own; the network is then written at the end of each pass only\n"
-    "  --shuffle-seed N the seed of those orders, 0..4294967295 (default: drawn per run)\n"
-    "  --alpha-end X    the learning rate falls geometrically, by the same factor every pass,\n"
-    "                   from --alpha at pass 1 to X at the last pass (X above 0); the network\n"
-    "                   file keeps --alpha\n"
-    "  --batch N        learn N games at a time from the weights before them and apply their\n"
-    "                   summed updates once (1..65536; default 1, game by game)\n"
-    "  --adam           every weight takes Adam steps of about --alpha (try 0.01) from each\n"
-    "                   batch's summed gradient, instead of the plain update; the tiny\n"
-    "                   inputs of most pieces make the plain update crawl\n"
-    "Progress shows each pass's learning rate and positions learned per second; the last\n"
-    "lines give the rate of the whole run.\n"
-    "Ctrl-C stops at the end of the pass in progress; what was learned is kept.",
-    RunTrain};
+const std::string& TrainUsage() {
+  static const std::string usage =
+      std::string("[--records DIR ") + kSampleOptionsUsage +
+      "] [--max-relearn N] [--max-learn N] [--auto-save N] [--threads N] "
+      "[--alpha X] [--lambda X] [--start I] [--end I] [--shuffle] [--shuffle-seed N] [--alpha-end X] "
+      "[--batch N] [--adam]";
+  return usage;
+}
+
+const std::string& TrainHelp() {
+  static const std::string help = std::string(
+      "Trains the evaluation network by TD(lambda) over every sample file in sample/ of the\n"
+      "data folder; with --records, first turns the game records below DIR into sample files\n"
+      "named for DIR, replacing those an earlier --records run over DIR wrote. The network starts from ann/eval000.ann;\n"
+      "the trained one is written to eval000.ann in the data folder after every sample file\n"
+      "and pass, a snapshot _eval000_<time>_<pass>.ann after the last of the --max-learn\n"
+      "passes (or the pass Ctrl-C ends), and a line per pass to training_eval000_ann.txt.\n"
+      "ann/eval000.ann itself is never changed.\n"
+      "Sample options, as 'tarvo-cli samples' takes them; only with --records:\n") +
+      kSampleOptionsHelp +
+      "Training:\n"
+      "  --max-relearn N  outer passes (default 1)\n"
+      "  --max-learn N    passes over the sample files (default: the network's, 10000000)\n"
+      "  --auto-save N    a snapshot every N passes instead, N kept in the network file\n"
+      "                   (default: the network's own value is kept, not used)\n"
+      "  --threads N      threads sharing each --batch of games, or per game when one of\n"
+      "                   several networks learns (1..64)\n"
+      "  --alpha X        learning rate (default: the network's, 0.01)\n"
+      "  --lambda X       trace decay, 0..1 (default: the network's, 0.9)\n"
+      "  --start I --end I  networks to train (-1: none given, the default)\n"
+      "Switches of the single-network run (no --start/--end); left out, training is as without them:\n"
+      "  --shuffle        each pass visits the games of all sample files in a random order of\n"
+      "                   its own; the network is then written at the end of each pass only\n"
+      "  --shuffle-seed N the seed of those orders, 0..4294967295 (default: drawn per run)\n"
+      "  --alpha-end X    the learning rate falls geometrically, by the same factor every pass,\n"
+      "                   from --alpha at pass 1 to X at the last pass (X above 0); the network\n"
+      "                   file keeps --alpha\n"
+      "  --batch N        learn N games at a time from the weights before them and apply their\n"
+      "                   summed updates once (1..65536; default 1, game by game)\n"
+      "  --adam           every weight takes Adam steps of about --alpha (try 0.01) from each\n"
+      "                   batch's summed gradient, instead of the plain update; the tiny\n"
+      "                   inputs of most pieces make the plain update crawl\n"
+      "Progress shows each pass's learning rate and positions learned per second; the last\n"
+      "lines give the rate of the whole run.\n"
+      "Ctrl-C stops at the end of the pass in progress; what was learned is kept.";
+  return help;
+}
+
+const CliCommand kTrain {"train", TrainUsage().c_str(), TrainHelp().c_str(), RunTrain};
 
 }  // namespace

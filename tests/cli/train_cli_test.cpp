@@ -60,15 +60,19 @@ TEST_F(TrainCli, HelpNamesEveryOption) {
   int code = -1;
   std::string out = Cli("samples --help", &code);
   EXPECT_EQ(code, 0);
-  for (const char* option : {"--cull-draw", "--min-status-count", "--min-move-coeff", "--max-bytes",
-                             "--test-freq", "--test-coeff"})
-    EXPECT_NE(out.find(option), std::string::npos) << option;
+  const auto sampleOptions = {"--cull-draw",  "--min-status-count", "--min-move-coeff", "--max-bytes",
+                              "--test-freq",  "--test-coeff",       "--search-depth",   "--score-weight",
+                              "--score-scale", "--leaf"};
+  for (const char* option : sampleOptions) EXPECT_NE(out.find(option), std::string::npos) << option;
   out = Cli("train --help", &code);
   EXPECT_EQ(code, 0);
   for (const char* option : {"--records", "--max-relearn", "--max-learn", "--auto-save", "--threads",
                              "--alpha", "--lambda", "--start", "--end", "--shuffle", "--shuffle-seed",
                              "--alpha-end", "--batch"})
     EXPECT_NE(out.find(option), std::string::npos) << option;
+  // train takes the sample options inside the brackets of --records.
+  const std::string records = out.substr(0, out.find("--max-relearn"));
+  for (const char* option : sampleOptions) EXPECT_NE(records.find(option), std::string::npos) << option;
 }
 
 TEST_F(TrainCli, BadInputGetsOneLineAndTouchesNothing) {
@@ -93,6 +97,15 @@ TEST_F(TrainCli, BadInputGetsOneLineAndTouchesNothing) {
       {"train --records . --alpha-end 0", "AlphaEnd: must be between 0 and 10 (got 0)"},
       {"train --records . --shuffle-seed -1", "'-1' is not a number, for --shuffle-seed"},
       {"train --bogus 1", "unexpected argument '--bogus'"},
+      // Sample options shape the samples made from records, so they need --records.
+      {"train --search-depth 2", "train: --search-depth needs --records DIR"},
+      {"train --max-learn 1 --cull-draw", "train: --cull-draw needs --records DIR"},
+      // Numbers are checked before the folder, which is missing so that a
+      // value let through fails at once.
+      {"train --records /no/games --search-depth 99", "SearchDepth: must be between 0 and 8 (got 99)"},
+      {"train --records /no/games --score-weight 2", "ScoreWeight: must be between 0 and 1 (got 2)"},
+      {"train --records /no/games --test-coeff x", "'x' is not a number, for --test-coeff"},
+      {"train --records /no/games --max-bytes", "--max-bytes needs a value"},
   };
   for (const auto& c : cases) {
     int code = 0;
@@ -156,6 +169,39 @@ TEST_F(TrainCli, TrainFromRecordsMakesSamplesFirst) {
   EXPECT_EQ(Names("sample").size(), 1u);
   const std::string log = Read("training_eval000_ann.txt");
   EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 6) << log;  // two runs of one pass
+}
+
+// The sample options of train --records reach the samples: the games taken
+// and the patterns the pass learns. The records: the five test games without
+// a result (tests/data/games/expected.tsv: 127, 76, 104, 73 and 120 plies)
+// and game02 again, won by red.
+TEST_F(TrainCli, RecordsTakeTheSampleOptions) {
+  const std::string games = Games();
+  std::ifstream game02(games + "game02.pgn", std::ios::binary);
+  std::ofstream(games + "game06.pgn", std::ios::binary) << "[Result \"1-0\"]\n" << game02.rdbuf();
+  const struct {
+    const char* Options;
+    int Games;
+    int Patterns;
+  } cases[] = {
+      {"", 6, 12},  // every game, played and mirrored
+      {"--cull-draw", 1, 2},
+      {"--min-status-count 100", 3, 6},
+      {"--search-depth 1 --score-weight 1", 6, 2 * (500 + 76)},  // a pattern per position
+  };
+  const std::regex patterns(R"(PatternCount= *(\d+);)");
+  for (const auto& c : cases) {
+    fs::remove(home.Path() + "training_eval000_ann.txt");
+    int code = -1;
+    const std::string out = Cli("train --records " + games + " --max-learn 1 " + c.Options, &code);
+    ASSERT_EQ(code, 0) << c.Options << ": " << out;
+    EXPECT_NE(out.find("records: games=" + std::to_string(c.Games) + " skipped=0\n"), std::string::npos)
+        << c.Options << ": " << out;
+    const std::string log = Read("training_eval000_ann.txt");
+    std::smatch match;
+    ASSERT_TRUE(std::regex_search(log, match, patterns)) << c.Options << ": " << log;
+    EXPECT_EQ(std::stoi(match[1]), c.Patterns) << c.Options;
+  }
 }
 
 TEST_F(TrainCli, DamagedSampleFileIsSkippedAndNamed) {

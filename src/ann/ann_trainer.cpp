@@ -308,6 +308,7 @@ int TrainOne(CTdbpAnnList& list, int index, const std::string& runName,
     run.Progress.CurrLearnCount = network.CurrLearnCount;
     network.Alpha = PassAlpha(startAlpha, endAlpha, network.CurrLearnCount, network.MaxLearnCount);
     run.Progress.Alpha = network.Alpha;
+    if (network.CurrLearnCount == 1) Report(run, false);  // the run's clock starts here
     int32_t patternCount = 0;
     ListSampleFiles(samplePath, files);
     if (shuffle) {

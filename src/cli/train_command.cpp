@@ -123,10 +123,8 @@ int RunTrain(const std::vector<std::string>& args) {
   long long passStartPositions = 0;
   double passStartSeconds = -1;
   double learnStartSeconds = -1;
-  double samplingEndSeconds = 0;  // learning starts when the samples are made
   params.OnRecord = [&](int32_t loaded, int32_t offered) {
     sampling.Update(offered, std::to_string(loaded) + " games taken");
-    samplingEndSeconds = training.Seconds();
   };
   params.OnProgress = [&](const CTrainProgress& progress) {
     if (progress.PositionsLearned < positions) passStartPositions = 0;  // a new run of BatchTrain
@@ -135,7 +133,7 @@ int RunTrain(const std::vector<std::string>& args) {
     std::snprintf(alpha, sizeof alpha, "%g", static_cast<double>(progress.Alpha));
     const std::string detail = progress.RunName + " pass " + std::to_string(progress.CurrLearnCount) + "/" +
                                std::to_string(progress.MaxLearnCount) + " alpha " + alpha;
-    if (learnStartSeconds < 0) learnStartSeconds = passStartSeconds = samplingEndSeconds;
+    if (learnStartSeconds < 0) learnStartSeconds = passStartSeconds = training.Seconds();
     if (!progress.PassEnded) {
       training.Update(progress.PositionsLearned, detail);
       return;

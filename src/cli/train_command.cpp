@@ -179,7 +179,8 @@ const std::string& TrainHelp() {
       "the trained one is written to eval000.ann in the data folder after every sample file\n"
       "and pass, a snapshot _eval000_<time>_<pass>.ann after the last of the --max-learn\n"
       "passes (or the pass Ctrl-C ends), and a line per pass to training_eval000_ann.txt.\n"
-      "ann/eval000.ann itself is never changed.\n"
+      "ann/eval000.ann itself is never changed. A snapshot due while the disk has less than\n"
+      "64 MB free is not written: the run ends there, naming it.\n"
       "Sample options, as 'tarvo-cli samples' takes them; only with --records:\n") +
       kSampleOptionsHelp +
       "Training:\n"

@@ -28,8 +28,12 @@ constexpr CSelfPlayTip kTips[] = {
     {"BEval", "B 方的局面评价: 子力估值或神经网络."},
     {"ADepth", "A 方每步搜索的深度."},
     {"BDepth", "B 方每步搜索的深度."},
+    {"ANodes", "A 方每步搜索的节点数上限, 0 为不限."},
+    {"BNodes", "B 方每步搜索的节点数上限, 0 为不限."},
+    {"MoveTime", "双方每步思考的时间上限 (毫秒), 0 为不限. 限时下对局随机器速度而变, 同一种子不再重现同样的对局."},
     {"RandomPlies", "开局随机走的步数: 开局库有的局面按权重选着, 否则任选一步合法着法."},
     {"MaxPlies", "一局最多的步数, 到此仍未结束的对局按双方子力判定."},
+    {"MinDeltaPieceCount", "到最多步数时, 一方的子比对方多出此数加 1 个以上判胜, 否则判和."},
     {"Seed", "随机步的种子: 同一种子下出同样的开局. 留空时取自时钟."},
     {"Threads", "同时进行的对局数, 每局一个线程."},
 };
@@ -89,8 +93,12 @@ CSelfPlayDialog::CSelfPlayDialog(QWidget* parent) : QDialog(parent) {
   BEval = choice("BEval", "B 评价:");
   ADepth = edit("ADepth", "A 深度:");
   BDepth = edit("BDepth", "B 深度:");
+  ANodes = edit("ANodes", "A 节点数:");
+  BNodes = edit("BNodes", "B 节点数:");
+  MoveTime = edit("MoveTime", "每步时间(毫秒):");
   RandomPlies = edit("RandomPlies", "随机步数:");
   MaxPlies = edit("MaxPlies", "最多步数:");
+  MinDeltaPieceCount = edit("MinDeltaPieceCount", "子力差:");
   Seed = edit("Seed", "随机种子:");
   Seed->setPlaceholderText(QStringLiteral("取自时钟"));
   Threads = edit("Threads", "线程数:");
@@ -109,8 +117,12 @@ void CSelfPlayDialog::ShowValues() {
   BEval->setCurrentIndex(V.B.EvalModel);
   ADepth->setText(QString::number(V.A.Depth));
   BDepth->setText(QString::number(V.B.Depth));
+  ANodes->setText(QString::number(V.A.Nodes));
+  BNodes->setText(QString::number(V.B.Nodes));
+  MoveTime->setText(QString::number(V.MoveTime));
   RandomPlies->setText(QString::number(V.RandomPlies));
   MaxPlies->setText(QString::number(V.MaxPlies));
+  MinDeltaPieceCount->setText(QString::number(V.MinDeltaPieceCount));
   Seed->setText(SeedFromClock ? QString() : QString::number(V.Seed));
   Threads->setText(QString::number(V.Threads));
 }
@@ -130,8 +142,12 @@ void CSelfPlayDialog::accept() {
   if (!ReadIntField(this, Games, QStringLiteral("局数:"), read.Games) ||
       !ReadIntField(this, ADepth, QStringLiteral("A 深度:"), read.A.Depth) ||
       !ReadIntField(this, BDepth, QStringLiteral("B 深度:"), read.B.Depth) ||
+      !ReadIntField(this, ANodes, QStringLiteral("A 节点数:"), read.A.Nodes) ||
+      !ReadIntField(this, BNodes, QStringLiteral("B 节点数:"), read.B.Nodes) ||
+      !ReadIntField(this, MoveTime, QStringLiteral("每步时间(毫秒):"), read.MoveTime) ||
       !ReadIntField(this, RandomPlies, QStringLiteral("随机步数:"), read.RandomPlies) ||
       !ReadIntField(this, MaxPlies, QStringLiteral("最多步数:"), read.MaxPlies) ||
+      !ReadIntField(this, MinDeltaPieceCount, QStringLiteral("子力差:"), read.MinDeltaPieceCount) ||
       (!fromClock && !ReadInt64Field(this, Seed, QStringLiteral("随机种子:"), read.Seed)) ||
       !ReadIntField(this, Threads, QStringLiteral("线程数:"), read.Threads))
     return;
@@ -144,8 +160,12 @@ void CSelfPlayDialog::accept() {
       {"BEval", BEval, QStringLiteral("B 评价")},
       {"ADepth", ADepth, QStringLiteral("A 深度")},
       {"BDepth", BDepth, QStringLiteral("B 深度")},
+      {"ANodes", ANodes, QStringLiteral("A 节点数")},
+      {"BNodes", BNodes, QStringLiteral("B 节点数")},
+      {"MoveTime", MoveTime, QStringLiteral("每步时间(毫秒)")},
       {"RandomPlies", RandomPlies, QStringLiteral("随机步数")},
       {"MaxPlies", MaxPlies, QStringLiteral("最多步数")},
+      {"MinDeltaPieceCount", MinDeltaPieceCount, QStringLiteral("子力差")},
       {"Seed", Seed, QStringLiteral("随机种子")},
       {"Threads", Threads, QStringLiteral("线程数")},
   };

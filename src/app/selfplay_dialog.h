@@ -21,7 +21,8 @@ class CSelfPlayDialog : public QDialog {
 
   QLineEdit* OutDir;
   QComboBox *AEval, *BEval;
-  QLineEdit *Games, *ADepth, *BDepth, *RandomPlies, *MaxPlies, *Seed, *Threads;
+  QLineEdit *Games, *ADepth, *BDepth, *ANodes, *BNodes, *MoveTime, *RandomPlies, *MaxPlies, *MinDeltaPieceCount;
+  QLineEdit *Seed, *Threads;
 
  public slots:
   // Reads every field and has the job check the settings; the dialog stays

@@ -88,6 +88,33 @@ class SelfPlayDialogTest : public QObject {
     QCOMPARE(QDir(dir.path()).entryList({QStringLiteral("*.pgn")}, QDir::Files), QStringList {});
   }
 
+  // The limits start at the job's defaults and what is typed reaches the
+  // run's settings, each into its own side.
+  void limitFieldsReachTheSettings() {
+    CMessageRecorder recorder;
+    CMainFrame frame;
+    QTemporaryDir dir;
+    CSelfPlayDialog* dialog = frame.View()->SelfPlayDialog();
+    const CSelfPlaySettings defaults;
+    QCOMPARE(dialog->ANodes->text(), QString::number(defaults.A.Nodes));
+    QCOMPARE(dialog->BNodes->text(), QString::number(defaults.B.Nodes));
+    QCOMPARE(dialog->MoveTime->text(), QString::number(defaults.MoveTime));
+    QCOMPARE(dialog->MinDeltaPieceCount->text(), QString::number(defaults.MinDeltaPieceCount));
+    QVERIFY(dialog->MoveTime->toolTip().endsWith(QStringLiteral(" 范围: 0 到 3600000.")));
+    dialog->OutDir->setText(dir.path());
+    dialog->ANodes->setText(QStringLiteral("1000"));
+    dialog->BNodes->setText(QStringLiteral("2500"));
+    dialog->MoveTime->setText(QStringLiteral("50"));
+    dialog->MinDeltaPieceCount->setText(QStringLiteral("5"));
+    dialog->accept();
+    QCOMPARE(recorder.Messages, QStringList {});
+    const CSelfPlaySettings& read = dialog->Settings();
+    QCOMPARE(read.A.Nodes, 1000);
+    QCOMPARE(read.B.Nodes, 2500);
+    QCOMPARE(read.MoveTime, 50);
+    QCOMPARE(read.MinDeltaPieceCount, 5);
+  }
+
   // Each refusal names the field as labelled, takes the focus there and
   // leaves the folder unmade.
   void refusedValuesWriteNothing() {
@@ -98,18 +125,25 @@ class SelfPlayDialogTest : public QObject {
     CSelfPlayDialog* dialog = frame.View()->SelfPlayDialog();
     dialog->show();
     const struct {
-      QString Folder, Games;
       QLineEdit* Field;
-      QString Message;
+      QString Text, Message;
     } cases[] = {
-        {out, QStringLiteral("0"), dialog->Games, QStringLiteral("局数 必须在 1 到 999999 之间 (现为 0).")},
-        {out, QStringLiteral("x"), dialog->Games, QStringLiteral("局数: 请输入一个整数.")},
-        {QString(), QStringLiteral("2"), dialog->OutDir, QStringLiteral("输出文件夹: 不能为空.")},
+        {dialog->Games, QStringLiteral("0"), QStringLiteral("局数 必须在 1 到 999999 之间 (现为 0).")},
+        {dialog->Games, QStringLiteral("x"), QStringLiteral("局数: 请输入一个整数.")},
+        {dialog->OutDir, QString(), QStringLiteral("输出文件夹: 不能为空.")},
+        {dialog->ANodes, QStringLiteral("-1"), QStringLiteral("A 节点数 必须在 0 到 2147483647 之间 (现为 -1).")},
+        {dialog->BNodes, QStringLiteral("x"), QStringLiteral("B 节点数: 请输入一个整数.")},
+        {dialog->MoveTime, QStringLiteral("3600001"),
+         QStringLiteral("每步时间(毫秒) 必须在 0 到 3600000 之间 (现为 3600001).")},
+        {dialog->MinDeltaPieceCount, QStringLiteral("17"), QStringLiteral("子力差 必须在 0 到 16 之间 (现为 17).")},
     };
     for (const auto& c : cases) {
       recorder.Messages.clear();
-      dialog->OutDir->setText(c.Folder);
-      dialog->Games->setText(c.Games);
+      dialog->OutDir->setText(out);
+      dialog->Games->setText(QStringLiteral("2"));
+      for (QLineEdit* limit : {dialog->ANodes, dialog->BNodes, dialog->MoveTime, dialog->MinDeltaPieceCount})
+        limit->setText(QStringLiteral("0"));
+      c.Field->setText(c.Text);
       dialog->accept();
       QCOMPARE(recorder.Messages, QStringList {c.Message});
       QCOMPARE(dialog->focusWidget(), static_cast<QWidget*>(c.Field));

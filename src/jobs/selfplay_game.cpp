@@ -42,10 +42,11 @@ void PrepareSelfPlayGame(CGame& game) {
   game.Engine.OnTick = nullptr;
 }
 
-std::string SelfPlaySideName(char label, const CSelfPlaySide& side) {
+std::string SelfPlaySideName(char label, const CSelfPlaySide& side, int32_t moveTime) {
   std::string name = std::string(1, label) + ": " + (side.EvalModel == 1 ? "TdbpAnn" : "Default") + " depth " +
                      std::to_string(side.Depth);
   if (side.Nodes > 0) name += " nodes " + std::to_string(side.Nodes);
+  if (moveTime > 0) name += " " + std::to_string(moveTime).append(" ms");
   return name;
 }
 
@@ -53,7 +54,8 @@ CSelfPlayGame PlaySelfPlayGame(CGame& game, const CSelfPlaySettings& settings, i
                                const COpeningBook& book, const std::function<bool()>& stop) {
   CSelfPlayGame played;
   played.AIsRed = number % 2 == 1;
-  const std::string a = SelfPlaySideName('A', settings.A), b = SelfPlaySideName('B', settings.B);
+  const std::string a = SelfPlaySideName('A', settings.A, settings.MoveTime),
+                    b = SelfPlaySideName('B', settings.B, settings.MoveTime);
   game.ResetTags(played.AIsRed ? a : b, played.AIsRed ? b : a);
   game.Event = "selfplay";
   game.Round = std::to_string(number);

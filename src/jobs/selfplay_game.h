@@ -25,8 +25,10 @@ struct CSelfPlayGame {
 // no engine book (the random start takes the book's part).
 void PrepareSelfPlayGame(CGame& game);
 
-// "A: Default depth 3" and the like, for the Red and Black tags.
-std::string SelfPlaySideName(char label, const CSelfPlaySide& side);
+// "A: Default depth 3", "A: TdbpAnn depth 20 100 ms" and the like, for the
+// Red and Black tags: every limit the side played under (moveTime, in ms, is
+// both sides').
+std::string SelfPlaySideName(char label, const CSelfPlaySide& side, int32_t moveTime);
 
 // Plays game `number` (A red when odd) on the game object; its tags name the
 // sides, the round and the termination. stop is asked before every move.

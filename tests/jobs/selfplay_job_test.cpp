@@ -170,11 +170,17 @@ TEST_F(SelfPlayJobTest, EveryRecordIsAWholeLegalGameEndedAsItsTagsSay) {
       const std::string path = s.OutDir + "/" + SelfPlayFileName(n);
       ReplayAndCheck(path, s);
       const std::string text = ReadText(path);
-      const std::string a = SelfPlaySideName('A', s.A), b = SelfPlaySideName('B', s.B);
+      const std::string a = SelfPlaySideName('A', s.A, s.MoveTime), b = SelfPlaySideName('B', s.B, s.MoveTime);
       EXPECT_EQ(TagOf(text, "Red"), n % 2 == 1 ? a : b) << path;
       EXPECT_EQ(TagOf(text, "Black"), n % 2 == 1 ? b : a) << path;
     }
   }
+}
+
+// The tags say every limit a side played under.
+TEST(SelfPlaySideNameTest, NamesEveryLimit) {
+  EXPECT_EQ(SelfPlaySideName('A', {0, 3, 0}, 0), "A: Default depth 3");
+  EXPECT_EQ(SelfPlaySideName('B', {1, 20, 5000}, 100), "B: TdbpAnn depth 20 nodes 5000 100 ms");
 }
 
 TEST_F(SelfPlayJobTest, ProgressCountsAsResultsFromAsSide) {

@@ -3,16 +3,24 @@
 # program looks for its data files, as the programs do for a data folder of
 # one's own: a missing file is copied; a file that is what was shipped there
 # before (by the record shipped.sha256 in that folder, "<sha256>  <name>"
-# lines) is replaced by the shipped one, so a rebuild or reinstall brings a
-# newer book or network; any other file is the user's own and stays. The book
+# lines) or by the list of files earlier versions shipped (shipped-before.sha256
+# in FROM, which goes beside the programs too) is replaced by the shipped one,
+# so a rebuild or reinstall brings a newer book or network; any other file is
+# the user's own and stays. The book
 # goes only where the key file is then the shipped one (its entries are found
 # by locks made from it), and the key file is not replaced under a book of
 # the user's own.
 # Usage: cmake -DFROM=<dir> -DTO=<dir>[|<dir>...] -P copy_shipped_data.cmake
+cmake_minimum_required(VERSION 3.22)
 set(key_file rand/rand.has)
 set(book_file book/book.tab)
 set(shipped_files ${key_file} ${book_file} ann/eval000.ann)
 set(record_file shipped.sha256)
+set(before_file shipped-before.sha256)
+set(earlier_lines "")
+if(EXISTS "${FROM}/${before_file}")
+  file(STRINGS "${FROM}/${before_file}" earlier_lines)
+endif()
 
 # digest of a file in out_var, "" when it is missing
 function(digest_of path out_var)
@@ -25,6 +33,10 @@ endfunction()
 
 string(REPLACE "|" ";" destinations "${TO}")
 foreach(destination IN LISTS destinations)
+  if(EXISTS "${FROM}/${before_file}")
+    file(MAKE_DIRECTORY "${destination}")
+    file(COPY_FILE "${FROM}/${before_file}" "${destination}/${before_file}" ONLY_IF_DIFFERENT)
+  endif()
   # the record: recorded_<name with / as _> holds the digest last shipped
   set(record_lines "")
   if(EXISTS "${destination}/${record_file}")
@@ -55,7 +67,11 @@ foreach(destination IN LISTS destinations)
       endif()
       continue()
     endif()
-    if(EXISTS "${destination}/${name}" AND NOT own STREQUAL recorded_${id})
+    set(shipped_before FALSE)
+    if(NOT own STREQUAL "" AND (own STREQUAL recorded_${id} OR "${own}  ${name}" IN_LIST earlier_lines))
+      set(shipped_before TRUE)
+    endif()
+    if(EXISTS "${destination}/${name}" AND NOT shipped_before)
       message(STATUS "Keeping your own ${name} in ${destination} (delete it to get the shipped one)")
       continue()
     endif()
@@ -65,7 +81,8 @@ foreach(destination IN LISTS destinations)
       digest_of("${FROM}/${book_file}" shipped_book)
       digest_of("${destination}/${book_file}" own_book)
       if(NOT own_book STREQUAL "" AND NOT own_book STREQUAL shipped_book
-         AND NOT own_book STREQUAL recorded_${book_id})
+         AND NOT own_book STREQUAL recorded_${book_id}
+         AND NOT "${own_book}  ${book_file}" IN_LIST earlier_lines)
         message(STATUS "Keeping ${name} in ${destination}: your own book there was made with it")
         continue()
       endif()

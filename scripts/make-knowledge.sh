@@ -312,6 +312,17 @@ for ((round = 1; round <= rounds; ++round)); do
 done
 say "7/7 keeping the network of round $best ($best_pct% of $round_games games at depth $selfplay_depth)"
 
+# The book and network being replaced are listed as shipped before: a data
+# folder's unchanged copy of them then follows the new files.
+remember_shipped() {  # NAME, relative to data/
+  [[ -f "$out/$1" ]] || return 0
+  local digest
+  digest=$(sha256sum "$out/$1" | cut -d' ' -f1)
+  grep -qx "$digest  $1" "$out/shipped-before.sha256" 2> /dev/null ||
+    echo "$digest  $1" >> "$out/shipped-before.sha256"
+}
+remember_shipped book/book.tab
+remember_shipped ann/eval000.ann
 mkdir -p "$out/book" "$out/ann"
 cp "$TARVO_HOME/book/book.tab" "$out/book/book.tab"
 # The training settings of this run stay out of the shipped file: its

@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <map>
 #include <mutex>
+#include <set>
 #include <sstream>
 #include <system_error>
 
@@ -16,70 +17,74 @@ namespace {
 // Name -> digest of the file last shipped under that name.
 using CShippedRecord = std::map<std::string, std::string>;
 
-CShippedRecord ReadRecord(const std::string &path) {
-  CShippedRecord record;
+// Calls take(digest, name) for each line of a record file.
+template <typename Take>
+void ReadDigestLines(const std::string& path, Take take) {
   std::string text;
-  if (!ReadWholeFile(path, text))
-    return record;
+  if (!ReadWholeFile(path, text)) return;
   std::istringstream lines(text);
   std::string digest, name;
   while (lines >> digest >> name)
-    if (digest.size() == 64)
-      record[name] = digest;
+    if (digest.size() == 64) take(digest, name);
+}
+
+CShippedRecord ReadRecord(const std::string& path) {
+  CShippedRecord record;
+  ReadDigestLines(path, [&](const std::string& digest, const std::string& name) { record[name] = digest; });
   return record;
 }
 
-void WriteRecord(const std::string &path, const CShippedRecord &record) {
+void WriteRecord(const std::string& path, const CShippedRecord& record) {
   std::string text;
-  for (const auto &[name, digest] : record)
-    text += digest + "  " + name + "\n";
-  WriteFileAtomically(
-      path, text); // without it, a later update keeps these copies: no harm
+  for (const auto& [name, digest] : record) text += digest + "  " + name + "\n";
+  WriteFileAtomically(path, text);  // without it, a later update keeps these copies: no harm
 }
 
 // The digest of a file, or "" when it cannot be read.
-std::string DigestOf(const std::string &path) {
+std::string DigestOf(const std::string& path) {
   std::string content;
   return ReadWholeFile(path, content) ? Sha256Hex(content) : std::string();
 }
 
-std::string Recorded(const CShippedRecord &record, const std::string &name) {
+std::string Recorded(const CShippedRecord& record, const std::string& name) {
   const auto found = record.find(name);
   return found == record.end() ? std::string() : found->second;
 }
 
 // Whether the data folder's position keys are those the shipped book was
 // built with (always so when nothing ships a key file).
-bool KeysMatch(const std::string &shippedFolder,
-               const std::string &dataFolder) {
+bool KeysMatch(const std::string& shippedFolder, const std::string& dataFolder) {
   const std::string shipped = DigestOf(shippedFolder + kShippedKeyFile);
   return shipped.empty() || DigestOf(dataFolder + kShippedKeyFile) == shipped;
 }
 
-} // namespace
+}  // namespace
 
-std::vector<std::string> UpdateShippedData(const std::string &shippedFolder,
-                                           const std::string &dataFolder) {
+std::vector<std::string> UpdateShippedData(const std::string& shippedFolder,
+                                           const std::string& dataFolder) {
   namespace fs = std::filesystem;
   std::vector<std::string> copied;
   std::error_code error;
-  if (fs::equivalent(shippedFolder, dataFolder, error))
-    return copied;
+  if (fs::equivalent(shippedFolder, dataFolder, error)) return copied;
   const CShippedRecord before = ReadRecord(dataFolder + kShippedRecordFile);
   CShippedRecord record = before;
-  // A file of the owner's own: neither the shipped one nor the one shipped
-  // before.
-  const auto ownersOwn = [&](const std::string &name) {
+  std::set<std::string> earlier;  // "<digest>  <name>" of the files earlier versions shipped
+  ReadDigestLines(shippedFolder + kShippedBeforeFile,
+                  [&](const std::string& digest, const std::string& name) { earlier.insert(digest + "  " + name); });
+  // A copy of a file shipped before, by the folder's record or the versions' list.
+  const auto shippedBefore = [&](const std::string& name, const std::string& own) {
+    return !own.empty() && (own == Recorded(record, name) || earlier.count(own + "  " + name) > 0);
+  };
+  // A file of the owner's own: neither the shipped one nor one shipped before.
+  const auto ownersOwn = [&](const std::string& name) {
     const std::string own = DigestOf(dataFolder + name);
-    return !own.empty() && own != DigestOf(shippedFolder + name) &&
-           own != Recorded(record, name);
+    return !own.empty() && own != DigestOf(shippedFolder + name) && !shippedBefore(name, own);
   };
   for (const std::string name : kShippedDataFiles) {
     const std::string source = shippedFolder + name;
     const std::string target = dataFolder + name;
     std::string content;
-    if (!fs::is_regular_file(source, error) || !ReadWholeFile(source, content))
-      continue;
+    if (!fs::is_regular_file(source, error) || !ReadWholeFile(source, content)) continue;
     const std::string shipped = Sha256Hex(content);
     const std::string own = DigestOf(target);
     if (own == shipped) {
@@ -87,13 +92,10 @@ std::vector<std::string> UpdateShippedData(const std::string &shippedFolder,
       continue;
     }
     const bool present = fs::exists(fs::symlink_status(target, error));
-    if (present && (own.empty() || own != Recorded(record, name)))
-      continue; // the owner's
+    if (present && !shippedBefore(name, own)) continue;  // the owner's
     // Missing, or an earlier shipped copy nobody changed.
-    if (name == kShippedKeyFile && present && ownersOwn(kShippedBookFile))
-      continue;
-    if (name == kShippedBookFile && !KeysMatch(shippedFolder, dataFolder))
-      continue;
+    if (name == kShippedKeyFile && present && ownersOwn(kShippedBookFile)) continue;
+    if (name == kShippedBookFile && !KeysMatch(shippedFolder, dataFolder)) continue;
     fs::create_directories(fs::path(target).parent_path(), error);
     if (!WriteFileAtomically(target, content)) {
       PostNotice(CNoticeKind::ShippedCopyFailed, source, target);
@@ -102,8 +104,7 @@ std::vector<std::string> UpdateShippedData(const std::string &shippedFolder,
     record[name] = shipped;
     copied.push_back(name);
   }
-  if (record != before)
-    WriteRecord(dataFolder + kShippedRecordFile, record);
+  if (record != before) WriteRecord(dataFolder + kShippedRecordFile, record);
   return copied;
 }
 
@@ -112,8 +113,7 @@ void SeedDataFolder() {
   std::call_once(once, [] {
     // Only a person's own folder: the folders tests and benchmarks set up
     // for themselves must not change with the shipped files.
-    if (!ExePathIsTarvoHome() || !ExePathProblem().empty())
-      return;
+    if (!ExePathIsTarvoHome() || !ExePathProblem().empty()) return;
     UpdateShippedData(ExecutableFolder(), GetExePath());
   });
 }

@@ -20,11 +20,16 @@ inline constexpr const char* kShippedDataFiles[] = {kShippedKeyFile, kShippedBoo
 // "<sha256>  <name>" a file, as sha256sum writes it. The build and install
 // keep the same record beside the programs.
 inline constexpr const char* kShippedRecordFile = "shipped.sha256";
+// Beside the shipped files, in the same form: the files shipped by earlier
+// versions, so a copy of one made before folders kept a record also counts
+// as shipped, not as the owner's.
+inline constexpr const char* kShippedBeforeFile = "shipped-before.sha256";
 
 // Brings the shipped files of `shippedFolder` into `dataFolder` (both ending
 // in "/"), creating sub-folders: a missing file is copied; a file that is
 // what was shipped there before (by the record) is replaced by the shipped
-// one; any other file is the owner's and stays. The book goes only where the
+// one, and so is one an earlier version shipped (kShippedBeforeFile); any
+// other file is the owner's and stays. The book goes only where the
 // data folder's key file is then the shipped one (a book under other keys
 // would never be found), and the key file is not replaced under a book of
 // the owner's. Like the files the program makes on its first start, copies

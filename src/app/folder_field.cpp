@@ -34,6 +34,11 @@ CFolderEdit::CFolderEdit(bool emptyAllowed, QWidget* parent)
   connect(Browse, &QPushButton::clicked, this, &CFolderEdit::BrowseForFolder);
 }
 
+CFolderEdit::~CFolderEdit() {
+  // With a parent, the parent deletes the button among its children.
+  if (!parentWidget()) delete Browse;
+}
+
 bool CFolderEdit::CheckFolder() {
   if (text().isEmpty() && EmptyAllowed) return true;
   const QString tidy = TidyFolderText(text());

@@ -28,6 +28,7 @@ class CFolderEdit : public QLineEdit {
  public:
   // emptyAllowed: an empty field is left alone (nothing is checked).
   CFolderEdit(bool emptyAllowed, QWidget* parent = nullptr);
+  ~CFolderEdit() override;
 
   // The "..." button that browses for this edit's folder.
   QPushButton* BrowseButton() const { return Browse; }
@@ -43,5 +44,5 @@ class CFolderEdit : public QLineEdit {
  private:
   bool EmptyAllowed;
   bool Checking = false;
-  QPushButton* Browse;
+  QPushButton* Browse;  // a sibling in the parent's layout; ours alone without a parent
 };

@@ -293,7 +293,7 @@ CJobError RunBatchTraining(CTdbpAnnList& list, const CTrainParams& params, CJobC
   learn.UnwritablePath = &unwritable;
   learn.Report = &result.Learn;
   learn.OnProgress = [&](const CTrainProgress& at) {
-    if (at.PassEnded) result.Passes = at.CurrLearnCount;
+    if (at.PassEnded) ++result.Passes;
     CJobProgress progress;
     progress.Done = at.CurrLearnCount;
     progress.Total = at.MaxLearnCount;

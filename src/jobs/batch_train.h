@@ -90,7 +90,7 @@ std::string CheckTrainParams(const CTdbpAnnList& list, const CTrainParams& param
 struct CBatchTrainingResult {
   CSampleRun Samples;  // the sample generation, when FromRecords
   CLearnReport Learn;  // sample files learned from and skipped
-  int32_t Passes = 0;  // passes finished
+  int32_t Passes = 0;  // passes finished, over all runs
   bool Stopped = false;
 };
 

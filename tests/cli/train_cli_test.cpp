@@ -169,6 +169,7 @@ TEST_F(TrainCli, TrainFromRecordsMakesSamplesFirst) {
   EXPECT_EQ(Names("sample").size(), 1u);
   const std::string log = Read("training_eval000_ann.txt");
   EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 6) << log;  // two runs of one pass
+  EXPECT_NE(out.find("passes done: 2"), std::string::npos) << out;  // counted over both
 }
 
 // The sample options of train --records reach the samples: the games taken

@@ -40,22 +40,17 @@ void WriteRecord(const std::string& path, const CShippedRecord& record) {
   WriteFileAtomically(path, text);  // without it, a later update keeps these copies: no harm
 }
 
-// The digest of a file, or "" when it cannot be read.
+// The digest of a file, or "" when it is no file or cannot be read.
 std::string DigestOf(const std::string& path) {
+  std::error_code error;
   std::string content;
-  return ReadWholeFile(path, content) ? Sha256Hex(content) : std::string();
+  if (!std::filesystem::is_regular_file(path, error) || !ReadWholeFile(path, content)) return std::string();
+  return Sha256Hex(content);
 }
 
 std::string Recorded(const CShippedRecord& record, const std::string& name) {
   const auto found = record.find(name);
   return found == record.end() ? std::string() : found->second;
-}
-
-// Whether the data folder's position keys are those the shipped book was
-// built with (always so when nothing ships a key file).
-bool KeysMatch(const std::string& shippedFolder, const std::string& dataFolder) {
-  const std::string shipped = DigestOf(shippedFolder + kShippedKeyFile);
-  return shipped.empty() || DigestOf(dataFolder + kShippedKeyFile) == shipped;
 }
 
 }  // namespace
@@ -71,37 +66,42 @@ std::vector<std::string> UpdateShippedData(const std::string& shippedFolder,
   std::set<std::string> earlier;  // "<digest>  <name>" of the files earlier versions shipped
   ReadDigestLines(shippedFolder + kShippedBeforeFile,
                   [&](const std::string& digest, const std::string& name) { earlier.insert(digest + "  " + name); });
+  // Every file is read and hashed once: name -> digest ("" when missing).
+  std::map<std::string, std::string> shipped, own;
+  for (const std::string name : kShippedDataFiles) {
+    shipped[name] = DigestOf(shippedFolder + name);
+    own[name] = DigestOf(dataFolder + name);
+  }
   // A copy of a file shipped before, by the folder's record or the versions' list.
-  const auto shippedBefore = [&](const std::string& name, const std::string& own) {
-    return !own.empty() && (own == Recorded(record, name) || earlier.count(own + "  " + name) > 0);
+  const auto shippedBefore = [&](const std::string& name) {
+    return !own[name].empty() && (own[name] == Recorded(record, name) || earlier.count(own[name] + "  " + name) > 0);
   };
   // A file of the owner's own: neither the shipped one nor one shipped before.
   const auto ownersOwn = [&](const std::string& name) {
-    const std::string own = DigestOf(dataFolder + name);
-    return !own.empty() && own != DigestOf(shippedFolder + name) && !shippedBefore(name, own);
+    return !own[name].empty() && own[name] != shipped[name] && !shippedBefore(name);
   };
   for (const std::string name : kShippedDataFiles) {
     const std::string source = shippedFolder + name;
     const std::string target = dataFolder + name;
-    std::string content;
-    if (!fs::is_regular_file(source, error) || !ReadWholeFile(source, content)) continue;
-    const std::string shipped = Sha256Hex(content);
-    const std::string own = DigestOf(target);
-    if (own == shipped) {
-      record[name] = shipped;
+    if (shipped[name].empty()) continue;
+    if (own[name] == shipped[name]) {
+      record[name] = shipped[name];
       continue;
     }
     const bool present = fs::exists(fs::symlink_status(target, error));
-    if (present && !shippedBefore(name, own)) continue;  // the owner's
+    if (present && !shippedBefore(name)) continue;  // the owner's
     // Missing, or an earlier shipped copy nobody changed.
     if (name == kShippedKeyFile && present && ownersOwn(kShippedBookFile)) continue;
-    if (name == kShippedBookFile && !KeysMatch(shippedFolder, dataFolder)) continue;
+    // A book under other keys would never be found.
+    const bool keysMatch = shipped[kShippedKeyFile].empty() || own[kShippedKeyFile] == shipped[kShippedKeyFile];
+    if (name == kShippedBookFile && !keysMatch) continue;
+    std::string content;
     fs::create_directories(fs::path(target).parent_path(), error);
-    if (!WriteFileAtomically(target, content)) {
+    if (!ReadWholeFile(source, content) || !WriteFileAtomically(target, content)) {
       PostNotice(CNoticeKind::ShippedCopyFailed, source, target);
       continue;
     }
-    record[name] = shipped;
+    record[name] = own[name] = shipped[name];
     copied.push_back(name);
   }
   if (record != before) WriteRecord(dataFolder + kShippedRecordFile, record);

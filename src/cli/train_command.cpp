@@ -155,9 +155,12 @@ int RunTrain(const std::vector<std::string>& args) {
     std::printf("positions: learned=%lld, %s\n", positions,
                 Rate(static_cast<double>(positions), training.Seconds() - learnStartSeconds).c_str());
   if (error) return CliError("train: " + EnglishMessage(error));
-  std::printf("network: %seval000.ann (copy it to %sann/eval000.ann to play with it)\n",
-              GetExePath().c_str(), GetExePath().c_str());
-  std::printf("log: %straining_eval000_ann.txt\n", GetExePath().c_str());
+  // A stop before the first sample file was learned wrote no network.
+  if (positions > 0) {
+    std::printf("network: %seval000.ann (copy it to %sann/eval000.ann to play with it)\n",
+                GetExePath().c_str(), GetExePath().c_str());
+    std::printf("log: %straining_eval000_ann.txt\n", GetExePath().c_str());
+  }
   if (result.Stopped) return kInterruptedStatus;
   return 0;
 }
